@@ -1,0 +1,39 @@
+#include "GameObject.h"
+
+#include <SFML/System/Err.hpp>
+
+namespace zelk
+{
+
+GameObject::GameObject(std::string id)
+    : m_id(std::move(id))
+{
+}
+
+GameObject::~GameObject()
+{
+    // Front to back, so a collider's rigid body (added before it) still exists when the collider goes.
+    while (!m_componentList.empty())
+        m_componentList.pop_front();
+}
+
+bool GameObject::init()
+{
+    for (const auto& component : m_componentList)
+    {
+        if (!component->init())
+        {
+            sf::err() << "Could not initialize component of object " << m_id << std::endl;
+            return false;
+        }
+    }
+    return true;
+}
+
+void GameObject::update(float deltaTime)
+{
+    for (const auto& component : m_componentList)
+        component->update(deltaTime);
+}
+
+} // namespace zelk

@@ -1,0 +1,8 @@
+#include "IEvent.h"
+
+namespace zelk
+{
+
+IEvent::~IEvent() = default;
+
+} // namespace zelk

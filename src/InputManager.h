@@ -1,0 +1,84 @@
+#pragma once
+// Named input actions per player (keyboard) and per controller (buttons), with exact per-frame
+// edge detection, plus the one place where analogue sticks and controller identities are read.
+
+#include "InputState.h"
+
+#include <SFML/Window/Event.hpp>
+#include <SFML/Window/Joystick.hpp>
+#include <SFML/Window/Keyboard.hpp>
+
+#include <array>
+#include <map>
+#include <string>
+#include <unordered_map>
+
+namespace zelk
+{
+
+class InputManager
+{
+public:
+    static constexpr int PLAYER_COUNT = 4;
+    static constexpr unsigned SONY_VENDOR_ID = 0x054C;
+
+    static InputManager& getInstance();
+
+    InputManager(const InputManager&) = delete;
+    InputManager& operator=(const InputManager&) = delete;
+
+    // Bindings.
+    void setKeyBinding(int player, const std::string& action, sf::Keyboard::Key key);
+    void setButtonBinding(unsigned joystick, const std::string& action, unsigned button);
+    void installDefaultBindings();
+    // Controllers of vendor 0x054C confirm with button 1 and open the menu with button 9.
+    void applyControllerVendorOverrides();
+    void clearBindings();
+
+    // Event intake: only key and joystick-button events change the live flags.
+    void handleEvent(const sf::Event& event);
+    void setLiveKey(int keyCode, bool down);
+    void setLiveButton(unsigned joystick, unsigned button, bool down);
+
+    // Once per frame: previous <- current, current <- live.
+    void update();
+    // Clears every flag of all three snapshots.
+    void resetState();
+
+    bool isKeyDown(const std::string& action, int player) const;
+    bool isKeyPressed(const std::string& action, int player) const;
+    bool isKeyReleased(const std::string& action, int player) const;
+    bool isButtonDown(const std::string& action, unsigned joystick) const;
+    bool isButtonPressed(const std::string& action, unsigned joystick) const;
+    bool isButtonReleased(const std::string& action, unsigned joystick) const;
+    bool isButtonPressedOnAnyJoystick(const std::string& action) const;
+
+    // Analogue sticks and controller identity. Gameplay reads them only through these, so tests
+    // can feed values; without fed values they ask SFML (0 when nothing is connected).
+    float getAxisPosition(unsigned joystick, sf::Joystick::Axis axis) const;
+    unsigned getVendorId(unsigned joystick) const;
+    void feedAxisPosition(unsigned joystick, sf::Joystick::Axis axis, float position);
+    void feedVendorId(unsigned joystick, unsigned vendorId);
+    void clearFedJoysticks();
+
+    const InputState& getCurrentState() const { return m_current; }
+    const InputState& getPreviousState() const { return m_previous; }
+
+private:
+    InputManager() = default;
+
+    // Both return -1 for an action that has no binding: such an action is never active.
+    int findKey(const std::string& action, int player) const;
+    int findButton(const std::string& action, unsigned joystick) const;
+
+    InputState m_previous;
+    InputState m_current;
+    InputState m_live;
+    std::array<std::unordered_map<std::string, sf::Keyboard::Key>, PLAYER_COUNT> m_keyBindings;
+    std::array<std::unordered_map<std::string, unsigned>, InputState::JOYSTICK_COUNT> m_buttonBindings;
+
+    std::map<std::pair<unsigned, int>, float> m_fedAxes;
+    std::map<unsigned, unsigned> m_fedVendorIds;
+};
+
+} // namespace zelk

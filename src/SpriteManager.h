@@ -1,0 +1,71 @@
+#pragma once
+// Decides what is drawn and in which order: render components arrive and leave through the event
+// bus (RenderableCreateEvent / RenderableDestroyEvent) and are drawn layer by layer.
+//
+// The layers hold raw pointers; a component's destroy event is the single way it leaves them, so
+// a destroyed component is never drawn.
+
+#include "EventBus.h"
+
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Graphics/Texture.hpp>
+#include <SFML/System/Vector2.hpp>
+
+#include <list>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace zelk
+{
+
+class IRenderComponent;
+
+class SpriteManager
+{
+public:
+    explicit SpriteManager(sf::RenderWindow& renderWindow);
+
+    SpriteManager(const SpriteManager&) = delete;
+    SpriteManager& operator=(const SpriteManager&) = delete;
+
+    void init();
+    void shutdown();
+
+    void setLayerOrder(std::vector<std::string> order);
+    // The camera is drawn (a no-op draw) before the layers; it sits in no layer.
+    void setCamera(IRenderComponent* camera);
+    void setLayer(const std::string& layerName, IRenderComponent* component);
+    void removeComponent(IRenderComponent* component);
+    void draw();
+
+    void setTileSize(sf::Vector2i tileSize) { m_tileSize = tileSize; }
+    sf::Vector2i getTileSize() const { return m_tileSize; }
+    void setTileSetTextures(std::unordered_map<std::string, std::shared_ptr<sf::Texture>> textures);
+    const std::unordered_map<std::string, std::shared_ptr<sf::Texture>>& getTileSetTextures() const
+    {
+        return m_tileSetTextures;
+    }
+
+    sf::RenderWindow& getRenderWindow() const { return m_renderWindow; }
+    IRenderComponent* getCamera() const { return m_camera; }
+    const std::vector<std::string>& getLayerOrder() const { return m_layerOrder; }
+    // Components on a layer in drawing order; empty for an unknown layer.
+    std::list<IRenderComponent*> getLayer(const std::string& layerName) const;
+    // The layer a component is filed under, or an empty string.
+    std::string getLayerOf(IRenderComponent* component) const;
+
+private:
+    sf::RenderWindow& m_renderWindow;
+    sf::Vector2i m_tileSize;
+    std::unordered_map<std::string, std::shared_ptr<sf::Texture>> m_tileSetTextures;
+    IRenderComponent* m_camera = nullptr;
+    std::map<std::string, std::list<IRenderComponent*>> m_layers;
+    std::map<IRenderComponent*, std::string> m_componentLayer;
+    std::vector<std::string> m_layerOrder;
+    std::list<ListenerId> m_listenerIds;
+};
+
+} // namespace zelk

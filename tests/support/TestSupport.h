@@ -1,0 +1,77 @@
+#pragma once
+// Helpers shared by the test files: stream capture, working-directory sandboxes with a copy of the
+// real assets, and a real window for render tests (the tests run under Xvfb).
+
+#include <SFML/Graphics/RenderWindow.hpp>
+
+#include <filesystem>
+#include <iosfwd>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace zelk::test
+{
+
+std::filesystem::path sourceDir();
+std::filesystem::path assetsDir();
+std::filesystem::path gameExecutable();
+
+// Redirects a stream (sf::err(), std::cout, std::cerr) into a buffer while alive.
+class StreamCapture
+{
+public:
+    explicit StreamCapture(std::ostream& stream);
+    ~StreamCapture();
+    StreamCapture(const StreamCapture&) = delete;
+    StreamCapture& operator=(const StreamCapture&) = delete;
+
+    std::string text() const { return m_buffer.str(); }
+    void clear() { m_buffer.str({}); }
+
+private:
+    std::ostream& m_stream;
+    std::streambuf* m_previous;
+    std::ostringstream m_buffer;
+};
+
+// Changes the working directory for its lifetime.
+class ScopedWorkingDirectory
+{
+public:
+    explicit ScopedWorkingDirectory(const std::filesystem::path& directory);
+    ~ScopedWorkingDirectory();
+
+private:
+    std::filesystem::path m_previous;
+};
+
+// A fresh temporary directory holding "bin/" and "assets/" (a copy of the real assets, without
+// the files listed, relative to assets/). Removed on destruction. Enter bin() to run game code
+// against it.
+class AssetSandbox
+{
+public:
+    explicit AssetSandbox(const std::vector<std::string>& leaveOut = {});
+    ~AssetSandbox();
+    AssetSandbox(const AssetSandbox&) = delete;
+    AssetSandbox& operator=(const AssetSandbox&) = delete;
+
+    const std::filesystem::path& root() const { return m_root; }
+    std::filesystem::path bin() const { return m_root / "bin"; }
+    std::filesystem::path assets() const { return m_root / "assets"; }
+    // Replaces one asset (path relative to assets/) with the given bytes.
+    void writeAsset(const std::string& relativePath, const std::string& bytes) const;
+    void removeAsset(const std::string& relativePath) const;
+
+private:
+    std::filesystem::path m_root;
+};
+
+// A real 1376 x 768 window, created once per test process and reused.
+sf::RenderWindow& testWindow();
+
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& bytes);
+
+} // namespace zelk::test
