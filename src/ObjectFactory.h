@@ -19,14 +19,6 @@ class TiledLayer;
 class TiledMap;
 class TiledObject;
 
-// Collision categories shared with the contact handling of the gameplay components. The river's
-// category is the value 22 itself, not a bit: the river is recognised by comparing the whole value.
-constexpr unsigned short PLAYER_CATEGORY = 0x0001;
-constexpr unsigned short ITEM_CATEGORY = 0x0002;
-constexpr unsigned short KILLZONE_CATEGORY = 0x0004;
-constexpr unsigned short WALL_CATEGORY = 0x0008;
-constexpr unsigned short RIVER_CATEGORY = 0x0016;
-
 // Calls createObject for every object of every layer, in map order.
 void loadObjects(const TiledMap& map, const std::filesystem::path& baseDirectory, SpriteManager& spriteManager);
 
