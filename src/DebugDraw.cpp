@@ -1,0 +1,146 @@
+#include "DebugDraw.h"
+
+#include "InputManager.h"
+#include "PhysicsManager.h"
+
+#include <SFML/Graphics/CircleShape.hpp>
+#include <SFML/Graphics/ConvexShape.hpp>
+#include <SFML/Graphics/VertexArray.hpp>
+
+#include <cmath>
+
+namespace zelk
+{
+
+namespace
+{
+
+constexpr float AXIS_LENGTH = 0.15f;
+constexpr std::size_t CIRCLE_POINTS = 30;
+constexpr sf::Uint8 OPAQUE = 255;
+constexpr sf::Uint8 POLYGON_SHAPE_FILL_ALPHA = 80;
+constexpr sf::Uint8 SOLID_FILL_ALPHA = 50;
+
+sf::Color toSfColor(const b2Color& color, sf::Uint8 alpha)
+{
+    return sf::Color(static_cast<sf::Uint8>(color.r * 255.f), static_cast<sf::Uint8>(color.g * 255.f),
+                     static_cast<sf::Uint8>(color.b * 255.f), alpha);
+}
+
+} // namespace
+
+DebugDraw& DebugDraw::getInstance()
+{
+    static DebugDraw instance;
+    return instance;
+}
+
+DebugDraw::~DebugDraw() = default;
+
+void DebugDraw::update()
+{
+    if (InputManager::getInstance().isKeyReleased("debugdraw", 0))
+        m_enabled = !m_enabled;
+}
+
+void DebugDraw::drawPolygonShape(const b2PolygonShape& polygon, const sf::Transformable& transformable,
+                                 const b2Color& color)
+{
+    auto shape = std::make_shared<sf::ConvexShape>(static_cast<std::size_t>(polygon.m_count));
+    for (int32 i = 0; i < polygon.m_count; ++i)
+        shape->setPoint(static_cast<std::size_t>(i), toPixels(polygon.m_vertices[i]));
+    shape->setPosition(transformable.getPosition());
+    shape->setRotation(transformable.getRotation());
+    shape->setOutlineThickness(1.f);
+    shape->setOutlineColor(toSfColor(color, OPAQUE));
+    shape->setFillColor(toSfColor(color, POLYGON_SHAPE_FILL_ALPHA));
+    m_shapes.push_back(std::move(shape));
+}
+
+void DebugDraw::drawAABB(const b2AABB& aabb, const sf::Color& color)
+{
+    auto shape = std::make_shared<sf::ConvexShape>(4);
+    shape->setPoint(0, toPixels(b2Vec2(aabb.lowerBound.x, aabb.lowerBound.y)));
+    shape->setPoint(1, toPixels(b2Vec2(aabb.upperBound.x, aabb.lowerBound.y)));
+    shape->setPoint(2, toPixels(b2Vec2(aabb.upperBound.x, aabb.upperBound.y)));
+    shape->setPoint(3, toPixels(b2Vec2(aabb.lowerBound.x, aabb.upperBound.y)));
+    shape->setOutlineThickness(1.f);
+    shape->setOutlineColor(color);
+    shape->setFillColor(sf::Color::Transparent);
+    m_shapes.push_back(std::move(shape));
+}
+
+void DebugDraw::DrawPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color)
+{
+    addPolygon(vertices, vertexCount, toSfColor(color, OPAQUE), sf::Color::Transparent);
+}
+
+void DebugDraw::DrawSolidPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color)
+{
+    addPolygon(vertices, vertexCount, toSfColor(color, OPAQUE), toSfColor(color, SOLID_FILL_ALPHA));
+}
+
+void DebugDraw::DrawCircle(const b2Vec2& center, float radius, const b2Color& color)
+{
+    addCircle(center, radius, toSfColor(color, OPAQUE), sf::Color::Transparent);
+}
+
+void DebugDraw::DrawSolidCircle(const b2Vec2& center, float radius, const b2Vec2& axis, const b2Color& color)
+{
+    addCircle(center, radius, toSfColor(color, OPAQUE), toSfColor(color, SOLID_FILL_ALPHA));
+    addLine(center, center + radius * axis, toSfColor(color, OPAQUE));
+}
+
+void DebugDraw::DrawSegment(const b2Vec2& p1, const b2Vec2& p2, const b2Color& color)
+{
+    addLine(p1, p2, toSfColor(color, OPAQUE));
+}
+
+void DebugDraw::DrawTransform(const b2Transform& xf)
+{
+    const float c = xf.q.c;
+    const float s = xf.q.s;
+    addLine(xf.p, xf.p + AXIS_LENGTH * b2Vec2(c, s), sf::Color::Red);
+    addLine(xf.p, xf.p + AXIS_LENGTH * b2Vec2(s, -c), sf::Color::Green);
+}
+
+void DebugDraw::DrawPoint(const b2Vec2& p, float size, const b2Color& color)
+{
+    addCircle(p, size, toSfColor(color, OPAQUE), sf::Color::Transparent);
+}
+
+void DebugDraw::addLine(const b2Vec2& from, const b2Vec2& to, const sf::Color& color)
+{
+    auto line = std::make_shared<sf::VertexArray>(sf::LineStrip, 2);
+    (*line)[0] = sf::Vertex(toPixels(from), color);
+    (*line)[1] = sf::Vertex(toPixels(to), color);
+    m_shapes.push_back(std::move(line));
+}
+
+void DebugDraw::addCircle(const b2Vec2& center, float radius, const sf::Color& outline, const sf::Color& fill)
+{
+    // Centred on the point: the origin sits at the circle's middle.
+    const float pixelRadius = radius * PIXELS_PER_METRE;
+    auto circle = std::make_shared<sf::CircleShape>(pixelRadius, CIRCLE_POINTS);
+    circle->setOrigin(pixelRadius, pixelRadius);
+    circle->setPosition(toPixels(center));
+    circle->setOutlineThickness(1.f);
+    circle->setOutlineColor(outline);
+    circle->setFillColor(fill);
+    m_shapes.push_back(std::move(circle));
+}
+
+void DebugDraw::addPolygon(const b2Vec2* vertices, int32 vertexCount, const sf::Color& outline,
+                           const sf::Color& fill)
+{
+    const std::size_t count = vertexCount > 0 ? static_cast<std::size_t>(vertexCount) : 0;
+    auto shape = std::make_shared<sf::ConvexShape>(count);
+    for (std::size_t i = 0; i < count; ++i)
+        shape->setPoint(i, toPixels(vertices[i]));
+    shape->setOutlineThickness(1.f);
+    shape->setOutlineColor(outline);
+    shape->setFillColor(fill);
+    m_shapes.push_back(std::move(shape));
+}
+
+} // namespace zelk
