@@ -1,0 +1,75 @@
+#pragma once
+// Owns one fixture on a rigid body and carries the collision callbacks through which gameplay
+// components learn what they touch.
+//
+// Contract for callbacks (like b2ContactListener's): they run on the main thread inside
+// b2World::Step, inside body destruction and inside b2Body::SetEnabled(false); for one contact the
+// callbacks of fixture A's collider run before those of fixture B's. The world is locked then: a
+// callback must not create or destroy bodies or fixtures, and must not move or switch bodies
+// directly; it queues PhysicsManager::deferSetTransform / deferSetEnabled. A collider must not
+// outlive the rigid body it names (both belong to the same object, rigid body added first).
+
+#include "IComponent.h"
+
+#include <box2d/box2d.h>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+
+namespace zelk
+{
+
+class ColliderComponent;
+class RigidBodyComponent;
+
+// self: the collider holding the callback; other: the collider it touches.
+using CollisionCallback = std::function<void(ColliderComponent& self, ColliderComponent& other)>;
+
+class ColliderComponent : public IComponent
+{
+public:
+    // The fixture definition is prepared by the caller; its user data is set to this collider.
+    ColliderComponent(GameObject& gameObject, RigidBodyComponent& rigidBody, b2FixtureDef& fixtureDef);
+    ~ColliderComponent() override;
+
+    bool init() override;
+    void update(float deltaTime) override;
+
+    // Callbacks run in registration order; there is no removal. One registered while the list runs
+    // (kept in a deque, so running callbacks stay in place) runs from the next contact on.
+    void registerOnCollisionEnter(CollisionCallback callback);
+    void registerOnCollisionExit(CollisionCallback callback);
+
+    // Called by the contact listener; nothing happens while the collider is disabled.
+    void onCollisionEnter(ColliderComponent& other);
+    void onCollisionExit(ColliderComponent& other);
+
+    void setEnabled(bool enabled) { m_enabled = enabled; }
+    bool isEnabled() const { return m_enabled; }
+
+    // Null when the rigid body had no body, or once the body is gone.
+    b2Fixture* getFixture() const { return m_fixture; }
+    RigidBodyComponent& getRigidBody() const { return m_rigidBody; }
+
+    // The one place that turns fixture user data back into a collider; null for foreign fixtures.
+    static ColliderComponent* fromFixture(const b2Fixture* fixture);
+    // Category bits of the first fixture of this collider's body (0 when there is none). Gameplay
+    // recognises triggers by comparing the whole value (1, 2, 4, 22).
+    std::uint16_t getCategoryBits() const;
+
+private:
+    friend class RigidBodyComponent;
+    void forgetFixture() { m_fixture = nullptr; }
+
+    static void runCallbacks(const std::deque<CollisionCallback>& callbacks, ColliderComponent& self,
+                             ColliderComponent& other);
+
+    RigidBodyComponent& m_rigidBody;
+    b2Fixture* m_fixture = nullptr;
+    std::deque<CollisionCallback> m_onCollisionEnter;
+    std::deque<CollisionCallback> m_onCollisionExit;
+    bool m_enabled = true;
+};
+
+} // namespace zelk

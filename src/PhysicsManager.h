@@ -1,0 +1,126 @@
+#pragma once
+// Connects the one Box2D world to the game: contacts become collider callbacks, body changes asked
+// for during a step are run after it, and every body's pose is copied onto its game object.
+//
+// Contract (Box2D's world-locked rule, made visible): collision callbacks run synchronously inside
+// b2World::Step, inside DestroyBody and inside b2Body::SetEnabled(false), on the main thread. While
+// they run the world is locked, so a callback must not create or destroy bodies or fixtures, nor
+// move or switch bodies directly: it queues deferSetTransform / deferSetEnabled instead. Commands
+// queued before or during a frame's step run right after that step, in the order queued; commands
+// queued while they run wait for the next frame. Commands never outlive their body (a destroyed
+// rigid body drops its own) nor the match (shutdown() drops the rest).
+
+#include "EventBus.h"
+
+#include <box2d/box2d.h>
+
+#include <SFML/System/Vector2.hpp>
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+namespace zelk
+{
+
+class RigidBodyComponent;
+
+constexpr float PIXELS_PER_METRE = 30.f;
+constexpr float METRES_PER_PIXEL = 1.f / 30.f;
+
+inline b2Vec2 toMetres(const sf::Vector2f& pixels)
+{
+    return {pixels.x * METRES_PER_PIXEL, pixels.y * METRES_PER_PIXEL};
+}
+
+inline sf::Vector2f toPixels(const b2Vec2& metres)
+{
+    return {metres.x * PIXELS_PER_METRE, metres.y * PIXELS_PER_METRE};
+}
+
+inline float toDegrees(float radians)
+{
+    constexpr float pi = 3.1415927f;
+    return radians * 180.f / pi;
+}
+
+inline float toRadians(float degrees)
+{
+    constexpr float pi = 3.1415927f;
+    return degrees * pi / 180.f;
+}
+
+// A body change waiting for the end of the current step. Kept as a record naming its body, so the
+// commands of a body that goes away can be found and dropped.
+struct DeferredBodyCommand
+{
+    enum class Kind
+    {
+        SetTransform,
+        SetEnabled,
+        DestroyBody
+    };
+
+    Kind kind;
+    b2Body* body;
+    b2Vec2 position;
+    float angle;
+    bool enabled;
+};
+
+class PhysicsManager : public b2ContactListener
+{
+public:
+    static std::shared_ptr<b2World> s_world;
+    static b2World& getWorld();
+
+    PhysicsManager() = default;
+    // Also cancels the subscriptions and uninstalls itself as contact listener, so the world never
+    // calls a manager that is gone.
+    ~PhysicsManager() override;
+    PhysicsManager(const PhysicsManager&) = delete;
+    PhysicsManager& operator=(const PhysicsManager&) = delete;
+
+    // Installs the contact listener and subscribes to rigid body create/destroy events.
+    void init();
+    // Steps the world by dt (a negative or non-finite dt counts as 0), runs the deferred commands,
+    // then copies every listed body's pose onto its game object.
+    void update(float dt);
+    // Cancels the subscriptions, forgets the bodies and drops pending commands (bodies already
+    // waiting for destruction are destroyed now). The contact listener stays installed.
+    void shutdown();
+
+    // Position in metres, angle in radians; both take effect after the current step.
+    static void deferSetTransform(b2Body* body, const b2Vec2& position, float angle);
+    static void deferSetEnabled(b2Body* body, bool enabled);
+    // For a body that could not be destroyed at once because the world was locked.
+    static void deferDestroyBody(b2Body* body);
+    // Forgets the pending commands of a body that no longer exists.
+    static void discardDeferredActions(const b2Body* body);
+    static std::size_t getDeferredActionCount();
+
+    const std::vector<RigidBodyComponent*>& getRigidBodies() const { return m_rigidBodies; }
+
+    void BeginContact(b2Contact* contact) override;
+    void EndContact(b2Contact* contact) override;
+
+private:
+    static void queue(const DeferredBodyCommand& command);
+    static void runDeferredActions();
+    static void run(const DeferredBodyCommand& command);
+    static void discardDeferredActionsKeepingDestruction();
+
+    void addRigidBody(RigidBodyComponent& component);
+    void removeRigidBody(RigidBodyComponent& component);
+    void syncBodies();
+
+    static std::vector<DeferredBodyCommand> s_deferredActions;
+    // The batch being run, so a body destroyed meanwhile can drop its commands from it too.
+    static std::vector<DeferredBodyCommand>* s_runningActions;
+    static PhysicsManager* s_contactListener;
+
+    std::vector<ListenerId> m_listenerIds;
+    std::vector<RigidBodyComponent*> m_rigidBodies;
+};
+
+} // namespace zelk
