@@ -48,7 +48,7 @@ public:
     void setEnabled(bool enabled) { m_enabled = enabled; }
     bool isEnabled() const { return m_enabled; }
 
-    // Null when the rigid body had no body, or once the body is gone.
+    // Null when no fixture could be made (no body, no shape, world busy), or once the body is gone.
     b2Fixture* getFixture() const { return m_fixture; }
     RigidBodyComponent& getRigidBody() const { return m_rigidBody; }
 
@@ -60,7 +60,8 @@ public:
 
 private:
     friend class RigidBodyComponent;
-    void forgetFixture() { m_fixture = nullptr; }
+    // Told by the rigid body when it goes away first, so nothing here reaches it or its fixture.
+    void forgetRigidBody();
 
     static void runCallbacks(const std::deque<CollisionCallback>& callbacks, ColliderComponent& self,
                              ColliderComponent& other);
@@ -70,6 +71,7 @@ private:
     std::deque<CollisionCallback> m_onCollisionEnter;
     std::deque<CollisionCallback> m_onCollisionExit;
     bool m_enabled = true;
+    bool m_rigidBodyAlive = true;
 };
 
 } // namespace zelk

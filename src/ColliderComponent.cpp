@@ -1,0 +1,114 @@
+#include "ColliderComponent.h"
+
+#include "GameObject.h"
+#include "PhysicsManager.h"
+#include "RigidBodyComponent.h"
+
+#include <SFML/System/Err.hpp>
+
+namespace zelk
+{
+
+ColliderComponent::ColliderComponent(GameObject& gameObject, RigidBodyComponent& rigidBody, b2FixtureDef& fixtureDef)
+    : IComponent(gameObject)
+    , m_rigidBody(rigidBody)
+{
+    m_rigidBody.attachCollider(*this);
+    fixtureDef.userData.pointer = reinterpret_cast<uintptr_t>(this);
+
+    b2Body* body = m_rigidBody.getBody();
+    if (body == nullptr)
+    {
+        sf::err() << "Collider of " << gameObject.getId() << " has no body to attach to: no fixture created"
+                  << std::endl;
+        return;
+    }
+    if (fixtureDef.shape == nullptr)
+    {
+        sf::err() << "Collider of " << gameObject.getId() << " has no shape: no fixture created" << std::endl;
+        return;
+    }
+    // Box2D refuses (and asserts) while it steps.
+    if (PhysicsManager::getWorld().IsLocked())
+    {
+        sf::err() << "Collider of " << gameObject.getId()
+                  << " created during a physics step: no fixture created" << std::endl;
+        return;
+    }
+    m_fixture = body->CreateFixture(&fixtureDef);
+}
+
+ColliderComponent::~ColliderComponent()
+{
+    if (!m_rigidBodyAlive)
+        return;
+    // Normally the body (and with it the fixture) is gone by now. If it outlives this collider,
+    // its fixture keeps simulating but must no longer lead contacts back here.
+    if (m_fixture != nullptr)
+        m_fixture->GetUserData().pointer = 0;
+    m_rigidBody.detachCollider(*this);
+}
+
+bool ColliderComponent::init()
+{
+    return true;
+}
+
+void ColliderComponent::update(float /*deltaTime*/)
+{
+}
+
+void ColliderComponent::registerOnCollisionEnter(CollisionCallback callback)
+{
+    m_onCollisionEnter.push_back(std::move(callback));
+}
+
+void ColliderComponent::registerOnCollisionExit(CollisionCallback callback)
+{
+    m_onCollisionExit.push_back(std::move(callback));
+}
+
+void ColliderComponent::onCollisionEnter(ColliderComponent& other)
+{
+    if (m_enabled)
+        runCallbacks(m_onCollisionEnter, *this, other);
+}
+
+void ColliderComponent::onCollisionExit(ColliderComponent& other)
+{
+    if (m_enabled)
+        runCallbacks(m_onCollisionExit, *this, other);
+}
+
+ColliderComponent* ColliderComponent::fromFixture(const b2Fixture* fixture)
+{
+    if (fixture == nullptr)
+        return nullptr;
+    // Box2D 2.4 offers no const accessor for the user data.
+    return reinterpret_cast<ColliderComponent*>(const_cast<b2Fixture*>(fixture)->GetUserData().pointer);
+}
+
+std::uint16_t ColliderComponent::getCategoryBits() const
+{
+    if (!m_rigidBodyAlive || m_rigidBody.getBody() == nullptr)
+        return 0;
+    const b2Fixture* first = m_rigidBody.getBody()->GetFixtureList();
+    return first != nullptr ? first->GetFilterData().categoryBits : 0;
+}
+
+void ColliderComponent::forgetRigidBody()
+{
+    m_fixture = nullptr;
+    m_rigidBodyAlive = false;
+}
+
+void ColliderComponent::runCallbacks(const std::deque<CollisionCallback>& callbacks, ColliderComponent& self,
+                                     ColliderComponent& other)
+{
+    // By index over the length at the start: a callback registered meanwhile waits for the next contact.
+    const std::size_t count = callbacks.size();
+    for (std::size_t i = 0; i < count; ++i)
+        callbacks[i](self, other);
+}
+
+} // namespace zelk

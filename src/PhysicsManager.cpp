@@ -1,0 +1,237 @@
+#include "PhysicsManager.h"
+
+#include "ColliderComponent.h"
+#include "RigidBodyCreateEvent.h"
+#include "RigidBodyDestroyEvent.h"
+#include "RigidBodyComponent.h"
+
+#include <SFML/System/Err.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zelk
+{
+
+namespace
+{
+
+constexpr int32 VELOCITY_ITERATIONS = 8;
+constexpr int32 POSITION_ITERATIONS = 3;
+
+// Installed in place of a manager that goes away, so the world never calls a destroyed listener.
+b2ContactListener s_silentListener;
+
+} // namespace
+
+std::shared_ptr<b2World> PhysicsManager::s_world = std::make_shared<b2World>(b2Vec2(0.f, 9.8f));
+std::vector<DeferredBodyCommand> PhysicsManager::s_deferredActions;
+std::vector<DeferredBodyCommand>* PhysicsManager::s_runningActions = nullptr;
+PhysicsManager* PhysicsManager::s_contactListener = nullptr;
+
+b2World& PhysicsManager::getWorld()
+{
+    return *s_world;
+}
+
+PhysicsManager::~PhysicsManager()
+{
+    if (!m_listenerIds.empty())
+        shutdown();
+    if (s_contactListener == this)
+    {
+        s_world->SetContactListener(&s_silentListener);
+        s_contactListener = nullptr;
+    }
+}
+
+void PhysicsManager::init()
+{
+    s_world->SetContactListener(this);
+    s_contactListener = this;
+
+    auto& bus = EventBus::getInstance();
+    m_listenerIds.push_back(bus.addListener(RigidBodyCreateEvent::Type, [this](std::shared_ptr<IEvent> event) {
+        if (auto* created = dynamic_cast<RigidBodyCreateEvent*>(event.get()))
+            addRigidBody(created->getData());
+    }));
+    m_listenerIds.push_back(bus.addListener(RigidBodyDestroyEvent::Type, [this](std::shared_ptr<IEvent> event) {
+        if (auto* destroyed = dynamic_cast<RigidBodyDestroyEvent*>(event.get()))
+            removeRigidBody(destroyed->getData());
+    }));
+}
+
+void PhysicsManager::update(float dt)
+{
+    // A bad frame time must not poison every body's state with NaN or run time backwards.
+    const float timeStep = std::isfinite(dt) && dt > 0.f ? dt : 0.f;
+    s_world->Step(timeStep, VELOCITY_ITERATIONS, POSITION_ITERATIONS);
+    runDeferredActions();
+    syncBodies();
+}
+
+void PhysicsManager::shutdown()
+{
+    auto& bus = EventBus::getInstance();
+    for (const ListenerId id : m_listenerIds)
+        bus.removeListener(id);
+    m_listenerIds.clear();
+    m_rigidBodies.clear();
+    discardDeferredActionsKeepingDestruction();
+}
+
+void PhysicsManager::deferSetTransform(b2Body* body, const b2Vec2& position, float angle)
+{
+    queue({DeferredBodyCommand::Kind::SetTransform, body, position, angle, false});
+}
+
+void PhysicsManager::deferSetEnabled(b2Body* body, bool enabled)
+{
+    queue({DeferredBodyCommand::Kind::SetEnabled, body, b2Vec2_zero, 0.f, enabled});
+}
+
+void PhysicsManager::deferDestroyBody(b2Body* body)
+{
+    queue({DeferredBodyCommand::Kind::DestroyBody, body, b2Vec2_zero, 0.f, false});
+}
+
+void PhysicsManager::discardDeferredActions(const b2Body* body)
+{
+    const auto namesBody = [body](const DeferredBodyCommand& command) { return command.body == body; };
+    s_deferredActions.erase(std::remove_if(s_deferredActions.begin(), s_deferredActions.end(), namesBody),
+                            s_deferredActions.end());
+    // The running batch is walked by index, so its entries are blanked instead of erased.
+    if (s_runningActions != nullptr)
+    {
+        for (auto& command : *s_runningActions)
+        {
+            if (namesBody(command))
+                command.body = nullptr;
+        }
+    }
+}
+
+std::size_t PhysicsManager::getDeferredActionCount()
+{
+    return s_deferredActions.size();
+}
+
+void PhysicsManager::BeginContact(b2Contact* contact)
+{
+    ColliderComponent* colliderA = ColliderComponent::fromFixture(contact->GetFixtureA());
+    if (colliderA == nullptr)
+        return;
+    ColliderComponent* colliderB = ColliderComponent::fromFixture(contact->GetFixtureB());
+    if (colliderB == nullptr)
+        return;
+    colliderA->onCollisionEnter(*colliderB);
+    colliderB->onCollisionEnter(*colliderA);
+}
+
+void PhysicsManager::EndContact(b2Contact* contact)
+{
+    ColliderComponent* colliderA = ColliderComponent::fromFixture(contact->GetFixtureA());
+    if (colliderA == nullptr)
+        return;
+    ColliderComponent* colliderB = ColliderComponent::fromFixture(contact->GetFixtureB());
+    if (colliderB == nullptr)
+        return;
+    colliderA->onCollisionExit(*colliderB);
+    colliderB->onCollisionExit(*colliderA);
+}
+
+void PhysicsManager::queue(const DeferredBodyCommand& command)
+{
+    if (command.body == nullptr)
+    {
+        sf::err() << "Deferred body command without a body ignored" << std::endl;
+        return;
+    }
+    s_deferredActions.push_back(command);
+}
+
+void PhysicsManager::runDeferredActions()
+{
+    // Commands queued while this batch runs (SetEnabled(false) ends contacts and so raises exit
+    // callbacks) go to the fresh list and wait for the next step.
+    std::vector<DeferredBodyCommand> batch;
+    batch.swap(s_deferredActions);
+    s_runningActions = &batch;
+    for (std::size_t i = 0; i < batch.size(); ++i)
+    {
+        const DeferredBodyCommand command = batch[i];
+        if (command.body != nullptr)
+            run(command);
+    }
+    s_runningActions = nullptr;
+}
+
+void PhysicsManager::run(const DeferredBodyCommand& command)
+{
+    switch (command.kind)
+    {
+    case DeferredBodyCommand::Kind::SetTransform:
+        command.body->SetTransform(command.position, command.angle);
+        break;
+    case DeferredBodyCommand::Kind::SetEnabled:
+        command.body->SetEnabled(command.enabled);
+        break;
+    case DeferredBodyCommand::Kind::DestroyBody:
+        s_world->DestroyBody(command.body);
+        discardDeferredActions(command.body);
+        break;
+    }
+}
+
+void PhysicsManager::discardDeferredActionsKeepingDestruction()
+{
+    std::vector<DeferredBodyCommand> destructions;
+    for (const auto& command : s_deferredActions)
+    {
+        if (command.kind == DeferredBodyCommand::Kind::DestroyBody)
+            destructions.push_back(command);
+    }
+    s_deferredActions.clear();
+    // Their owners are gone already; leaving the bodies would haunt the next match.
+    if (!s_world->IsLocked())
+    {
+        for (const auto& command : destructions)
+            s_world->DestroyBody(command.body);
+        return;
+    }
+    s_deferredActions = std::move(destructions);
+}
+
+void PhysicsManager::addRigidBody(RigidBodyComponent& component)
+{
+    m_rigidBodies.push_back(&component);
+}
+
+void PhysicsManager::removeRigidBody(RigidBodyComponent& component)
+{
+    const auto found = std::find(m_rigidBodies.begin(), m_rigidBodies.end(), &component);
+    if (found != m_rigidBodies.end())
+        m_rigidBodies.erase(found);
+}
+
+void PhysicsManager::syncBodies()
+{
+    std::size_t index = 0;
+    while (index < m_rigidBodies.size())
+    {
+        RigidBodyComponent* component = m_rigidBodies[index];
+        if (component->getBody() == nullptr)
+        {
+            m_rigidBodies.erase(m_rigidBodies.begin() + static_cast<std::ptrdiff_t>(index));
+            continue;
+        }
+        const std::size_t lengthBefore = m_rigidBodies.size();
+        component->syncBody();
+        // A sync that announced its end removed an entry at or before this index: the entry now
+        // here has not been synced yet.
+        if (m_rigidBodies.size() >= lengthBefore)
+            ++index;
+    }
+}
+
+} // namespace zelk
