@@ -1,0 +1,192 @@
+#include "AnimationRenderComponent.h"
+
+#include "EventBus.h"
+#include "GameObject.h"
+#include "RenderableCreateEvent.h"
+#include "RenderableDestroyEvent.h"
+
+#include <SFML/System/Err.hpp>
+
+#include <cmath>
+
+namespace zelk
+{
+
+AnimationRenderComponent::AnimationRenderComponent(GameObject& gameObject, sf::RenderWindow& renderWindow,
+                                                   std::string layerName, std::string texturePath)
+    : IRenderComponent(gameObject, renderWindow)
+    , m_texturePath(std::move(texturePath))
+    , m_layerName(std::move(layerName))
+{
+    EventBus::getInstance().fireEvent(std::make_shared<RenderableCreateEvent>(*this, m_layerName));
+}
+
+AnimationRenderComponent::~AnimationRenderComponent()
+{
+    // First thing: the sprite manager holds a raw pointer to us and must drop it before we go.
+    EventBus::getInstance().fireEvent(std::make_shared<RenderableDestroyEvent>(*this, m_layerName));
+}
+
+bool AnimationRenderComponent::init()
+{
+    // A failed load leaves an empty texture; the frames then draw nothing visible.
+    m_texture.loadFromFile(m_texturePath);
+    m_sprite.setTexture(m_texture);
+    return true;
+}
+
+void AnimationRenderComponent::update(float deltaTime)
+{
+    if (!m_currentAnimation)
+        return;
+    stepFrame(deltaTime);
+    stepBlink(deltaTime);
+}
+
+void AnimationRenderComponent::draw()
+{
+    if (!m_currentAnimation)
+        return;
+    // A new pair starts at its first frame. An index left over from a longer animation (selected
+    // and dropped again between two draws) restarts too, instead of reading past the frames.
+    const bool newPair = m_currentType != m_lastDrawnType || m_currentDirection != m_lastDrawnDirection;
+    if (newPair || m_frameIndex < 0 || m_frameIndex >= m_currentAnimation->frameCount())
+        restartFrames();
+
+    const sf::IntRect& frame = m_currentAnimation->frames[static_cast<std::size_t>(m_frameIndex)];
+    m_sprite.setTextureRect(frame);
+    m_sprite.setScale(m_currentAnimation->scale);
+    m_sprite.setOrigin(0.5f * static_cast<float>(frame.width), 0.5f * static_cast<float>(frame.height));
+    m_renderWindow.draw(m_sprite, sf::RenderStates(m_gameObject.getTransform()));
+
+    m_lastDrawnType = m_currentType;
+    m_lastDrawnDirection = m_currentDirection;
+}
+
+void AnimationRenderComponent::addAnimation(int type, int direction, Animation animation)
+{
+    animation.texture = &m_texture;
+    // Assigning into the existing map node keeps m_currentAnimation pointing at valid storage.
+    Animation& stored = m_animations[type][direction];
+    stored = std::move(animation);
+    if (&stored != m_currentAnimation)
+        return;
+    if (stored.frames.empty())
+    {
+        sf::err() << "AnimationRenderComponent::addAnimation: the current animation was replaced by one without "
+                     "frames. Type: "
+                  << type << " Direction: " << direction << std::endl;
+        m_currentAnimation = nullptr;
+    }
+    else if (m_frameIndex >= stored.frameCount())
+    {
+        restartFrames();
+    }
+}
+
+void AnimationRenderComponent::setAnimation(int type, int direction)
+{
+    if (type == m_currentType && direction == m_currentDirection)
+        return;
+    if (isLockedInNonLoopingAnimation())
+        return;
+    m_currentDirection = direction;
+    selectAnimation(type, direction);
+}
+
+void AnimationRenderComponent::setAnimation(int type)
+{
+    if (type == m_currentType)
+        return;
+    if (isLockedInNonLoopingAnimation())
+        return;
+    selectAnimation(type, m_currentDirection);
+}
+
+void AnimationRenderComponent::startBlinking(float duration, float interval)
+{
+    if (!(interval > 0.f) || !std::isfinite(interval) || std::isnan(duration))
+    {
+        sf::err() << "AnimationRenderComponent::startBlinking: ignored blinking for " << duration << " s every "
+                  << interval << " s, the interval must be a positive number" << std::endl;
+        return;
+    }
+    m_blinking = true;
+    m_blinkDuration = duration;
+    m_blinkInterval = interval;
+    m_blinkTimer = 0.f;
+}
+
+const Animation* AnimationRenderComponent::findAnimation(int type, int direction) const
+{
+    const auto byType = m_animations.find(type);
+    if (byType == m_animations.end())
+        return nullptr;
+    const auto byDirection = byType->second.find(direction);
+    return byDirection == byType->second.end() ? nullptr : &byDirection->second;
+}
+
+bool AnimationRenderComponent::isLockedInNonLoopingAnimation() const
+{
+    return m_currentAnimation && !m_currentAnimation->loop && !m_currentAnimation->isLastFrame(m_frameIndex);
+}
+
+void AnimationRenderComponent::selectAnimation(int type, int direction)
+{
+    m_currentType = type;
+    m_currentAnimation = findAnimation(type, direction);
+    if (!m_currentAnimation)
+    {
+        sf::err() << "AnimationRenderComponent::setAnimation: Animation not found. Type:" << std::endl;
+        return;
+    }
+    if (m_currentAnimation->frames.empty())
+    {
+        // Selecting it would index an empty frame list on the next draw: treat it as missing.
+        sf::err() << "AnimationRenderComponent::setAnimation: Animation has no frames. Type: " << type
+                  << " Direction: " << direction << std::endl;
+        m_currentAnimation = nullptr;
+    }
+}
+
+void AnimationRenderComponent::restartFrames()
+{
+    m_frameIndex = 0;
+    m_frameTimer = 0.f;
+}
+
+void AnimationRenderComponent::stepFrame(float deltaTime)
+{
+    m_frameTimer += deltaTime;
+    // Strict comparison and a hard reset: the excess time is dropped on purpose.
+    if (m_frameTimer > m_currentAnimation->frameTime)
+    {
+        m_frameTimer = 0.f;
+        ++m_frameIndex;
+        if (m_frameIndex >= m_currentAnimation->frameCount())
+            m_frameIndex = 0;
+    }
+}
+
+void AnimationRenderComponent::stepBlink(float deltaTime)
+{
+    if (!m_blinking)
+        return;
+    m_blinkTimer += deltaTime;
+    if (m_blinkTimer > m_blinkDuration)
+    {
+        m_blinkTimer = 0.f;
+        m_blinking = false;
+        m_sprite.setColor(sf::Color::White);
+        return;
+    }
+    // Parity through floating point: a cast to int could overflow for a long blink.
+    const bool evenPhase = std::fmod(std::floor(m_blinkTimer / m_blinkInterval), 2.f) < 1.f;
+    const bool invisible = m_sprite.getColor().a == 0;
+    if (evenPhase && !invisible)
+        m_sprite.setColor(sf::Color::Transparent);
+    else if (!evenPhase && invisible)
+        m_sprite.setColor(sf::Color::White);
+}
+
+} // namespace zelk

@@ -1,0 +1,49 @@
+#pragma once
+// Draws one image (pure black made transparent) placed by the game object's transform.
+// Filed on its render layer from construction to destruction through the event bus.
+
+#include "IRenderComponent.h"
+
+#include <SFML/Graphics/Sprite.hpp>
+#include <SFML/Graphics/Texture.hpp>
+
+#include <string>
+
+namespace zelk
+{
+
+class SpriteRenderComponent : public IRenderComponent
+{
+public:
+    SpriteRenderComponent(GameObject& gameObject, sf::RenderWindow& renderWindow, std::string texturePath,
+                          std::string layerName);
+    ~SpriteRenderComponent() override;
+
+    // Loads the image; false (with one line on sf::err()) when it cannot be used.
+    bool init() override;
+    void update(float deltaTime) override;
+    void draw() override;
+
+    // Creators set a texture rectangle and origin here right after construction.
+    sf::Sprite& getSprite() { return m_sprite; }
+    // Alternates invisible and visible phases of interval seconds for duration seconds.
+    void startBlinking(float duration, float interval);
+    bool isBlinking() const { return m_blinking; }
+
+    const std::string& getLayerName() const { return m_layerName; }
+
+private:
+    bool reportLoadFailure() const;
+    void stepBlink(float deltaTime);
+
+    std::string m_texturePath;
+    sf::Texture m_texture;
+    sf::Sprite m_sprite;
+    std::string m_layerName;
+    float m_blinkDuration = 0.f;
+    float m_blinkInterval = 0.f;
+    float m_blinkTimer = 0.f;
+    bool m_blinking = false;
+};
+
+} // namespace zelk
