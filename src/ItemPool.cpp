@@ -1,0 +1,217 @@
+#include "ItemPool.h"
+
+#include "AnimationRenderComponent.h"
+#include "BombComponent.h"
+#include "ColliderComponent.h"
+#include "EventBus.h"
+#include "GameObject.h"
+#include "GameObjectCreateEvent.h"
+#include "PhysicsManager.h"
+#include "RigidBodyComponent.h"
+#include "RockComponent.h"
+#include "SpriteRenderComponent.h"
+
+#include <SFML/System/Err.hpp>
+
+#include <algorithm>
+#include <iostream>
+#include <random>
+
+namespace zelk
+{
+
+int ItemPool::s_itemCounter = 0;
+
+namespace
+{
+
+constexpr float ITEM_RADIUS_METRES = 0.5f;
+constexpr float EXPLOSION_FORCE = 1000.f;
+constexpr float EXPLOSION_RADIUS_PIXELS = 60.f;
+constexpr std::uint16_t ITEM_CATEGORY = 0x0002;
+// Items touch players but pass through walls, triggers, the river and each other.
+constexpr std::uint16_t ITEM_MASK = 0xFFE1;
+constexpr int NO_DIRECTION = 4;
+constexpr int BOMB_IDLE = 0;
+constexpr int BOMB_EXPLOSION = 2;
+
+struct ItemKind
+{
+    std::string texturePath;
+    sf::IntRect textureRect;
+    float density;
+};
+
+// Uniform in [0, 1] from two 32-bit draws, rounded to float.
+float drawUnit(std::mt19937& engine)
+{
+    const double low = engine();
+    const double high = engine();
+    return static_cast<float>((low + high * 4294967296.0) / 18446744073709551616.0);
+}
+
+int drawKind(std::mt19937& engine, const std::array<float, ItemPool::KIND_COUNT>& thresholds)
+{
+    const float unit = drawUnit(engine);
+    const auto found = std::lower_bound(thresholds.begin(), thresholds.end(), unit);
+    // The thresholds always end at 1 or more, so this only guards against surprises.
+    if (found == thresholds.end())
+        return ItemPool::KIND_COUNT - 1;
+    return static_cast<int>(found - thresholds.begin());
+}
+
+Animation bombAnimation(const sf::IntRect& frame, int row, int frameCount, float frameTime, float scale)
+{
+    Animation animation;
+    animation.scale = sf::Vector2f(scale, scale);
+    for (int i = 0; i < frameCount; ++i)
+        animation.frames.emplace_back(i * frame.width, row * frame.height, frame.width, frame.height);
+    animation.frameTime = frameTime;
+    animation.loop = true;
+    return animation;
+}
+
+void addRockLook(GameObject& item, sf::RenderWindow& renderWindow, const ItemKind& kind,
+                 const std::string& layerName)
+{
+    auto sprite = item.addComponent<SpriteRenderComponent>(item, renderWindow, kind.texturePath, layerName);
+    sprite->getSprite().setTextureRect(kind.textureRect);
+    sprite->getSprite().setOrigin(kind.textureRect.width * 0.5f, kind.textureRect.height * 0.5f);
+}
+
+void addBombLook(GameObject& item, sf::RenderWindow& renderWindow, const ItemKind& kind,
+                 const std::string& layerName)
+{
+    auto animation = item.addComponent<AnimationRenderComponent>(item, renderWindow, layerName, kind.texturePath);
+    // Only the frame size counts: the idle frames fill the sheet's first row, the explosion its second.
+    animation->addAnimation(BOMB_IDLE, NO_DIRECTION, bombAnimation(kind.textureRect, 0, 4, 0.2f, 1.f));
+    animation->addAnimation(BOMB_EXPLOSION, NO_DIRECTION, bombAnimation(kind.textureRect, 1, 8, 0.1f, 3.f));
+    animation->setAnimation(BOMB_IDLE, NO_DIRECTION);
+}
+
+RigidBodyComponent& addParkedBody(GameObject& item)
+{
+    auto rigidBody = item.addComponent<RigidBodyComponent>(item, b2_dynamicBody);
+    // Parked from the start: the body takes no part in the simulation until it is spawned.
+    if (b2Body* body = rigidBody->getBody())
+        body->SetEnabled(false);
+    return *rigidBody;
+}
+
+void addCollider(GameObject& item, RigidBodyComponent& rigidBody, float density)
+{
+    b2CircleShape circle;
+    circle.m_radius = ITEM_RADIUS_METRES;
+
+    b2FixtureDef fixture;
+    fixture.shape = &circle;
+    fixture.friction = 0.2f;
+    fixture.restitution = 0.f;
+    fixture.restitutionThreshold = 1.f;
+    fixture.density = density;
+    fixture.isSensor = false;
+    fixture.filter.categoryBits = ITEM_CATEGORY;
+    fixture.filter.maskBits = ITEM_MASK;
+    fixture.filter.groupIndex = 0;
+    item.addComponent<ColliderComponent>(item, rigidBody, fixture);
+}
+
+std::shared_ptr<GameObject> makeItem(int kindIndex, const ItemKind& kind, int number, sf::RenderWindow& renderWindow,
+                                     const std::string& layerName)
+{
+    const bool isRock = kindIndex == ItemPool::ROCK;
+    auto item = std::make_shared<GameObject>((isRock ? "Rock_" : "Bomb_") + std::to_string(number));
+    if (isRock)
+    {
+        addRockLook(*item, renderWindow, kind, layerName);
+        RigidBodyComponent& rigidBody = addParkedBody(*item);
+        item->addComponent<RockComponent>(*item, rigidBody);
+        addCollider(*item, rigidBody, kind.density);
+    }
+    else
+    {
+        addBombLook(*item, renderWindow, kind, layerName);
+        RigidBodyComponent& rigidBody = addParkedBody(*item);
+        item->addComponent<BombComponent>(*item, rigidBody, EXPLOSION_FORCE, EXPLOSION_RADIUS_PIXELS);
+        addCollider(*item, rigidBody, kind.density);
+    }
+    return item;
+}
+
+} // namespace
+
+ItemPool::ItemPool(int poolSize, sf::RenderWindow& renderWindow,
+                   const std::array<std::string, KIND_COUNT>& texturePaths,
+                   const std::array<sf::IntRect, KIND_COUNT>& textureRects,
+                   const std::array<float, KIND_COUNT>& densities, const std::array<float, KIND_COUNT>& spawnRates,
+                   const std::string& layerName)
+{
+    const auto slotCount = static_cast<std::size_t>(std::max(poolSize, 0));
+    m_items.resize(slotCount);
+
+    const std::array<float, KIND_COUNT> thresholds = kindThresholds(spawnRates);
+    std::random_device randomDevice;
+    std::mt19937 engine(randomDevice());
+
+    for (auto& slot : m_items)
+    {
+        const int kindIndex = drawKind(engine, thresholds);
+        const ItemKind kind{texturePaths[kindIndex], textureRects[kindIndex], densities[kindIndex]};
+        slot = makeItem(kindIndex, kind, s_itemCounter++, renderWindow, layerName);
+
+        if (!slot->init())
+            sf::err() << "Could not initialize go " << slot->getId() << std::endl;
+        slot->setActive(false);
+        EventBus::getInstance().fireEvent(std::make_shared<GameObjectCreateEvent>(slot));
+    }
+    std::cout << "## pool-size: " << m_items.size() << std::endl;
+}
+
+std::shared_ptr<GameObject> ItemPool::takeNextItem()
+{
+    if (m_items.empty())
+        return {};
+    const std::size_t slot = m_nextIndex % m_items.size();
+    ++m_nextIndex;
+    return m_items[slot];
+}
+
+std::array<float, ItemPool::KIND_COUNT> ItemPool::kindThresholds(const std::array<float, KIND_COUNT>& spawnRates)
+{
+    std::array<float, KIND_COUNT> rates{};
+    float total = 0.f;
+    for (int kind = 0; kind < KIND_COUNT; ++kind)
+    {
+        // "Not more than 0" also catches NaN.
+        rates[kind] = spawnRates[kind] > 0.f ? spawnRates[kind] : 0.f;
+        total += rates[kind];
+    }
+
+    const bool normalise = total < 1.f;
+    if (normalise)
+    {
+        if (total <= 0.f)
+        {
+            // No usable rate at all: every slot becomes a rock.
+            rates.fill(0.f);
+            rates[ROCK] = 1.f;
+            total = 1.f;
+        }
+        for (float& rate : rates)
+            rate /= total;
+    }
+
+    std::array<float, KIND_COUNT> thresholds{};
+    float runningSum = 0.f;
+    for (int kind = 0; kind < KIND_COUNT; ++kind)
+    {
+        runningSum += rates[kind];
+        thresholds[kind] = runningSum;
+    }
+    // Scaled shares may add up to a hair below 1 in single precision; a draw there still needs a kind.
+    if (normalise)
+        thresholds.back() = std::max(thresholds.back(), 1.f);
+    return thresholds;
+}
+
+} // namespace zelk
