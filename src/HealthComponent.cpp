@@ -1,0 +1,62 @@
+#include "HealthComponent.h"
+
+#include "ColliderComponent.h"
+#include "GameObject.h"
+
+namespace zelk
+{
+
+namespace
+{
+const char* const HIT_SOUND_PATH = "../assets/Sounds/loseHealth2.wav";
+}
+
+HealthComponent::HealthComponent(GameObject& gameObject, int health)
+    : IComponent(gameObject)
+    , m_health(health)
+{
+}
+
+HealthComponent::~HealthComponent() = default;
+
+bool HealthComponent::init()
+{
+    // A missing sound only silences the hit; SFML reports the failed load itself.
+    if (m_hitBuffer.loadFromFile(HIT_SOUND_PATH))
+        m_hitSound.setBuffer(m_hitBuffer);
+
+    if (const auto collider = m_gameObject.getComponent<ColliderComponent>())
+    {
+        // Runs inside the world step: it only changes numbers and starts a sound, no body is touched.
+        collider->registerOnCollisionEnter(
+            [this](ColliderComponent&, ColliderComponent& other) { onCollisionEnter(other); });
+    }
+    return true;
+}
+
+void HealthComponent::update(float)
+{
+}
+
+void HealthComponent::setHealth(int health)
+{
+    m_health = health;
+    for (const auto& callback : m_healthCallbacks)
+        callback(health, m_gameObject);
+}
+
+void HealthComponent::addHealthCallback(HealthCallback callback)
+{
+    m_healthCallbacks.push_back(std::move(callback));
+}
+
+void HealthComponent::onCollisionEnter(ColliderComponent& other)
+{
+    if (other.getCategoryBits() != KILLZONE_CATEGORY)
+        return;
+    setHealth(m_health - 1);
+    if (m_hitSound.getStatus() != sf::Sound::Playing)
+        m_hitSound.play();
+}
+
+} // namespace zelk

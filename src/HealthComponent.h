@@ -1,0 +1,50 @@
+#pragma once
+// A player's remaining health. Touching a killzone costs one point; interested parties (the match's
+// heart indicator) hear about every change through health callbacks.
+
+#include "IComponent.h"
+
+#include <SFML/Audio/Sound.hpp>
+#include <SFML/Audio/SoundBuffer.hpp>
+
+#include <functional>
+#include <list>
+
+namespace zelk
+{
+
+class ColliderComponent;
+class GameObject;
+
+using HealthCallback = std::function<void(int, GameObject&)>;
+
+class HealthComponent : public IComponent
+{
+public:
+    // Collision category of killzone triggers; compared as a whole value, not as a bit.
+    static constexpr unsigned KILLZONE_CATEGORY = 0x0004;
+
+    HealthComponent(GameObject& gameObject, int health);
+    ~HealthComponent() override;
+
+    // Loads the hit sound and listens for killzone contacts on the object's collider, if any.
+    bool init() override;
+    void update(float deltaTime) override;
+
+    int getHealth() const { return m_health; }
+    // Not clamped. Every call notifies every callback in insertion order, also for an unchanged value.
+    void setHealth(int health);
+    void addHealthCallback(HealthCallback callback);
+
+    const sf::Sound& getHitSound() const { return m_hitSound; }
+
+private:
+    void onCollisionEnter(ColliderComponent& other);
+
+    int m_health;
+    std::list<HealthCallback> m_healthCallbacks;
+    sf::SoundBuffer m_hitBuffer;
+    sf::Sound m_hitSound;
+};
+
+} // namespace zelk

@@ -1,0 +1,59 @@
+#pragma once
+// A row of hearts over a row of empty places, drawn at the object's position in screen space; the
+// hearts flash for a second after every loss.
+
+#include "IRenderComponent.h"
+
+#include <SFML/Graphics/Sprite.hpp>
+#include <SFML/Graphics/Texture.hpp>
+#include <SFML/Graphics/Transform.hpp>
+
+#include <string>
+#include <vector>
+
+namespace zelk
+{
+
+class HealthIndicatorRenderComponent : public IRenderComponent
+{
+public:
+    // The number of places is the health given here; it never changes afterwards.
+    HealthIndicatorRenderComponent(GameObject& gameObject, sf::RenderWindow& renderWindow, std::string backgroundPath,
+                                   std::string heartPath, std::string layerName, sf::Vector2f scale, int health);
+    ~HealthIndicatorRenderComponent() override;
+
+    bool init() override;
+    void update(float deltaTime) override;
+    void draw() override;
+
+    // A lower value than the one shown starts (or restarts) the flash.
+    void setHealth(int health);
+
+    int getHealth() const { return m_health; }
+    bool isFlashing() const { return m_flashing; }
+    std::size_t getPlaceCount() const { return m_backgroundSprites.size(); }
+    // Hearts drawn now: the health clamped to the places, none while a flash phase hides them.
+    int getVisibleHeartCount() const;
+
+private:
+    bool loadMaskedTexture(const std::string& path, sf::Texture& texture) const;
+    void appendSprites(std::vector<sf::Sprite>& sprites, const sf::Texture& texture) const;
+    bool areHeartsHidden() const;
+    float placeStep() const;
+    void drawRow(const std::vector<sf::Sprite>& sprites, std::size_t count);
+
+    int m_health;
+    std::string m_backgroundPath;
+    std::string m_heartPath;
+    sf::Texture m_heartTexture;
+    sf::Texture m_backgroundTexture;
+    std::vector<sf::Sprite> m_heartSprites;
+    std::vector<sf::Sprite> m_backgroundSprites;
+    sf::Vector2f m_scale;
+    std::string m_layerName;
+    bool m_flashing = false;
+    float m_flashTimer = 0.f;
+    float m_flashPeriod = 0.2f;
+};
+
+} // namespace zelk

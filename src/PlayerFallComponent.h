@@ -1,0 +1,50 @@
+#pragma once
+// Falling off the arena: a killzone contact takes control away, drops the carried item, hands the
+// body to gravity with a spin and switches the collider off; after the fall time the player
+// reappears at its respawn point and blinks.
+
+#include "IComponent.h"
+
+#include <SFML/System/Vector2.hpp>
+
+namespace zelk
+{
+
+class ColliderComponent;
+class RigidBodyComponent;
+
+class PlayerFallComponent : public IComponent
+{
+public:
+    // Collision category of killzone triggers; compared as a whole value, not as a bit.
+    static constexpr unsigned KILLZONE_CATEGORY = 0x0004;
+
+    PlayerFallComponent(GameObject& gameObject, RigidBodyComponent& rigidBody, sf::Vector2f respawnPosition);
+    ~PlayerFallComponent() override;
+
+    bool init() override;
+    void update(float deltaTime) override;
+
+    // Runs inside the world step (contact callback): changes only flags, gravity, rotation mode and
+    // torque. The respawn move at the end of the fall is deferred to after a step.
+    void startFall();
+    // Ends any fall at once and sends the player home, without blinking (match restart).
+    void reset();
+
+    bool isFalling() const { return m_isFalling; }
+    float getFallTimer() const { return m_fallTimer; }
+    sf::Vector2f getRespawnPosition() const { return m_respawnPosition; }
+
+private:
+    void onCollisionEnter(ColliderComponent& other);
+    // Everything the end of a fall and a reset share: stopped, home, upright, walking, collider on.
+    void returnToRespawn();
+
+    RigidBodyComponent* m_rigidBody;
+    sf::Vector2f m_respawnPosition;
+    bool m_isFalling = false;
+    float m_fallTimer = 1.f;
+    float m_fallTorque = -30.f;
+};
+
+} // namespace zelk

@@ -1,0 +1,236 @@
+#include "PlayerMoveComponent.h"
+
+#include "AnimationRenderComponent.h"
+#include "ColliderComponent.h"
+#include "GameObject.h"
+#include "InputManager.h"
+#include "PhysicsManager.h"
+#include "RigidBodyComponent.h"
+
+#include <box2d/box2d.h>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace zelk
+{
+
+namespace
+{
+const char* const SPLASH_SOUND_PATH = "../assets/Sounds/water.wav";
+const float SPLASH_VOLUME = 75.f;
+const float RIVER_ACCELERATION = 1550.f;
+const float STOP_SPEED = 0.1f;
+const float KEY_ACCELERATION_FACTOR = 100.f;
+
+enum AnimationType
+{
+    STANDING = 0,
+    WALKING = 1
+};
+
+enum Direction
+{
+    UP = 0,
+    DOWN = 1,
+    LEFT = 2,
+    RIGHT = 3
+};
+
+float length(sf::Vector2f vector)
+{
+    const double x = vector.x;
+    const double y = vector.y;
+    return static_cast<float>(std::sqrt(x * x + y * y));
+}
+
+sf::Vector2f pixelVelocity(const b2Body& body)
+{
+    const b2Vec2 velocity = body.GetLinearVelocity();
+    return {velocity.x * PIXELS_PER_METRE, velocity.y * PIXELS_PER_METRE};
+}
+
+bool canChangeVelocity(const b2Body& body)
+{
+    return body.GetType() != b2_staticBody;
+}
+
+void setAnimation(AnimationRenderComponent* animation, int type, int direction)
+{
+    if (animation)
+        animation->setAnimation(type, direction);
+}
+} // namespace
+
+PlayerMoveComponent::PlayerMoveComponent(GameObject& gameObject, RigidBodyComponent& rigidBody, int playerIndex)
+    : IComponent(gameObject)
+    , m_playerIndex(playerIndex)
+    , m_rigidBody(&rigidBody)
+{
+    if (b2Body* body = m_rigidBody->getBody())
+    {
+        body->SetFixedRotation(true);
+        body->SetGravityScale(0.f);
+    }
+}
+
+PlayerMoveComponent::~PlayerMoveComponent() = default;
+
+bool PlayerMoveComponent::init()
+{
+    // A missing file leaves the splash silent; SFML reports the failed load itself.
+    m_splashBuffer.loadFromFile(SPLASH_SOUND_PATH);
+    m_splashSound.setBuffer(m_splashBuffer);
+    m_splashSound.setVolume(SPLASH_VOLUME);
+
+    if (const auto collider = m_gameObject.getComponent<ColliderComponent>())
+    {
+        // Both run inside the world step and only change flags.
+        collider->registerOnCollisionEnter(
+            [this](ColliderComponent&, ColliderComponent& other) { onCollisionEnter(other); });
+        collider->registerOnCollisionExit(
+            [this](ColliderComponent&, ColliderComponent& other) { onCollisionExit(other); });
+    }
+    return true;
+}
+
+void PlayerMoveComponent::onCollisionEnter(ColliderComponent& other)
+{
+    if (other.getCategoryBits() != RIVER_CATEGORY)
+        return;
+    m_inRiver = true;
+    m_splashPlayed = false;
+}
+
+void PlayerMoveComponent::onCollisionExit(ColliderComponent& other)
+{
+    if (other.getCategoryBits() == RIVER_CATEGORY)
+        m_inRiver = false;
+}
+
+void PlayerMoveComponent::update(float deltaTime)
+{
+    if (!m_canMove)
+        return;
+    b2Body* body = m_rigidBody->getBody();
+    if (!body)
+        return;
+
+    if (m_inRiver)
+        applyRiver(*body, deltaTime);
+
+    // Players built without a sprite sheet have no animation; they still walk.
+    const auto animation = m_gameObject.getComponent<AnimationRenderComponent>();
+    if (animation)
+        animation->setAnimation(STANDING);
+
+    applyVelocityChange(*body, readInput(deltaTime, animation.get()));
+    applyBraking(*body, deltaTime);
+    stopWhenSlow(*body);
+}
+
+void PlayerMoveComponent::applyRiver(b2Body& body, float deltaTime)
+{
+    if (m_riverMaxDownSpeed > pixelVelocity(body).y && canChangeVelocity(body))
+    {
+        const b2Vec2 velocity = body.GetLinearVelocity();
+        body.SetLinearVelocity(b2Vec2(velocity.x, velocity.y + RIVER_ACCELERATION * deltaTime * METRES_PER_PIXEL));
+    }
+    playSplashOnce();
+}
+
+void PlayerMoveComponent::playSplashOnce()
+{
+    if (m_splashPlayed || m_splashSound.getStatus() == sf::Sound::Playing)
+        return;
+    m_splashSound.setPitch(1.f + static_cast<float>(std::rand() % 5) / 10.f);
+    m_splashSound.play();
+    m_splashPlayed = true;
+}
+
+sf::Vector2f PlayerMoveComponent::readInput(float deltaTime, AnimationRenderComponent* animation)
+{
+    const auto& input = InputManager::getInstance();
+    // SFML does not check the joystick number; an index outside its range reads no stick.
+    const bool hasJoystick = m_playerIndex >= 0 && m_playerIndex < static_cast<int>(sf::Joystick::Count);
+    const auto joystick = static_cast<unsigned>(m_playerIndex);
+    m_axis = hasJoystick ? sf::Vector2f(input.getAxisPosition(joystick, sf::Joystick::X),
+                                        input.getAxisPosition(joystick, sf::Joystick::Y))
+                         : sf::Vector2f();
+
+    // Each test is independent and the last animation call wins: vertical keys override horizontal
+    // ones, and the stick overrides the keys.
+    const float keyStep = m_speed * KEY_ACCELERATION_FACTOR * deltaTime;
+    sf::Vector2f change;
+    if (input.isKeyDown("right", m_playerIndex))
+    {
+        change.x += keyStep;
+        setAnimation(animation, WALKING, RIGHT);
+    }
+    if (input.isKeyDown("left", m_playerIndex))
+    {
+        change.x -= keyStep;
+        setAnimation(animation, WALKING, LEFT);
+    }
+    if (input.isKeyDown("up", m_playerIndex))
+    {
+        change.y -= keyStep;
+        setAnimation(animation, WALKING, UP);
+    }
+    if (input.isKeyDown("down", m_playerIndex))
+    {
+        change.y += keyStep;
+        setAnimation(animation, WALKING, DOWN);
+    }
+    if (std::abs(m_axis.x) > m_deadZone)
+    {
+        change.x += m_axis.x * m_speed * deltaTime;
+        setAnimation(animation, WALKING, m_axis.x > 0.f ? RIGHT : LEFT);
+    }
+    if (std::abs(m_axis.y) > m_deadZone)
+    {
+        change.y += m_axis.y * m_speed * deltaTime;
+        if (std::abs(m_axis.y) > std::abs(m_axis.x))
+            setAnimation(animation, WALKING, m_axis.y > 0.f ? DOWN : UP);
+    }
+    return change;
+}
+
+void PlayerMoveComponent::applyVelocityChange(b2Body& body, sf::Vector2f change)
+{
+    // Soft cap: a change that makes the player slower is always taken, one that makes it faster only
+    // while the result stays below the cap.
+    const sf::Vector2f velocity = pixelVelocity(body);
+    const float resulting = length(velocity + change);
+    if ((m_maxSpeed > resulting || length(velocity) > resulting) && canChangeVelocity(body))
+    {
+        const b2Vec2 current = body.GetLinearVelocity();
+        body.SetLinearVelocity(current + b2Vec2(change.x * METRES_PER_PIXEL, change.y * METRES_PER_PIXEL));
+    }
+}
+
+void PlayerMoveComponent::applyBraking(b2Body& body, float deltaTime)
+{
+    const sf::Vector2f velocity = pixelVelocity(body);
+    if (velocity == sf::Vector2f() || !canChangeVelocity(body))
+        return;
+    const float speed = length(velocity);
+    const float braking = m_friction * deltaTime;
+    // Braking never reverses the motion: a brake larger than the speed stops the player. Letting it
+    // overshoot would make a released player jitter back and forth around zero forever.
+    if (braking >= speed)
+    {
+        body.SetLinearVelocity(b2Vec2(0.f, 0.f));
+        return;
+    }
+    const sf::Vector2f braked = velocity - (velocity / speed) * braking;
+    body.SetLinearVelocity(b2Vec2(braked.x * METRES_PER_PIXEL, braked.y * METRES_PER_PIXEL));
+}
+
+void PlayerMoveComponent::stopWhenSlow(b2Body& body)
+{
+    if (length(pixelVelocity(body)) < STOP_SPEED && canChangeVelocity(body))
+        body.SetLinearVelocity(b2Vec2(0.f, 0.f));
+}
+
+} // namespace zelk
