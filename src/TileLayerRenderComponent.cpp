@@ -1,0 +1,85 @@
+#include "TileLayerRenderComponent.h"
+
+#include "EventBus.h"
+#include "RenderableCreateEvent.h"
+#include "RenderableDestroyEvent.h"
+
+#include <cstdlib>
+
+namespace zelk
+{
+
+TileLayerRenderComponent::TileLayerRenderComponent(GameObject& gameObject, sf::RenderWindow& renderWindow,
+                                                   TileLayerData layer,
+                                                   std::vector<std::shared_ptr<const sf::Texture>> textures)
+    : IRenderComponent(gameObject, renderWindow)
+    , m_layer(std::move(layer))
+    , m_textures(std::move(textures))
+{
+    buildTextureRuns();
+    EventBus::getInstance().fireEvent(std::make_shared<RenderableCreateEvent>(*this, m_layer.name));
+}
+
+TileLayerRenderComponent::~TileLayerRenderComponent()
+{
+    EventBus::getInstance().fireEvent(std::make_shared<RenderableDestroyEvent>(*this, m_layer.name));
+}
+
+bool TileLayerRenderComponent::init()
+{
+    return true;
+}
+
+void TileLayerRenderComponent::update(float)
+{
+}
+
+void TileLayerRenderComponent::draw()
+{
+    for (const TextureRun& run : m_runs)
+        m_renderWindow.draw(run.vertices, sf::RenderStates(run.texture));
+}
+
+void TileLayerRenderComponent::buildTextureRuns()
+{
+    for (const TileSprite& tile : m_layer.tiles)
+    {
+        // A sprite without a texture draws nothing, so it has no place in a run either.
+        if (tile.sprite && tile.sprite->getTexture())
+            appendSprite(*tile.sprite);
+    }
+}
+
+void TileLayerRenderComponent::appendSprite(const sf::Sprite& sprite)
+{
+    if (m_runs.empty() || m_runs.back().texture != sprite.getTexture())
+    {
+        m_runs.emplace_back();
+        m_runs.back().texture = sprite.getTexture();
+    }
+
+    // The corners and texture coordinates exactly as sf::Sprite builds them, split into the same
+    // two triangles as its strip, and moved by the sprite's transform the way SFML moves small
+    // batches (on the CPU, in float): this is what keeps the pixels identical.
+    const sf::IntRect rect = sprite.getTextureRect();
+    const float width = static_cast<float>(std::abs(rect.width));
+    const float height = static_cast<float>(std::abs(rect.height));
+    const float left = static_cast<float>(rect.left);
+    const float right = left + static_cast<float>(rect.width);
+    const float top = static_cast<float>(rect.top);
+    const float bottom = top + static_cast<float>(rect.height);
+    const sf::Transform& transform = sprite.getTransform();
+    const sf::Color color = sprite.getColor();
+
+    const sf::Vertex corners[4] = {
+        sf::Vertex(transform.transformPoint(0.f, 0.f), color, sf::Vector2f(left, top)),
+        sf::Vertex(transform.transformPoint(0.f, height), color, sf::Vector2f(left, bottom)),
+        sf::Vertex(transform.transformPoint(width, 0.f), color, sf::Vector2f(right, top)),
+        sf::Vertex(transform.transformPoint(width, height), color, sf::Vector2f(right, bottom)),
+    };
+    sf::VertexArray& vertices = m_runs.back().vertices;
+    for (const int corner : {0, 1, 2, 2, 1, 3})
+        vertices.append(corners[corner]);
+}
+
+} // namespace zelk

@@ -1,0 +1,54 @@
+#pragma once
+// A map saved by the Tiled editor in its JSON format (".tmj"/".json"), read into plain records.
+//
+// Only fixed-size orthogonal maps with embedded tilesets and uncompressed layer data are read;
+// anything else fails the load with a one-line reason naming the file. A failed load leaves the
+// map empty, never half-filled.
+
+#include "TiledLayer.h"
+#include "TiledTileset.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace zelk
+{
+
+class TiledMap
+{
+public:
+    // Files larger than this are refused before they are read.
+    static constexpr std::uintmax_t MaxFileBytes = 128u * 1024u * 1024u;
+
+    bool loadFromFile(const std::filesystem::path& path);
+    // nameForMessages only names the source in the error text.
+    bool loadFromString(const std::string& json, const std::filesystem::path& nameForMessages);
+    // Why the last load failed, one line, beginning with the quoted file name; empty after a success.
+    const std::string& getError() const;
+
+    // Size in tiles and tile size in pixels; all 0 while nothing is loaded.
+    int getWidth() const;
+    int getHeight() const;
+    int getTileWidth() const;
+    int getTileHeight() const;
+    const std::vector<TiledTileset>& getTilesets() const;
+    // In file order, the children of group layers in place of the group.
+    const std::vector<TiledLayer>& getLayers() const;
+    // The first layer of that name, or null.
+    const TiledLayer* findLayer(const std::string& name) const;
+
+private:
+    void clear();
+    bool fail(const std::filesystem::path& source, const std::string& reason);
+
+    std::string m_error;
+    int m_width = 0;
+    int m_height = 0;
+    int m_tileWidth = 0;
+    int m_tileHeight = 0;
+    std::vector<TiledTileset> m_tilesets;
+    std::vector<TiledLayer> m_layers;
+};
+
+} // namespace zelk
