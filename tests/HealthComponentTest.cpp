@@ -1,0 +1,173 @@
+#include "HealthComponent.h"
+
+#include "match/MatchTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace zelk;
+using namespace zelk::test;
+
+namespace
+{
+
+struct Notification
+{
+    int health;
+    GameObject* object;
+};
+
+// A player with health, a body and a box, in the order the map's players get them.
+struct HealthyPlayer
+{
+    explicit HealthyPlayer(int health, sf::Vector2f position = {100.f, 100.f})
+        : object(std::make_shared<GameObject>("Player0"))
+    {
+        object->setPosition(position);
+        this->health = object->addComponent<HealthComponent>(*object, health);
+        body = object->addComponent<RigidBodyComponent>(*object, b2_dynamicBody);
+        body->getBody()->SetGravityScale(0.f);
+        addPlayerBox(*object, *body);
+        object->init();
+    }
+
+    b2Body& b2() const { return *body->getBody(); }
+
+    std::shared_ptr<GameObject> object;
+    std::shared_ptr<HealthComponent> health;
+    std::shared_ptr<RigidBodyComponent> body;
+};
+
+class HealthTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { directory.writeSound("Sounds/loseHealth2.wav", 2.f); }
+
+    GameDirectory directory;
+    PhysicsScene scene;
+};
+
+} // namespace
+
+TEST_F(HealthTest, KillzoneContactCostsOnePointPlaysTheHitAndNotifies)
+{
+    HealthyPlayer player(3);
+    auto killzone = makeTrigger("Killzone", {300.f, 300.f}, {64.f, 64.f}, KILLZONE_CATEGORY);
+    std::vector<Notification> notifications;
+    player.health->addHealthCallback(
+        [&](int health, GameObject& object) { notifications.push_back({health, &object}); });
+    scene.step();
+    ASSERT_TRUE(notifications.empty());
+    EXPECT_NE(player.health->getHitSound().getStatus(), sf::Sound::Playing);
+
+    teleport(scene, player.b2(), {320.f, 320.f});
+
+    EXPECT_EQ(player.health->getHealth(), 2);
+    ASSERT_EQ(notifications.size(), 1u);
+    EXPECT_EQ(notifications[0].health, 2);
+    EXPECT_EQ(notifications[0].object, player.object.get());
+    EXPECT_EQ(player.health->getHitSound().getStatus(), sf::Sound::Playing);
+}
+
+TEST_F(HealthTest, OnlyTheExactKillzoneCategoryCostsHealth)
+{
+    HealthyPlayer player(3);
+    // A trigger whose category merely contains the killzone bit is not a killzone.
+    auto river = makeTrigger("River", {300.f, 300.f}, {64.f, 64.f}, RIVER_CATEGORY);
+    auto mixed = makeTrigger("Mixed", {500.f, 300.f}, {64.f, 64.f}, KILLZONE_CATEGORY | PLAYER_CATEGORY);
+    auto plain = makeTrigger("Plain", {700.f, 300.f}, {64.f, 64.f}, PLAYER_CATEGORY);
+    auto wall = makeTrigger("Wall", {900.f, 300.f}, {64.f, 64.f}, WALL_CATEGORY);
+    scene.step();
+
+    for (const float x : {320.f, 520.f, 720.f, 920.f})
+        teleport(scene, player.b2(), {x, 320.f});
+
+    EXPECT_EQ(player.health->getHealth(), 3);
+    EXPECT_NE(player.health->getHitSound().getStatus(), sf::Sound::Playing);
+}
+
+TEST_F(HealthTest, EveryKillzoneEntryCostsAPointAndHealthGoesBelowZero)
+{
+    // Without a falling component nothing switches the collider off, so each entry counts.
+    HealthyPlayer player(1);
+    auto killzone = makeTrigger("Killzone", {300.f, 300.f}, {64.f, 64.f}, KILLZONE_CATEGORY);
+    scene.step();
+
+    teleport(scene, player.b2(), {320.f, 320.f});
+    EXPECT_EQ(player.health->getHealth(), 0);
+    teleport(scene, player.b2(), {100.f, 100.f});
+    teleport(scene, player.b2(), {320.f, 320.f});
+    EXPECT_EQ(player.health->getHealth(), -1);
+}
+
+TEST_F(HealthTest, ASecondHitWhileTheSoundPlaysDoesNotRestartIt)
+{
+    HealthyPlayer player(3);
+    auto killzone = makeTrigger("Killzone", {300.f, 300.f}, {64.f, 64.f}, KILLZONE_CATEGORY);
+    scene.step();
+    teleport(scene, player.b2(), {320.f, 320.f});
+    ASSERT_EQ(player.health->getHitSound().getStatus(), sf::Sound::Playing);
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const sf::Time before = player.health->getHitSound().getPlayingOffset();
+    ASSERT_GT(before, sf::Time::Zero) << "the sound device does not advance playback";
+    teleport(scene, player.b2(), {100.f, 100.f});
+    teleport(scene, player.b2(), {320.f, 320.f});
+
+    EXPECT_EQ(player.health->getHealth(), 1);
+    EXPECT_EQ(player.health->getHitSound().getStatus(), sf::Sound::Playing);
+    EXPECT_GE(player.health->getHitSound().getPlayingOffset(), before);
+}
+
+TEST_F(HealthTest, SetHealthNotifiesEveryCallbackInOrderEvenWithoutAChange)
+{
+    HealthyPlayer player(3);
+    std::vector<std::string> calls;
+    player.health->addHealthCallback([&](int health, GameObject&) { calls.push_back("first " + std::to_string(health)); });
+    player.health->addHealthCallback([&](int health, GameObject&) { calls.push_back("second " + std::to_string(health)); });
+
+    player.health->setHealth(3);
+    player.health->setHealth(5);
+
+    EXPECT_EQ(calls, (std::vector<std::string>{"first 3", "second 3", "first 5", "second 5"}));
+    EXPECT_EQ(player.health->getHealth(), 5);
+}
+
+TEST(Health, AMissingHitSoundLeavesTheHitSilentButStillCosts)
+{
+    GameDirectory directory;
+    PhysicsScene scene;
+    StreamCapture errors(sf::err());
+    HealthyPlayer player(2);
+    auto killzone = makeTrigger("Killzone", {300.f, 300.f}, {64.f, 64.f}, KILLZONE_CATEGORY);
+    scene.step();
+
+    teleport(scene, player.b2(), {320.f, 320.f});
+
+    EXPECT_EQ(player.health->getHealth(), 1);
+    EXPECT_NE(player.health->getHitSound().getStatus(), sf::Sound::Playing);
+}
+
+TEST(Health, AnObjectWithoutColliderKeepsItsHealth)
+{
+    GameDirectory directory;
+    PhysicsScene scene;
+    auto object = std::make_shared<GameObject>("Statue");
+    object->setPosition(320.f, 320.f);
+    auto health = object->addComponent<HealthComponent>(*object, 4);
+    auto body = object->addComponent<RigidBodyComponent>(*object, b2_dynamicBody);
+    b2PolygonShape box;
+    box.SetAsBox(0.2f, 0.2f);
+    body->getBody()->CreateFixture(&box, 1.f);
+    EXPECT_TRUE(object->init());
+    auto killzone = makeTrigger("Killzone", {300.f, 300.f}, {64.f, 64.f}, KILLZONE_CATEGORY);
+
+    scene.step();
+    scene.step();
+
+    EXPECT_EQ(health->getHealth(), 4);
+}
