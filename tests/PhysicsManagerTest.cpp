@@ -1,0 +1,434 @@
+#include "DebugDraw.h"
+#include "EventBus.h"
+#include "PhysicsManager.h"
+#include "PhysicsTestObjects.h"
+#include "RigidBodyCreateEvent.h"
+#include "RigidBodyDestroyEvent.h"
+#include "TestSupport.h"
+
+#include <SFML/System/Err.hpp>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace zelk;
+using namespace zelk::test;
+
+namespace
+{
+
+constexpr float FRAME = 1.f / 60.f;
+constexpr std::size_t SHAPES_PER_ONE_BOX_BODY = 4; // polygon, bounding box, two axis lines
+
+std::size_t syncedShapeCount()
+{
+    return DebugDraw::getInstance().getShapes().size();
+}
+
+} // namespace
+
+TEST(UnitConversion, PixelsToMetresAndBack)
+{
+    const b2Vec2 metres = toMetres({300.f, 150.f});
+    EXPECT_FLOAT_EQ(metres.x, 10.f);
+    EXPECT_FLOAT_EQ(metres.y, 5.f);
+    const sf::Vector2f pixels = toPixels(metres);
+    EXPECT_FLOAT_EQ(pixels.x, 300.f);
+    EXPECT_FLOAT_EQ(pixels.y, 150.f);
+    EXPECT_EQ(METRES_PER_PIXEL, 0.033333335f);
+}
+
+TEST(UnitConversion, RadiansToDegrees)
+{
+    EXPECT_FLOAT_EQ(toDegrees(b2_pi / 2.f), 90.f);
+    EXPECT_FLOAT_EQ(toDegrees(-b2_pi), -180.f);
+    EXPECT_FLOAT_EQ(toRadians(90.f), b2_pi / 2.f);
+}
+
+TEST(PhysicsWorld, ExistsBeforeAnyManagerWithDownwardGravity)
+{
+    ASSERT_NE(PhysicsManager::s_world, nullptr);
+    EXPECT_FLOAT_EQ(PhysicsManager::getWorld().GetGravity().x, 0.f);
+    EXPECT_FLOAT_EQ(PhysicsManager::getWorld().GetGravity().y, 9.8f);
+}
+
+TEST(PhysicsManagerContacts, EnterAndExitRunFixtureAsCallbacksBeforeFixtureBs)
+{
+    PhysicsManager manager;
+    manager.init();
+    std::vector<std::string> log;
+    auto mover = makeBox("mover", {300.f, 300.f}, b2_dynamicBody);
+    auto ground = makeBox("ground", {300.f, 320.f}, b2_staticBody);
+    recordCallbacks(*mover.collider, log);
+    recordCallbacks(*ground.collider, log);
+
+    manager.update(FRAME);
+    const auto [a, b] = firstContactIds();
+    ASSERT_FALSE(a.empty());
+    EXPECT_EQ(log, (std::vector<std::string>{"enter:" + a + ":" + b, "enter:" + b + ":" + a}));
+
+    log.clear();
+    mover.body()->SetTransform({100.f, 100.f}, 0.f);
+    manager.update(FRAME);
+    EXPECT_EQ(log, (std::vector<std::string>{"exit:" + a + ":" + b, "exit:" + b + ":" + a}));
+}
+
+TEST(PhysicsManagerContacts, FixtureWithoutColliderRaisesNothingOnEitherSide)
+{
+    PhysicsManager manager;
+    manager.init();
+    std::vector<std::string> log;
+    auto mover = makeBox("mover", {300.f, 300.f}, b2_dynamicBody);
+    recordCallbacks(*mover.collider, log);
+
+    b2BodyDef bareDef;
+    bareDef.position = toMetres({300.f, 310.f});
+    b2Body* bare = PhysicsManager::getWorld().CreateBody(&bareDef);
+    b2PolygonShape shape;
+    const b2FixtureDef bareFixture = boxFixtureDef(shape, {});
+    bare->CreateFixture(&bareFixture);
+
+    manager.update(FRAME);
+    ASSERT_NE(PhysicsManager::getWorld().GetContactList(), nullptr);
+    EXPECT_TRUE(PhysicsManager::getWorld().GetContactList()->IsTouching());
+    PhysicsManager::getWorld().DestroyBody(bare);
+    EXPECT_TRUE(log.empty());
+}
+
+TEST(PhysicsManagerDeferredCommands, TransformQueuedFromCollisionCallbackShowsInSameFrameSync)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto player = makeBox("player", {600.f, 300.f}, b2_dynamicBody);
+    auto trigger = makeBox("trigger", {600.f, 300.f}, b2_staticBody, {0.5f, 0.5f, true, 0x0004});
+    trigger.collider->registerOnCollisionEnter([](ColliderComponent&, ColliderComponent& other) {
+        PhysicsManager::deferSetTransform(other.getRigidBody().getBody(), {2.f, 3.f}, 0.f);
+    });
+
+    manager.update(FRAME);
+
+    EXPECT_FLOAT_EQ(player.object->getPosition().x, 60.f);
+    EXPECT_FLOAT_EQ(player.object->getPosition().y, 90.f);
+}
+
+TEST(PhysicsManagerDeferredCommands, RunInQueueOrderAfterTheStep)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto box = makeBox("box", {30.f, 30.f}, b2_staticBody);
+    PhysicsManager::deferSetTransform(box.body(), {4.f, 4.f}, 0.f);
+    PhysicsManager::deferSetEnabled(box.body(), false);
+    PhysicsManager::deferSetTransform(box.body(), {7.f, 8.f}, 1.f);
+    PhysicsManager::deferSetEnabled(box.body(), true);
+
+    manager.update(0.f);
+
+    EXPECT_TRUE(box.body()->IsEnabled());
+    EXPECT_FLOAT_EQ(box.body()->GetPosition().x, 7.f);
+    EXPECT_FLOAT_EQ(box.body()->GetPosition().y, 8.f);
+    EXPECT_FLOAT_EQ(box.object->getRotation(), toDegrees(1.f));
+    EXPECT_EQ(PhysicsManager::getDeferredActionCount(), 0u);
+}
+
+TEST(PhysicsManagerDeferredCommands, CommandsQueuedWhileTheListRunsWaitForTheNextFrame)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto player = makeBox("player", {300.f, 300.f}, b2_dynamicBody);
+    player.body()->SetGravityScale(0.f);
+    auto river = makeBox("river", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, 0x0016});
+    int exits = 0;
+    river.collider->registerOnCollisionExit([&exits](ColliderComponent&, ColliderComponent& other) {
+        ++exits;
+        PhysicsManager::deferSetTransform(other.getRigidBody().getBody(), {5.f, 5.f}, 0.f);
+    });
+    manager.update(FRAME);
+
+    // Switching the player off ends its contact inside the command list and raises the exit.
+    PhysicsManager::deferSetEnabled(player.body(), false);
+    manager.update(FRAME);
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(PhysicsManager::getDeferredActionCount(), 1u);
+    EXPECT_NE(player.body()->GetPosition(), b2Vec2(5.f, 5.f));
+
+    manager.update(FRAME);
+    EXPECT_EQ(player.body()->GetPosition(), b2Vec2(5.f, 5.f));
+}
+
+TEST(PhysicsManagerDeferredCommands, ShutdownDiscardsPendingCommands)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto box = makeBox("box", {30.f, 60.f}, b2_staticBody);
+    const b2Vec2 start = box.body()->GetPosition();
+    PhysicsManager::deferSetTransform(box.body(), {9.f, 9.f}, 0.f);
+    PhysicsManager::deferSetEnabled(box.body(), false);
+
+    manager.shutdown();
+    EXPECT_EQ(PhysicsManager::getDeferredActionCount(), 0u);
+    manager.init();
+    manager.update(FRAME);
+
+    EXPECT_TRUE(box.body()->IsEnabled());
+    EXPECT_EQ(box.body()->GetPosition(), start);
+}
+
+TEST(PhysicsManagerDeferredCommands, CommandsForADestroyedBodyAreDropped)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto doomed = makeBox("doomed", {30.f, 30.f}, b2_dynamicBody);
+    PhysicsManager::deferSetTransform(doomed.body(), {9.f, 9.f}, 0.f);
+    PhysicsManager::deferSetEnabled(doomed.body(), false);
+    doomed = {};
+    EXPECT_EQ(PhysicsManager::getDeferredActionCount(), 0u);
+
+    // Box2D hands the freed body's memory to the next body, so a stale command would hit this one.
+    auto successor = makeBox("successor", {60.f, 60.f}, b2_staticBody);
+    const b2Vec2 start = successor.body()->GetPosition();
+    manager.update(FRAME);
+
+    EXPECT_TRUE(successor.body()->IsEnabled());
+    EXPECT_EQ(successor.body()->GetPosition(), start);
+}
+
+TEST(PhysicsManagerDeferredCommands, CommandsQueuedByExitCallbacksOfTheDyingBodyAreDropped)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto doomed = makeBox("doomed", {300.f, 300.f}, b2_dynamicBody);
+    auto wall = makeBox("wall", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, 0x0008});
+    doomed.collider->registerOnCollisionExit([](ColliderComponent& self, ColliderComponent&) {
+        PhysicsManager::deferSetEnabled(self.getRigidBody().getBody(), false);
+    });
+    manager.update(FRAME);
+
+    doomed = {};
+    EXPECT_EQ(PhysicsManager::getDeferredActionCount(), 0u);
+    manager.update(FRAME);
+}
+
+TEST(PhysicsManagerDeferredCommands, CommandWithoutBodyIsReportedAndIgnored)
+{
+    StreamCapture errors(sf::err());
+    PhysicsManager::deferSetTransform(nullptr, {1.f, 1.f}, 0.f);
+    PhysicsManager::deferSetEnabled(nullptr, false);
+    EXPECT_EQ(PhysicsManager::getDeferredActionCount(), 0u);
+    EXPECT_NE(errors.text().find("Deferred body command without a body ignored"), std::string::npos);
+}
+
+TEST(PhysicsManagerStep, ZeroDeltaTimeStepsByZeroTime)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto box = makeBox("box", {300.f, 300.f}, b2_dynamicBody);
+    box.body()->SetLinearVelocity({3.f, 0.f});
+    const b2Vec2 start = box.body()->GetPosition();
+
+    manager.update(0.f);
+
+    EXPECT_EQ(box.body()->GetPosition(), start);
+    EXPECT_EQ(box.body()->GetLinearVelocity(), b2Vec2(3.f, 0.f));
+    EXPECT_FLOAT_EQ(box.object->getPosition().x, 300.f);
+}
+
+TEST(PhysicsManagerStep, VariableDeltaTimeIsOneStepInSeconds)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto box = makeBox("box", {300.f, 300.f}, b2_dynamicBody);
+    box.body()->SetGravityScale(0.f);
+    box.body()->SetLinearVelocity({2.f, 0.f});
+
+    manager.update(0.5f);
+
+    EXPECT_FLOAT_EQ(box.object->getPosition().x, 330.f);
+    EXPECT_FLOAT_EQ(box.object->getPosition().y, 300.f);
+}
+
+TEST(PhysicsManagerStep, NegativeOrNonFiniteDeltaTimeCountsAsZero)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto box = makeBox("box", {300.f, 300.f}, b2_dynamicBody);
+    box.body()->SetLinearVelocity({3.f, 1.f});
+    const b2Vec2 start = box.body()->GetPosition();
+
+    for (const float bad : {-0.5f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                            -std::numeric_limits<float>::infinity()})
+    {
+        manager.update(bad);
+        EXPECT_EQ(box.body()->GetPosition(), start) << bad;
+        EXPECT_EQ(box.body()->GetLinearVelocity(), b2Vec2(3.f, 1.f)) << bad;
+    }
+    manager.update(FRAME);
+    EXPECT_TRUE(box.body()->GetPosition().IsValid());
+    EXPECT_GT(box.body()->GetPosition().x, start.x);
+}
+
+TEST(PhysicsManagerBodyList, BodyAnnouncedTwiceIsSyncedTwiceAndOneDestroyEventRemovesOnlyTheFirst)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto twice = makeBox("twice", {30.f, 30.f}, b2_staticBody);
+    auto once = makeBox("once", {90.f, 30.f}, b2_staticBody);
+    EventBus::getInstance().fireEvent(std::make_shared<RigidBodyCreateEvent>(*twice.rigidBody));
+    ASSERT_EQ(manager.getRigidBodies(),
+              (std::vector<RigidBodyComponent*>{twice.rigidBody, once.rigidBody, twice.rigidBody}));
+
+    DebugDraw::getInstance().clearShapes();
+    manager.update(FRAME);
+    EXPECT_EQ(syncedShapeCount(), 3 * SHAPES_PER_ONE_BOX_BODY);
+
+    EventBus::getInstance().fireEvent(std::make_shared<RigidBodyDestroyEvent>(*twice.rigidBody));
+    EXPECT_EQ(manager.getRigidBodies(), (std::vector<RigidBodyComponent*>{once.rigidBody, twice.rigidBody}));
+    DebugDraw::getInstance().clearShapes();
+}
+
+TEST(PhysicsManagerBodyList, DestroyEventForAnUnlistedComponentChangesNothing)
+{
+    auto early = makeBox("early", {30.f, 30.f}, b2_staticBody);
+    PhysicsManager manager;
+    manager.init();
+    auto listed = makeBox("listed", {90.f, 30.f}, b2_staticBody);
+
+    EventBus::getInstance().fireEvent(std::make_shared<RigidBodyDestroyEvent>(*early.rigidBody));
+
+    EXPECT_EQ(manager.getRigidBodies(), (std::vector<RigidBodyComponent*>{listed.rigidBody}));
+}
+
+TEST(PhysicsManagerBodyList, MarkedObjectLeavesAfterItsLastSyncAndEveryOtherEntryIsSyncedOnce)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto first = makeBox("first", {30.f, 30.f}, b2_staticBody);
+    auto marked = makeBox("marked", {90.f, 30.f}, b2_staticBody);
+    auto last = makeBox("last", {150.f, 30.f}, b2_staticBody);
+    EventBus::getInstance().fireEvent(std::make_shared<RigidBodyCreateEvent>(*marked.rigidBody));
+    marked.object->markForDelete();
+    marked.body()->SetTransform({4.f, 4.f}, 0.f);
+
+    DebugDraw::getInstance().clearShapes();
+    manager.update(FRAME);
+
+    // Both entries of the marked body were synced, the others once each.
+    EXPECT_EQ(syncedShapeCount(), 4 * SHAPES_PER_ONE_BOX_BODY);
+    EXPECT_FLOAT_EQ(marked.object->getPosition().x, 120.f);
+    EXPECT_EQ(manager.getRigidBodies(), (std::vector<RigidBodyComponent*>{first.rigidBody, last.rigidBody}));
+
+    DebugDraw::getInstance().clearShapes();
+    manager.update(FRAME);
+    EXPECT_EQ(syncedShapeCount(), 2 * SHAPES_PER_ONE_BOX_BODY);
+    DebugDraw::getInstance().clearShapes();
+}
+
+TEST(PhysicsManagerBodyList, ComponentWhoseBodyWasRefusedIsDroppedOnTheNextPass)
+{
+    StreamCapture errors(sf::err());
+    PhysicsManager manager;
+    manager.init();
+    std::shared_ptr<GameObject> late;
+    auto player = makeBox("player", {300.f, 300.f}, b2_dynamicBody);
+    auto trigger = makeBox("trigger", {300.f, 300.f}, b2_staticBody, {0.5f, 0.5f, true, 0x0004});
+    trigger.collider->registerOnCollisionEnter([&late](ColliderComponent&, ColliderComponent&) {
+        late = std::make_shared<GameObject>("late");
+        late->addComponent<RigidBodyComponent>(*late, b2_dynamicBody);
+    });
+
+    manager.update(FRAME);
+
+    ASSERT_NE(late, nullptr);
+    EXPECT_EQ(late->getComponent<RigidBodyComponent>()->getBody(), nullptr);
+    EXPECT_NE(errors.text().find("Error creating rigidbody\n"), std::string::npos);
+    EXPECT_EQ(manager.getRigidBodies(), (std::vector<RigidBodyComponent*>{player.rigidBody, trigger.rigidBody}));
+}
+
+TEST(PhysicsManagerBodyList, ComponentDestroyedWithoutMarkLeavesNoEntryBehind)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto replaced = makeBox("twin", {30.f, 30.f}, b2_dynamicBody);
+    auto kept = makeBox("kept", {90.f, 30.f}, b2_dynamicBody);
+
+    replaced = makeBox("twin", {150.f, 30.f}, b2_dynamicBody);
+
+    EXPECT_EQ(manager.getRigidBodies(), (std::vector<RigidBodyComponent*>{kept.rigidBody, replaced.rigidBody}));
+    manager.update(FRAME);
+    EXPECT_GT(replaced.object->getPosition().y, 30.f);
+    DebugDraw::getInstance().clearShapes();
+}
+
+TEST(PhysicsManagerLifecycle, ShutdownCancelsSubscriptionsAndForgetsBodies)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto before = makeBox("before", {30.f, 30.f}, b2_staticBody);
+    manager.shutdown();
+    EXPECT_TRUE(manager.getRigidBodies().empty());
+
+    auto after = makeBox("after", {90.f, 30.f}, b2_staticBody);
+    EXPECT_TRUE(manager.getRigidBodies().empty());
+
+    manager.init();
+    auto nextMatch = makeBox("nextMatch", {150.f, 30.f}, b2_staticBody);
+    EXPECT_EQ(manager.getRigidBodies(), (std::vector<RigidBodyComponent*>{nextMatch.rigidBody}));
+}
+
+TEST(PhysicsManagerLifecycle, ContactsOfBodiesDestroyedAfterShutdownStillReachTheirColliders)
+{
+    std::vector<std::string> log;
+    PhysicsManager manager;
+    manager.init();
+    auto mover = makeBox("mover", {300.f, 300.f}, b2_dynamicBody);
+    auto ground = makeBox("ground", {300.f, 310.f}, b2_staticBody);
+    recordCallbacks(*mover.collider, log);
+    recordCallbacks(*ground.collider, log);
+    manager.update(FRAME);
+    manager.shutdown();
+    log.clear();
+
+    mover = {};
+
+    EXPECT_EQ(log.size(), 2u);
+}
+
+TEST(PhysicsManagerLifecycle, ManagerGoneBeforeItsBodiesIsNeverCalledAgain)
+{
+    std::vector<std::string> log;
+    auto manager = std::make_unique<PhysicsManager>();
+    manager->init();
+    auto mover = makeBox("mover", {300.f, 300.f}, b2_dynamicBody);
+    auto ground = makeBox("ground", {300.f, 310.f}, b2_staticBody);
+    recordCallbacks(*mover.collider, log);
+    recordCallbacks(*ground.collider, log);
+    manager->update(FRAME);
+    log.clear();
+
+    manager.reset();
+    // Neither the destroy events nor the ended contact may reach the freed manager.
+    mover = {};
+    auto later = makeBox("later", {30.f, 30.f}, b2_staticBody);
+    PhysicsManager::getWorld().Step(FRAME, 8, 3);
+
+    EXPECT_TRUE(log.empty());
+}
+
+TEST(PhysicsManagerLifecycle, BodyDestroyedInsideACollisionCallbackGoesAfterTheStep)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto victim = makeBox("victim", {900.f, 300.f}, b2_staticBody);
+    auto player = makeBox("player", {300.f, 300.f}, b2_dynamicBody);
+    auto trigger = makeBox("trigger", {300.f, 300.f}, b2_staticBody, {0.5f, 0.5f, true, 0x0004});
+    trigger.collider->registerOnCollisionEnter([&victim](ColliderComponent&, ColliderComponent&) { victim = {}; });
+    const int32 bodiesBefore = PhysicsManager::getWorld().GetBodyCount();
+
+    manager.update(FRAME);
+
+    EXPECT_EQ(victim.object, nullptr);
+    EXPECT_EQ(PhysicsManager::getWorld().GetBodyCount(), bodiesBefore - 1);
+    EXPECT_EQ(manager.getRigidBodies(), (std::vector<RigidBodyComponent*>{player.rigidBody, trigger.rigidBody}));
+    DebugDraw::getInstance().clearShapes();
+}
