@@ -2,9 +2,14 @@
 // Building blocks for the match tests: a private game directory with only the assets a test
 // writes, and players and triggers built in the real Box2D world the way the map's objects are.
 
+#include "AnimationRenderComponent.h"
 #include "ColliderComponent.h"
 #include "GameObject.h"
+#include "HealthComponent.h"
+#include "ItemInteractComponent.h"
 #include "PhysicsManager.h"
+#include "PlayerFallComponent.h"
+#include "PlayerMoveComponent.h"
 #include "RigidBodyComponent.h"
 #include "TestSupport.h"
 
@@ -158,6 +163,68 @@ constexpr std::uint16_t ITEM_CATEGORY = 0x0002;
 constexpr std::uint16_t KILLZONE_CATEGORY = 0x0004;
 constexpr std::uint16_t WALL_CATEGORY = 0x0008;
 constexpr std::uint16_t RIVER_CATEGORY = 0x0016;
+
+// Which of a map player's components to build; all of them by default.
+struct PlayerParts
+{
+    int health = 3;
+    bool animation = true;
+    bool fall = true;
+    bool interact = true;
+    bool move = true;
+    int playerIndex = 0;
+};
+
+// A player built like the map's players, in the same component order: health, animation, body,
+// box, falling, item handling, movement.
+struct TestPlayer
+{
+    TestPlayer(const std::string& id, sf::Vector2f position, const PlayerParts& parts = {})
+        : object(std::make_shared<GameObject>(id))
+    {
+        object->setPosition(position);
+        if (parts.health >= 0)
+            health = object->addComponent<HealthComponent>(*object, parts.health);
+        if (parts.animation)
+        {
+            animation = object->addComponent<AnimationRenderComponent>(*object, testWindow(), "Objects",
+                                                                        "../assets/player.png");
+            for (int type = 0; type < 3; ++type)
+            {
+                for (int direction = 0; direction < 4; ++direction)
+                {
+                    Animation one;
+                    one.frames = {sf::IntRect(16 * direction, 16 * type, 16, 16)};
+                    animation->addAnimation(type, direction, one);
+                }
+            }
+            animation->setAnimation(0, 1);
+        }
+        rigidBody = object->addComponent<RigidBodyComponent>(*object, b2_dynamicBody);
+        collider = addPlayerBox(*object, *rigidBody);
+        if (parts.fall)
+            fall = object->addComponent<PlayerFallComponent>(*object, *rigidBody, position);
+        if (parts.interact)
+            interact = object->addComponent<ItemInteractComponent>(*object, parts.playerIndex);
+        if (parts.move)
+            move = object->addComponent<PlayerMoveComponent>(*object, *rigidBody, parts.playerIndex);
+        object->init();
+    }
+
+    b2Body& body() const { return *rigidBody->getBody(); }
+    sf::Vector2f velocity() const { return pixelVelocity(body()); }
+    sf::Vector2f position() const { return pixelPosition(body()); }
+    void setVelocity(sf::Vector2f pixelsPerSecond) const { body().SetLinearVelocity(metres(pixelsPerSecond)); }
+
+    std::shared_ptr<GameObject> object;
+    std::shared_ptr<HealthComponent> health;
+    std::shared_ptr<AnimationRenderComponent> animation;
+    std::shared_ptr<RigidBodyComponent> rigidBody;
+    std::shared_ptr<ColliderComponent> collider;
+    std::shared_ptr<PlayerFallComponent> fall;
+    std::shared_ptr<ItemInteractComponent> interact;
+    std::shared_ptr<PlayerMoveComponent> move;
+};
 
 // The physics manager of a match, listening from construction to destruction.
 class PhysicsScene

@@ -1,0 +1,366 @@
+#include "PlayerMoveComponent.h"
+
+#include "InputManager.h"
+#include "match/MatchTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <initializer_list>
+#include <thread>
+
+using namespace zelk;
+using namespace zelk::test;
+
+namespace
+{
+
+const float FRAME = 0.01f;
+const float TOLERANCE = 1e-3f;
+
+class PlayerMoveTest : public ::testing::Test
+{
+protected:
+    PlayerMoveTest()
+    {
+        directory.writeSound("Sounds/water.wav", 0.15f);
+        input().installDefaultBindings();
+        // Feeding the sticks also keeps a real controller on the test machine out of the tests.
+        feedStick(0.f, 0.f);
+    }
+
+    static InputManager& input() { return InputManager::getInstance(); }
+
+    static void feedStick(float x, float y)
+    {
+        input().feedAxisPosition(0, sf::Joystick::X, x);
+        input().feedAxisPosition(0, sf::Joystick::Y, y);
+    }
+
+    // Player 0's keys held for the coming frames: D right, A left, W up, S down.
+    static void hold(std::initializer_list<sf::Keyboard::Key> keys)
+    {
+        for (const auto key : {sf::Keyboard::D, sf::Keyboard::A, sf::Keyboard::W, sf::Keyboard::S})
+            input().setLiveKey(key, false);
+        for (const auto key : keys)
+            input().setLiveKey(key, true);
+        input().update();
+    }
+
+    static void expectAnimation(const TestPlayer& player, int type, int direction)
+    {
+        EXPECT_EQ(player.animation->getCurrentType(), type);
+        EXPECT_EQ(player.animation->getCurrentDirection(), direction);
+    }
+
+    GameDirectory directory;
+    PhysicsScene scene;
+};
+
+} // namespace
+
+TEST_F(PlayerMoveTest, TheBodyWalksUprightAndWeightless)
+{
+    TestPlayer player("Player0", {100.f, 100.f});
+    EXPECT_TRUE(player.body().IsFixedRotation());
+    EXPECT_EQ(player.body().GetGravityScale(), 0.f);
+    EXPECT_TRUE(player.move->canMove());
+}
+
+TEST_F(PlayerMoveTest, AHeldKeyAcceleratesAgainstTheBraking)
+{
+    TestPlayer player("Player0", {100.f, 100.f});
+    hold({sf::Keyboard::D});
+
+    // +1000 px/s² from the key, -500 px/s² braking.
+    player.object->update(FRAME);
+    EXPECT_NEAR(player.velocity().x, 5.f, TOLERANCE);
+    EXPECT_NEAR(player.velocity().y, 0.f, TOLERANCE);
+    player.object->update(FRAME);
+    EXPECT_NEAR(player.velocity().x, 10.f, TOLERANCE);
+    expectAnimation(player, 1, 3);
+}
+
+TEST_F(PlayerMoveTest, TheSpeedSettlesJustBelowTheCap)
+{
+    TestPlayer player("Player0", {100.f, 100.f});
+    hold({sf::Keyboard::S});
+    float fastest = 0.f;
+    for (int frame = 0; frame < 200; ++frame)
+    {
+        player.object->update(FRAME);
+        fastest = std::max(fastest, player.velocity().y);
+    }
+    EXPECT_LT(fastest, 200.f);
+    EXPECT_GT(player.velocity().y, 190.f);
+}
+
+TEST_F(PlayerMoveTest, InputThatWouldReachTheCapIsDroppedAndOnlyBrakingApplies)
+{
+    TestPlayer player("Player0", {100.f, 100.f});
+    hold({sf::Keyboard::D});
+
+    player.setVelocity({190.f, 0.f});
+    player.object->update(FRAME);
+    EXPECT_NEAR(player.velocity().x, 185.f, TOLERANCE);
+
+    player.setVelocity({189.f, 0.f});
+    player.object->update(FRAME);
+    EXPECT_NEAR(player.velocity().x, 194.f, TOLERANCE);
+}
+
+TEST_F(PlayerMoveTest, AChangeThatSlowsThePlayerIsTakenAboveTheCap)
+{
+    TestPlayer player("Player0", {100.f, 100.f});
+    hold({sf::Keyboard::A});
+    player.setVelocity({250.f, 0.f});
+
+    player.object->update(FRAME);
+
+    EXPECT_NEAR(player.velocity().x, 235.f, TOLERANCE);
+    expectAnimation(player, 1, 2);
+}
+
+TEST_F(PlayerMoveTest, LeftAndRightTogetherCancelAndFaceLeft)
+{
+    TestPlayer player("Player0", {100.f, 100.f});
+    hold({sf::Keyboard::D, sf::Keyboard::A});
+
+    player.object->update(FRAME);
+
+    EXPECT_EQ(player.velocity(), sf::Vector2f());
+    expectAnimation(player, 1, 2);
+}
+
+TEST_F(PlayerMoveTest, RightAndDownWalkDiagonallyFacingDown)
+{
+    TestPlayer player("Player0", {100.f, 100.f});
+    hold({sf::Keyboard::D, sf::Keyboard::S});
+
+    player.object->update(FRAME);
+
+    // (10, 10) px/s, then 5 px/s of braking along the motion.
+    const float component = 10.f - 5.f / std::sqrt(2.f);
+    EXPECT_NEAR(player.velocity().x, component, TOLERANCE);
+    EXPECT_NEAR(player.velocity().y, component, TOLERANCE);
+    expectAnimation(player, 1, 1);
+}
+
+TEST_F(PlayerMoveTest, StickValuesUpToTheDeadZoneAreIgnored)
+{
+    TestPlayer player("Player0", {100.f, 100.f});
+    hold({});
+    player.setVelocity({100.f, 0.f});
+
+    feedStick(20.f, -20.f);
+    player.object->update(FRAME);
+    EXPECT_NEAR(player.velocity().x, 95.f, TOLERANCE);
+    EXPECT_NEAR(player.velocity().y, 0.f, TOLERANCE);
+    expectAnimation(player, 0, 1);
+
+    // 21 × 10 × 0.01 = 2.1 px/s more than braking alone leaves.
+    player.setVelocity({100.f, 0.f});
+    feedStick(21.f, 0.f);
+    player.object->update(FRAME);
+    EXPECT_NEAR(player.velocity().x, 97.1f, TOLERANCE);
+    expectAnimation(player, 1, 3);
+}
+
+TEST_F(PlayerMoveTest, TheLastAnimationOfTheFrameWins)
+{
+    TestPlayer player("Player0", {100.f, 100.f});
+
+    // Vertical keys override horizontal ones.
+    hold({sf::Keyboard::W, sf::Keyboard::D});
+    player.object->update(FRAME);
+    expectAnimation(player, 1, 0);
+
+    // The stick overrides the keys.
+    hold({sf::Keyboard::W});
+    feedStick(-80.f, 0.f);
+    player.object->update(FRAME);
+    expectAnimation(player, 1, 2);
+
+    // The vertical stick only turns the player when it is the larger deflection.
+    hold({sf::Keyboard::D});
+    feedStick(60.f, 50.f);
+    player.object->update(FRAME);
+    expectAnimation(player, 1, 3);
+    feedStick(30.f, -90.f);
+    player.object->update(FRAME);
+    expectAnimation(player, 1, 0);
+
+    // Without input the player stands, facing as before.
+    hold({});
+    feedStick(0.f, 0.f);
+    player.object->update(FRAME);
+    expectAnimation(player, 0, 0);
+}
+
+TEST_F(PlayerMoveTest, FullStickDeflectionEqualsAKey)
+{
+    TestPlayer player("Player0", {100.f, 100.f});
+    hold({});
+    feedStick(0.f, -100.f);
+    player.object->update(FRAME);
+    EXPECT_NEAR(player.velocity().y, -5.f, TOLERANCE);
+    expectAnimation(player, 1, 0);
+}
+
+TEST_F(PlayerMoveTest, ReleasedInputBrakesToAStandstillWithoutJitter)
+{
+    TestPlayer player("Player0", {100.f, 100.f});
+    hold({});
+    player.setVelocity({12.f, 0.f});
+
+    player.object->update(FRAME);
+    EXPECT_NEAR(player.velocity().x, 7.f, TOLERANCE);
+    player.object->update(FRAME);
+    EXPECT_NEAR(player.velocity().x, 2.f, TOLERANCE);
+    // The brake of a frame is larger than what is left: the player stops instead of turning round.
+    for (int frame = 0; frame < 5; ++frame)
+    {
+        player.object->update(FRAME);
+        EXPECT_EQ(player.velocity(), sf::Vector2f()) << frame;
+    }
+}
+
+TEST_F(PlayerMoveTest, ASpeedBelowTheStopThresholdEndsTheMotion)
+{
+    TestPlayer player("Player0", {100.f, 100.f});
+    hold({});
+    player.setVelocity({0.05f, 0.05f});
+    player.object->update(0.f);
+    EXPECT_EQ(player.velocity(), sf::Vector2f());
+}
+
+TEST_F(PlayerMoveTest, AFrozenPlayerKeepsItsVelocityAndAnimation)
+{
+    TestPlayer player("Player0", {100.f, 100.f});
+    auto river = makeTrigger("River", {60.f, 60.f}, {100.f, 100.f}, RIVER_CATEGORY);
+    scene.step(0.f);
+    ASSERT_TRUE(player.move->isInRiver());
+    hold({sf::Keyboard::D});
+    player.setVelocity({30.f, -20.f});
+    player.move->setCanMove(false);
+
+    player.object->update(FRAME);
+
+    EXPECT_NEAR(player.velocity().x, 30.f, TOLERANCE);
+    EXPECT_NEAR(player.velocity().y, -20.f, TOLERANCE);
+    expectAnimation(player, 0, 1);
+    EXPECT_NE(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
+
+    player.move->setCanMove(true);
+    player.object->update(FRAME);
+    expectAnimation(player, 1, 3);
+}
+
+TEST_F(PlayerMoveTest, APlayerWithoutAnimationStillWalks)
+{
+    PlayerParts parts;
+    parts.animation = false;
+    TestPlayer player("Player0", {100.f, 100.f}, parts);
+    hold({sf::Keyboard::D, sf::Keyboard::W});
+    feedStick(50.f, 0.f);
+
+    player.object->update(FRAME);
+
+    EXPECT_GT(player.velocity().x, 0.f);
+    EXPECT_LT(player.velocity().y, 0.f);
+}
+
+TEST_F(PlayerMoveTest, ThePlayerIndexSelectsKeysAndStick)
+{
+    PlayerParts parts;
+    parts.playerIndex = 1;
+    TestPlayer second("Player1", {300.f, 100.f}, parts);
+    hold({sf::Keyboard::D});
+    second.object->update(FRAME);
+    EXPECT_EQ(second.velocity(), sf::Vector2f());
+
+    input().setLiveKey(sf::Keyboard::Left, true);
+    input().update();
+    input().feedAxisPosition(1, sf::Joystick::Y, 100.f);
+    second.object->update(FRAME);
+    EXPECT_NEAR(second.velocity().x, -10.f + 5.f / std::sqrt(2.f), TOLERANCE);
+    EXPECT_NEAR(second.velocity().y, 10.f - 5.f / std::sqrt(2.f), TOLERANCE);
+}
+
+TEST_F(PlayerMoveTest, TheRiverDragsDownstreamUpToItsSpeedAndSplashesOnce)
+{
+    TestPlayer player("Player0", {100.f, 100.f});
+    auto river = makeTrigger("River", {0.f, 200.f}, {400.f, 400.f}, RIVER_CATEGORY);
+    hold({});
+    scene.step(0.f);
+    ASSERT_FALSE(player.move->isInRiver());
+
+    teleport(scene, player.body(), {100.f, 300.f});
+    ASSERT_TRUE(player.move->isInRiver());
+    player.object->update(FRAME);
+
+    // 1550 px/s² of drift minus 500 px/s² of braking, no sideways change.
+    EXPECT_NEAR(player.velocity().y, 10.5f, TOLERANCE);
+    EXPECT_EQ(player.velocity().x, 0.f);
+    EXPECT_EQ(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
+    const float pitch = player.move->getSplashSound().getPitch();
+    bool knownPitch = false;
+    for (const float candidate : {1.f, 1.1f, 1.2f, 1.3f, 1.4f})
+        knownPitch = knownPitch || std::abs(pitch - candidate) < 1e-4f;
+    EXPECT_TRUE(knownPitch) << pitch;
+
+    // The drag stops once the downward speed reaches 50 px/s; braking then takes it below again.
+    float slowest = 1000.f;
+    float fastest = 0.f;
+    for (int frame = 0; frame < 100; ++frame)
+    {
+        player.object->update(FRAME);
+        if (frame > 10)
+        {
+            slowest = std::min(slowest, player.velocity().y);
+            fastest = std::max(fastest, player.velocity().y);
+        }
+    }
+    EXPECT_GT(slowest, 40.f);
+    EXPECT_LT(fastest, 50.f + 15.5f);
+
+    // Staying in the river does not splash again.
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    ASSERT_NE(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
+    player.object->update(FRAME);
+    EXPECT_NE(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
+}
+
+TEST_F(PlayerMoveTest, LeavingAndReenteringTheRiverSplashesAgain)
+{
+    TestPlayer player("Player0", {100.f, 100.f});
+    auto river = makeTrigger("River", {0.f, 200.f}, {400.f, 400.f}, RIVER_CATEGORY);
+    hold({});
+    teleport(scene, player.body(), {100.f, 300.f});
+    player.object->update(FRAME);
+    ASSERT_EQ(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+
+    teleport(scene, player.body(), {100.f, 100.f});
+    EXPECT_FALSE(player.move->isInRiver());
+    player.setVelocity({});
+    player.object->update(FRAME);
+    EXPECT_EQ(player.velocity(), sf::Vector2f());
+    EXPECT_NE(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
+
+    teleport(scene, player.body(), {100.f, 300.f});
+    player.object->update(FRAME);
+    EXPECT_EQ(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
+}
+
+TEST_F(PlayerMoveTest, OnlyTheExactRiverCategoryDrags)
+{
+    TestPlayer player("Player0", {100.f, 100.f});
+    // 0x0016 shares bits with 0x0004 and 0x0002; neither of them, nor a superset, is a river.
+    auto killzoneBits = makeTrigger("Bits", {0.f, 200.f}, {400.f, 400.f}, RIVER_CATEGORY | WALL_CATEGORY);
+    hold({});
+    teleport(scene, player.body(), {100.f, 300.f});
+    EXPECT_FALSE(player.move->isInRiver());
+    player.object->update(FRAME);
+    EXPECT_EQ(player.velocity(), sf::Vector2f());
+}
