@@ -26,8 +26,10 @@ std::filesystem::path gameExecutable()
 
 StreamCapture::StreamCapture(std::ostream& stream)
     : m_stream(stream)
-    , m_previous(stream.rdbuf(m_buffer.rdbuf()))
+    , m_previous(nullptr)
 {
+    // m_buffer is declared after m_previous, so it only exists once the body runs.
+    m_previous = stream.rdbuf(m_buffer.rdbuf());
 }
 
 StreamCapture::~StreamCapture()
