@@ -1,38 +1,417 @@
 #include "MainState.h"
 
+#include "CameraRenderComponent.h"
+#include "EventBus.h"
+#include "Game.h"
+#include "GameObject.h"
 #include "GameStateManager.h"
+#include "HealthComponent.h"
+#include "HealthIndicatorRenderComponent.h"
 #include "InputManager.h"
+#include "ItemComponent.h"
+#include "ItemInteractComponent.h"
+#include "ObjectFactory.h"
+#include "PlayerFallComponent.h"
+#include "PlayerMoveComponent.h"
+#include "RigidBodyComponent.h"
+#include "TileMapLoader.h"
+#include "TiledMap.h"
 #include "TraceTimer.h"
+
+#include <SFML/System/Err.hpp>
+
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
+#include <iterator>
+#include <random>
 
 namespace zelk
 {
 
+namespace
+{
+const char* const MUSIC_PATH = "../assets/Sounds/pixel-sky.wav";
+const float MUSIC_VOLUME = 50.f;
+const char* const FONT_PATH = "../assets/fibberish.ttf";
+const char* const HEART_BACKGROUND_PATH = "../assets/Health/background.png";
+const char* const HEART_PATH = "../assets/Health/heart.png";
+const char* const PLAYER_IDS[] = {"Player0", "Player1"};
+const sf::Vector2f INDICATOR_SCALE(2.5f, 2.5f);
+const char* const RESTART_ENTRY = "Restart";
+const char* const EXIT_ENTRY = "Exit";
+// The win screen's own stick thresholds: back near the centre, and far enough for a move.
+const float STICK_RELEASED = 1.f;
+const float STICK_MOVE = 20.f;
+
+std::filesystem::path assetDirectory()
+{
+    return std::filesystem::path("../") / "assets";
+}
+
+sf::Vector2f centredOrigin(const sf::Text& text)
+{
+    const sf::FloatRect bounds = text.getLocalBounds();
+    return {bounds.width * 0.5f, bounds.height * 0.5f};
+}
+} // namespace
+
 MainState::MainState(GameStateManager* gameStateManager, Game* game)
     : GameState(gameStateManager, game)
+    , m_spriteManager(game->getWindow())
 {
 }
+
+MainState::~MainState() = default;
 
 void MainState::init()
 {
     TraceTimer timer("zelk::MainState::init");
+    forgetPreviousMatch();
+    // The river's splash picks its pitch with rand(); every match sounds a little different.
+    std::srand(std::random_device{}());
+
+    // Every object, render component and body the map creates is announced to a listening manager.
+    m_gameObjectManager.init();
+    m_spriteManager.init();
+    m_physicsManager.init();
+
+    loadTileMap();
+    if (!startMusic())
+        return;
+    recordPlayerStarts();
+    reportIncompletePlayers();
+    createCamera();
+    createHealthIndicators();
+    m_spriteManager.setLayerOrder({"Background", "Top", "Objects", "GUI"});
+    m_isRunning = true;
 }
 
-void MainState::update(float /*deltaTime*/)
+void MainState::forgetPreviousMatch()
+{
+    m_isRunning = false;
+    m_stickReleased = false;
+    m_winnerText = sf::Text();
+    m_playerStarts.clear();
+    m_menuEntries.clear();
+    m_selected = nullptr;
+}
+
+void MainState::loadTileMap()
+{
+    TraceTimer timer("Load Tile Map");
+    const std::filesystem::path baseDirectory = assetDirectory();
+    const std::filesystem::path mapPath = baseDirectory / "game.tmj";
+    TiledMap map;
+    if (!map.loadFromFile(mapPath))
+    {
+        std::cerr << "Error loading " << mapPath << "\n" << map.getError() << "\n";
+        return;
+    }
+    loadTileLayers(map, baseDirectory, m_spriteManager);
+    loadObjects(map, baseDirectory, m_spriteManager);
+    m_mapSize = {map.getWidth() * map.getTileWidth(), map.getHeight() * map.getTileHeight()};
+}
+
+bool MainState::startMusic()
+{
+    if (!m_music.openFromFile(MUSIC_PATH))
+    {
+        std::cerr << "Could not load background music\n";
+        return false;
+    }
+    m_music.setLoop(true);
+    m_music.setVolume(MUSIC_VOLUME);
+    m_music.play();
+    return true;
+}
+
+void MainState::recordPlayerStarts()
+{
+    // One record per player id, so index 0 is always "Player0" even when the map lacks it.
+    for (const char* id : PLAYER_IDS)
+    {
+        PlayerStart start;
+        if (const auto player = findPlayer(id))
+        {
+            if (const auto rigidBody = player->getComponent<RigidBodyComponent>(); rigidBody && rigidBody->getBody())
+            {
+                const b2Vec2 position = rigidBody->getBody()->GetPosition();
+                start.position = {position.x * PIXELS_PER_METRE, position.y * PIXELS_PER_METRE};
+            }
+            if (const auto health = player->getComponent<HealthComponent>())
+                start.health = health->getHealth();
+        }
+        m_playerStarts.push_back(start);
+    }
+}
+
+void MainState::reportIncompletePlayers() const
+{
+    for (const char* id : PLAYER_IDS)
+    {
+        const auto player = findPlayer(id);
+        if (!player)
+        {
+            sf::err() << "The map has no " << id << ": the match runs without it and cannot be won" << std::endl;
+            continue;
+        }
+        std::string missing;
+        const auto note = [&missing](bool present, const char* name) {
+            if (!present)
+                missing += (missing.empty() ? "" : ", ") + std::string(name);
+        };
+        const auto rigidBody = player->getComponent<RigidBodyComponent>();
+        note(rigidBody && rigidBody->getBody(), "RigidBodyComponent");
+        note(player->getComponent<HealthComponent>() != nullptr, "HealthComponent");
+        note(player->getComponent<PlayerMoveComponent>() != nullptr, "PlayerMoveComponent");
+        note(player->getComponent<ItemInteractComponent>() != nullptr, "ItemInteractComponent");
+        note(player->getComponent<PlayerFallComponent>() != nullptr, "PlayerFallComponent");
+        if (!missing.empty())
+            sf::err() << id << " lacks " << missing << ": the match skips what needs them" << std::endl;
+    }
+}
+
+void MainState::createCamera()
+{
+    sf::RenderWindow& window = m_game->getWindow();
+    auto camera = std::make_shared<GameObject>("Camera");
+    auto component = camera->addComponent<CameraRenderComponent>(*camera, window, window.getView(), m_mapSize);
+    if (!camera->init())
+        sf::err() << "src/MainState" << " Line: " << 86 << " " << "Could not initialize camera" << std::endl;
+    m_gameObjectManager.addGameObject(camera);
+    m_spriteManager.setCamera(component.get());
+}
+
+void MainState::createHealthIndicators()
+{
+    createHealthIndicator(PLAYER_IDS[0], {200.f, 50.f}, 111);
+    createHealthIndicator(PLAYER_IDS[1], {1000.f, 50.f}, 134);
+}
+
+void MainState::createHealthIndicator(const std::string& playerId, sf::Vector2f position, int errorLine)
+{
+    // A player without health has nothing to show; the init report already named it.
+    const auto player = findPlayer(playerId);
+    const auto health = player ? player->getComponent<HealthComponent>() : nullptr;
+    if (!health)
+        return;
+
+    auto indicatorObject = std::make_shared<GameObject>(playerId + "HealthIndicator");
+    indicatorObject->setPosition(position);
+    auto indicator = indicatorObject->addComponent<HealthIndicatorRenderComponent>(
+        *indicatorObject, m_game->getWindow(), HEART_BACKGROUND_PATH, HEART_PATH, "GUI", INDICATOR_SCALE,
+        health->getHealth());
+    // Runs inside the world step; it only forwards the number.
+    health->addHealthCallback([indicator](int newHealth, GameObject&) { indicator->setHealth(newHealth); });
+    if (!indicatorObject->init())
+    {
+        sf::err() << "src/MainState" << " Line: " << errorLine << " " << "Could not initialize HealthIndicator"
+                  << std::endl;
+    }
+    m_gameObjectManager.addGameObject(indicatorObject);
+}
+
+void MainState::update(float deltaTime)
 {
     TraceTimer timer("zelk::MainState::update");
-    const auto& input = InputManager::getInstance();
-    if (input.isKeyPressed("Exit", 0) || input.isButtonPressedOnAnyJoystick("Menu"))
+    if (isLeaveRequested())
+    {
+        m_music.stop();
         m_gameStateManager->setState("MenuState");
+        return;
+    }
+
+    if (m_isRunning)
+    {
+        EventBus::getInstance().processEvents();
+        m_gameObjectManager.update(deltaTime);
+        m_physicsManager.update(deltaTime);
+        checkForLoss();
+        if (m_isRunning)
+            return;
+    }
+    handleWinScreenInput();
+}
+
+bool MainState::isLeaveRequested() const
+{
+    const auto& input = InputManager::getInstance();
+    return input.isKeyPressed("Exit", 0) || input.isButtonPressedOnAnyJoystick("Menu");
+}
+
+std::shared_ptr<GameObject> MainState::findPlayer(const std::string& id) const
+{
+    const auto& objects = m_gameObjectManager.getGameObjects();
+    const auto found = objects.find(id);
+    return found == objects.end() ? nullptr : found->second;
+}
+
+void MainState::checkForLoss()
+{
+    const auto player0 = findPlayer(PLAYER_IDS[0]);
+    const auto player1 = findPlayer(PLAYER_IDS[1]);
+    // With a player missing there is nobody to name as winner.
+    if (!player0 || !player1)
+        return;
+    const auto health0 = player0->getComponent<HealthComponent>();
+    const auto health1 = player1->getComponent<HealthComponent>();
+    if (health0 && health0->getHealth() <= 0)
+        openWinScreen(player1, player0);
+    if (health1 && health1->getHealth() <= 0)
+        openWinScreen(player0, player1);
+}
+
+void MainState::openWinScreen(std::shared_ptr<GameObject> winner, std::shared_ptr<GameObject> loser)
+{
+    for (const auto& player : {winner, loser})
+    {
+        if (const auto move = player->getComponent<PlayerMoveComponent>())
+            move->setCanMove(false);
+    }
+
+    // Still running: the loss is seen again next frame and the load retried then.
+    if (!m_font.loadFromFile(FONT_PATH))
+    {
+        sf::err() << "Could not load font\n";
+        return;
+    }
+
+    placeText(m_winnerText, winner->getId() + " WON!", 60, {0.f, -80.f});
+    placeText(m_restartText, RESTART_ENTRY, 25, {0.f, 0.f});
+    placeText(m_exitText, EXIT_ENTRY, 25, {0.f, 30.f});
+    m_menuEntries = {m_restartText, m_exitText};
+    m_selected = &m_menuEntries.front();
+
+    std::cout << winner->getId() << " won!" << std::endl;
+    m_isRunning = false;
+}
+
+void MainState::placeText(sf::Text& text, const std::string& string, unsigned characterSize,
+                          sf::Vector2f offset) const
+{
+    text.setString(string);
+    text.setFillColor(sf::Color::White);
+    text.setFont(m_font);
+    text.setCharacterSize(characterSize);
+    text.setOrigin(centredOrigin(text));
+    text.setPosition(m_game->getWindow().getView().getCenter() + offset);
+}
+
+void MainState::handleWinScreenInput()
+{
+    const float axis = InputManager::getInstance().getAxisPosition(0, sf::Joystick::Y);
+    if (std::abs(axis) < STICK_RELEASED)
+        m_stickReleased = true;
+
+    // Without entries (the win screen never opened) there is nothing to move to or choose.
+    if (m_menuEntries.empty() || m_selected == nullptr)
+        return;
+
+    if (isMoveRequested())
+        selectNextEntry();
+
+    const auto& input = InputManager::getInstance();
+    if (input.isButtonPressed("select", 0) || input.isKeyPressed("select", 0))
+        chooseSelectedEntry();
+}
+
+bool MainState::isMoveRequested()
+{
+    const float axis = InputManager::getInstance().getAxisPosition(0, sf::Joystick::Y);
+    const auto& input = InputManager::getInstance();
+    return (std::abs(axis) > STICK_MOVE && m_stickReleased) || input.isKeyPressed("menuDown", 0) ||
+           input.isKeyPressed("menuUp", 0) || input.isKeyPressed("up", 0) || input.isKeyPressed("down", 0);
+}
+
+void MainState::selectNextEntry()
+{
+    // With two entries every move, up or down, toggles.
+    const auto index = static_cast<std::size_t>(m_selected - m_menuEntries.data());
+    m_selected = &m_menuEntries[(index + 1) % m_menuEntries.size()];
+    m_stickReleased = false;
+}
+
+void MainState::chooseSelectedEntry()
+{
+    const std::string choice = m_selected->getString();
+    if (choice == RESTART_ENTRY)
+        restartGame();
+    else if (choice == EXIT_ENTRY)
+        m_game->getWindow().close();
+}
+
+void MainState::restartGame()
+{
+    m_isRunning = true;
+    for (std::size_t index = 0; index < m_playerStarts.size() && index < std::size(PLAYER_IDS); ++index)
+    {
+        if (const auto player = findPlayer(PLAYER_IDS[index]))
+            restartPlayer(player, m_playerStarts[index]);
+    }
+    parkEveryItem();
+}
+
+void MainState::restartPlayer(const std::shared_ptr<GameObject>& player, const PlayerStart& start)
+{
+    const auto rigidBody = player->getComponent<RigidBodyComponent>();
+    if (b2Body* body = rigidBody ? rigidBody->getBody() : nullptr)
+    {
+        const b2Vec2 home(start.position.x * METRES_PER_PIXEL, start.position.y * METRES_PER_PIXEL);
+        PhysicsManager::deferSetTransform(body, home, body->GetAngle());
+    }
+    if (const auto health = player->getComponent<HealthComponent>())
+        health->setHealth(start.health);
+    if (const auto interact = player->getComponent<ItemInteractComponent>())
+        interact->dropHeldItem();
+    if (const auto fall = player->getComponent<PlayerFallComponent>())
+        fall->reset();
+    else if (const auto move = player->getComponent<PlayerMoveComponent>())
+        move->setCanMove(true);
+}
+
+void MainState::parkEveryItem()
+{
+    // A copy: parking must not depend on the registry staying untouched meanwhile.
+    const GameObjectManager::GameObjectMap objects = m_gameObjectManager.getGameObjects();
+    for (const auto& [id, object] : objects)
+    {
+        if (const auto item = object->getComponent<ItemComponent>())
+            item->deactivate();
+    }
 }
 
 void MainState::draw()
 {
     TraceTimer timer("zelk::MainState::draw");
+    m_spriteManager.draw();
+    if (m_isRunning)
+        return;
+    m_game->getWindow().draw(m_winnerText);
+    drawTexts(m_menuEntries);
+}
+
+void MainState::drawTexts(std::vector<sf::Text>& texts)
+{
+    const sf::String selected = m_selected ? m_selected->getString() : sf::String();
+    for (const sf::Text& text : texts)
+    {
+        // The stored entries stay plain; the decoration follows the selection on the copy.
+        sf::Text copy = text;
+        if (m_selected && copy.getString() == selected)
+            copy.setString("> " + copy.getString() + " <");
+        copy.setOrigin(centredOrigin(copy));
+        m_game->getWindow().draw(copy);
+    }
 }
 
 void MainState::exit()
 {
     TraceTimer timer("zelk::MainState::exit");
+    // The body list goes before the objects (and with them their components) are released.
+    m_physicsManager.shutdown();
+    m_spriteManager.shutdown();
+    m_gameObjectManager.shutdown();
 }
 
 } // namespace zelk

@@ -1,21 +1,96 @@
 #pragma once
-// The match screen. Leaving it ("Exit" on the keyboard or "Menu" on any controller) goes back to
-// the menu at the next frame.
+// The match screen: owns the match's sprites, objects and physics, loads the arena from the map on
+// every entry, runs events, objects and physics each frame, and watches the players' health; when
+// one has none left the match freezes behind a win screen offering "Restart" and "Exit".
+// "Exit" on the keyboard or "Menu" on any controller goes back to the menu at the next frame.
 
+#include "GameObjectManager.h"
 #include "GameState.h"
+#include "PhysicsManager.h"
+#include "PlayerStart.h"
+#include "SpriteManager.h"
+
+#include <SFML/Audio/Music.hpp>
+#include <SFML/Graphics/Font.hpp>
+#include <SFML/Graphics/Text.hpp>
+#include <SFML/System/Vector2.hpp>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace zelk
 {
+
+class GameObject;
 
 class MainState : public GameState
 {
 public:
     MainState(GameStateManager* gameStateManager, Game* game);
+    ~MainState() override;
 
     void init() override;
     void update(float deltaTime) override;
     void draw() override;
     void exit() override;
+
+    bool isRunning() const { return m_isRunning; }
+    const GameObjectManager& getGameObjectManager() const { return m_gameObjectManager; }
+    const SpriteManager& getSpriteManager() const { return m_spriteManager; }
+    const sf::Music& getMusic() const { return m_music; }
+    const sf::Text& getWinnerText() const { return m_winnerText; }
+    const std::vector<sf::Text>& getMenuEntries() const { return m_menuEntries; }
+    // Null while the win screen has never opened.
+    const sf::Text* getSelectedEntry() const { return m_selected; }
+    sf::Vector2i getMapSize() const { return m_mapSize; }
+
+private:
+    // Leftovers of an earlier match must not leak into a new entry (for instance one whose
+    // music fails to load and so never reaches the running state).
+    void forgetPreviousMatch();
+    void loadTileMap();
+    bool startMusic();
+    void recordPlayerStarts();
+    void reportIncompletePlayers() const;
+    void createCamera();
+    void createHealthIndicators();
+    void createHealthIndicator(const std::string& playerId, sf::Vector2f position, int errorLine);
+
+    bool isLeaveRequested() const;
+    void checkForLoss();
+    void handleWinScreenInput();
+    bool isMoveRequested();
+    void selectNextEntry();
+    void chooseSelectedEntry();
+
+    void openWinScreen(std::shared_ptr<GameObject> winner, std::shared_ptr<GameObject> loser);
+    void placeText(sf::Text& text, const std::string& string, unsigned characterSize, sf::Vector2f offset) const;
+    void drawTexts(std::vector<sf::Text>& texts);
+    void restartGame();
+    void restartPlayer(const std::shared_ptr<GameObject>& player, const PlayerStart& start);
+    void parkEveryItem();
+
+    // The players by id, without the registry's message for a missing one: the loss check runs
+    // every frame, and a map without that player was already reported once at init.
+    std::shared_ptr<GameObject> findPlayer(const std::string& id) const;
+
+    SpriteManager m_spriteManager;
+    GameObjectManager m_gameObjectManager;
+    PhysicsManager m_physicsManager;
+    bool m_isRunning = false;
+    sf::Music m_music;
+    sf::Vector2i m_mapSize;
+
+    bool m_stickReleased = false;
+    sf::Text m_winnerText;
+    sf::Text m_restartText;
+    sf::Text m_exitText;
+    sf::Font m_font;
+    std::vector<PlayerStart> m_playerStarts;
+    std::vector<sf::Text> m_menuEntries;
+    sf::Text* m_selected = nullptr;
 };
 
 } // namespace zelk
