@@ -1,0 +1,196 @@
+#include "DebugDraw.h"
+#include "EventBus.h"
+#include "PhysicsManager.h"
+#include "PhysicsTestObjects.h"
+#include "RigidBodyCreateEvent.h"
+#include "RigidBodyDestroyEvent.h"
+#include "TestSupport.h"
+
+#include <SFML/System/Err.hpp>
+
+#include <gtest/gtest.h>
+
+using namespace zelk;
+using namespace zelk::test;
+
+namespace
+{
+
+constexpr float FRAME = 1.f / 60.f;
+
+// Counts the rigid body events fired while alive.
+class RigidBodyEventCounter
+{
+public:
+    RigidBodyEventCounter()
+    {
+        auto& bus = EventBus::getInstance();
+        m_ids.push_back(bus.addListener(RigidBodyCreateEvent::Type, [this](std::shared_ptr<IEvent> event) {
+            created.push_back(&static_cast<RigidBodyCreateEvent&>(*event).getData());
+        }));
+        m_ids.push_back(bus.addListener(RigidBodyDestroyEvent::Type, [this](std::shared_ptr<IEvent> event) {
+            destroyed.push_back(&static_cast<RigidBodyDestroyEvent&>(*event).getData());
+        }));
+    }
+    ~RigidBodyEventCounter()
+    {
+        for (const ListenerId id : m_ids)
+            EventBus::getInstance().removeListener(id);
+    }
+
+    std::vector<RigidBodyComponent*> created;
+    std::vector<RigidBodyComponent*> destroyed;
+
+private:
+    std::vector<ListenerId> m_ids;
+};
+
+} // namespace
+
+TEST(RigidBodyCreation, BodyStartsAtOwnerPixelPositionInMetresWithDefaults)
+{
+    auto object = std::make_shared<GameObject>("crate");
+    object->setPosition(300.f, 150.f);
+    object->setRotation(45.f);
+    auto rigidBody = object->addComponent<RigidBodyComponent>(*object, b2_kinematicBody);
+    const b2Body* body = rigidBody->getBody();
+
+    ASSERT_NE(body, nullptr);
+    EXPECT_EQ(body->GetType(), b2_kinematicBody);
+    EXPECT_FLOAT_EQ(body->GetPosition().x, 10.f);
+    EXPECT_FLOAT_EQ(body->GetPosition().y, 5.f);
+    EXPECT_EQ(body->GetAngle(), 0.f);
+    EXPECT_TRUE(body->IsEnabled());
+    EXPECT_TRUE(body->IsAwake());
+    EXPECT_TRUE(body->IsSleepingAllowed());
+    EXPECT_FALSE(body->IsBullet());
+    EXPECT_FALSE(body->IsFixedRotation());
+    EXPECT_EQ(body->GetGravityScale(), 1.f);
+    EXPECT_EQ(body->GetLinearDamping(), 0.f);
+    EXPECT_EQ(body->GetFixtureList(), nullptr);
+    EXPECT_TRUE(rigidBody->init());
+}
+
+TEST(RigidBodyCreation, AnnouncesItselfAtOnce)
+{
+    RigidBodyEventCounter events;
+    auto made = makeBody("crate", {0.f, 0.f}, b2_staticBody);
+    EXPECT_EQ(events.created, (std::vector<RigidBodyComponent*>{made.rigidBody}));
+    EXPECT_TRUE(events.destroyed.empty());
+}
+
+TEST(RigidBodyCreation, RefusedDuringAStepIsReportedAndStillAnnounced)
+{
+    PhysicsManager manager;
+    manager.init();
+    StreamCapture errors(sf::err());
+    RigidBodyEventCounter events;
+    const int32 bodiesBefore = PhysicsManager::getWorld().GetBodyCount();
+
+    auto late = makeObjectWithRefusedBody("late", manager);
+
+    ASSERT_NE(late, nullptr);
+    auto lateBody = late->getComponent<RigidBodyComponent>();
+    EXPECT_EQ(lateBody->getBody(), nullptr);
+    EXPECT_EQ(errors.text(), "Error creating rigidbody\n");
+    ASSERT_FALSE(events.created.empty());
+    EXPECT_EQ(events.created.back(), lateBody.get());
+    EXPECT_EQ(PhysicsManager::getWorld().GetBodyCount(), bodiesBefore);
+}
+
+TEST(RigidBodySync, PoseComesBackInPixelsAndDegrees)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto made = makeBox("crate", {300.f, 150.f}, b2_staticBody);
+
+    manager.update(FRAME);
+    EXPECT_FLOAT_EQ(made.object->getPosition().x, 300.f);
+    EXPECT_FLOAT_EQ(made.object->getPosition().y, 150.f);
+
+    made.body()->SetTransform(made.body()->GetPosition(), b2_pi / 2.f);
+    manager.update(FRAME);
+    EXPECT_FLOAT_EQ(made.object->getRotation(), 90.f);
+    DebugDraw::getInstance().clearShapes();
+}
+
+TEST(RigidBodySync, DisabledBodyLeavesItsObjectAlone)
+{
+    auto made = makeBox("pooled", {300.f, 150.f}, b2_dynamicBody);
+    made.body()->SetTransform({1.f, 1.f}, 1.f);
+    made.body()->SetEnabled(false);
+    made.object->markForDelete();
+    RigidBodyEventCounter events;
+    DebugDraw::getInstance().clearShapes();
+
+    made.rigidBody->syncBody();
+
+    EXPECT_EQ(made.object->getPosition(), sf::Vector2f(300.f, 150.f));
+    EXPECT_EQ(made.object->getRotation(), 0.f);
+    EXPECT_TRUE(events.destroyed.empty());
+    EXPECT_TRUE(DebugDraw::getInstance().getShapes().empty());
+}
+
+TEST(RigidBodySync, MarkedOwnerAnnouncesTheEndAndIsStillSyncedThisFrame)
+{
+    auto made = makeBox("expired", {300.f, 150.f}, b2_dynamicBody);
+    made.body()->SetTransform({2.f, 3.f}, 0.f);
+    made.object->markForDelete();
+    RigidBodyEventCounter events;
+
+    made.rigidBody->syncBody();
+
+    EXPECT_EQ(events.destroyed, (std::vector<RigidBodyComponent*>{made.rigidBody}));
+    EXPECT_FLOAT_EQ(made.object->getPosition().x, 60.f);
+    EXPECT_FLOAT_EQ(made.object->getPosition().y, 90.f);
+    DebugDraw::getInstance().clearShapes();
+}
+
+TEST(RigidBodyDestruction, DestroysItsBodyAndAnnouncesTheEnd)
+{
+    auto made = makeBox("crate", {30.f, 30.f}, b2_dynamicBody);
+    RigidBodyComponent* component = made.rigidBody;
+    const int32 bodiesBefore = PhysicsManager::getWorld().GetBodyCount();
+    RigidBodyEventCounter events;
+
+    made = {};
+
+    EXPECT_EQ(PhysicsManager::getWorld().GetBodyCount(), bodiesBefore - 1);
+    EXPECT_EQ(events.destroyed, (std::vector<RigidBodyComponent*>{component}));
+}
+
+TEST(RigidBodyDestruction, TouchingFixtureRaisesTheExitCallbacksOfBothColliders)
+{
+    std::vector<std::string> log;
+    PhysicsManager manager;
+    manager.init();
+    auto player = makeBox("player", {300.f, 300.f}, b2_dynamicBody);
+    auto item = makeBox("item", {300.f, 300.f}, b2_dynamicBody, {0.5f, 0.5f, true, 0x0002});
+    recordCallbacks(*player.collider, log);
+    recordCallbacks(*item.collider, log);
+    manager.update(FRAME);
+    ASSERT_EQ(log.size(), 2u);
+    const auto [a, b] = firstContactIds();
+    log.clear();
+
+    item = {};
+
+    EXPECT_EQ(log, (std::vector<std::string>{"exit:" + a + ":" + b, "exit:" + b + ":" + a}));
+    DebugDraw::getInstance().clearShapes();
+}
+
+TEST(RigidBodyDestruction, BodylessComponentGoesQuietly)
+{
+    PhysicsManager manager;
+    manager.init();
+    StreamCapture errors(sf::err());
+    auto late = makeObjectWithRefusedBody("late", manager);
+    ASSERT_NE(late, nullptr);
+    RigidBodyEventCounter events;
+    const int32 bodiesBefore = PhysicsManager::getWorld().GetBodyCount();
+
+    late.reset();
+
+    EXPECT_EQ(PhysicsManager::getWorld().GetBodyCount(), bodiesBefore);
+    EXPECT_EQ(events.destroyed.size(), 1u);
+}
