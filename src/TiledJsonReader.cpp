@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <iomanip>
 #include <sstream>
 
 namespace zelk
@@ -51,7 +52,7 @@ std::string describe(const Json& value)
 std::string describeNumber(double value)
 {
     std::ostringstream text;
-    text << value;
+    text << std::setprecision(10) << value;
     return text.str();
 }
 
@@ -71,16 +72,19 @@ public:
     bool end_object() override { return true; }
     bool start_array(std::size_t) override { return true; }
     bool end_array() override { return true; }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override
+    bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& error) override
     {
+        m_position = position;
         m_message = error.what();
         return false;
     }
 
     const std::string& message() const { return m_message; }
+    std::size_t position() const { return m_position; }
 
 private:
     std::string m_message;
+    std::size_t m_position = 0;
 };
 
 std::string describeParseError(const std::string& text)
@@ -94,8 +98,17 @@ std::string describeParseError(const std::string& text)
     const std::size_t tagEnd = detail.find("] ");
     if (tagEnd != std::string::npos)
         detail.erase(0, tagEnd + 2);
+    // What was last read may be any bytes of a binary file; line and column say enough.
+    const std::size_t lastRead = detail.find("; last read: ");
+    if (lastRead != std::string::npos)
+    {
+        const std::size_t expected = detail.rfind("; expected ");
+        detail.erase(lastRead, expected != std::string::npos && expected > lastRead ? expected - lastRead
+                                                                                    : std::string::npos);
+    }
     std::string reason = "is not valid JSON (" + detail + ")";
-    if (detail.find("unexpected end of input") != std::string::npos)
+    // The text ran out before the document was complete.
+    if (catcher.position() >= text.size())
         reason += "; the file looks truncated";
     return reason;
 }
