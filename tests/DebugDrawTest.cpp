@@ -1,0 +1,255 @@
+#include "DebugDraw.h"
+#include "InputManager.h"
+#include "PhysicsManager.h"
+#include "PhysicsTestObjects.h"
+#include "TestSupport.h"
+
+#include <SFML/Graphics/CircleShape.hpp>
+#include <SFML/Graphics/ConvexShape.hpp>
+#include <SFML/Graphics/Texture.hpp>
+#include <SFML/Graphics/VertexArray.hpp>
+
+#include <gtest/gtest.h>
+
+using namespace zelk;
+using namespace zelk::test;
+
+namespace
+{
+
+template <typename T>
+const T* shapeAs(std::size_t index)
+{
+    const auto& shapes = DebugDraw::getInstance().getShapes();
+    return index < shapes.size() ? dynamic_cast<const T*>(shapes[index].get()) : nullptr;
+}
+
+template <typename T>
+std::size_t countShapes()
+{
+    std::size_t count = 0;
+    for (const auto& shape : DebugDraw::getInstance().getShapes())
+        count += dynamic_cast<const T*>(shape.get()) != nullptr ? 1 : 0;
+    return count;
+}
+
+void expectPoint(const sf::Vector2f& actual, float x, float y)
+{
+    EXPECT_NEAR(actual.x, x, 1e-3f);
+    EXPECT_NEAR(actual.y, y, 1e-3f);
+}
+
+// Press or release F1 and take the frame's input snapshot, like one pass of the main loop.
+void frameWithF1(bool down)
+{
+    InputManager::getInstance().setLiveKey(sf::Keyboard::F1, down);
+    InputManager::getInstance().update();
+    DebugDraw::getInstance().update();
+}
+
+class DebugDrawTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { DebugDraw::getInstance().clearShapes(); }
+    void TearDown() override { DebugDraw::getInstance().clearShapes(); }
+};
+
+} // namespace
+
+TEST_F(DebugDrawTest, OverlayIsOnWhenFirstCreated)
+{
+    EXPECT_TRUE(DebugDraw::getInstance().isEnabled());
+}
+
+TEST_F(DebugDrawTest, F1SwitchesTheOverlayWhenReleasedNotWhenPressed)
+{
+    InputManager::getInstance().installDefaultBindings();
+    DebugDraw& debugDraw = DebugDraw::getInstance();
+    debugDraw.setEnabled(false);
+
+    frameWithF1(true);
+    EXPECT_FALSE(debugDraw.isEnabled());
+    frameWithF1(true);
+    EXPECT_FALSE(debugDraw.isEnabled());
+    frameWithF1(false);
+    EXPECT_TRUE(debugDraw.isEnabled());
+    frameWithF1(false);
+    EXPECT_TRUE(debugDraw.isEnabled());
+
+    frameWithF1(true);
+    frameWithF1(false);
+    EXPECT_FALSE(debugDraw.isEnabled());
+}
+
+TEST_F(DebugDrawTest, TwoPolygonFixturesGiveTwoPolygonsOneBoxAndTwoAxisLines)
+{
+    auto made = makeBox("crate", {300.f, 150.f}, b2_staticBody, {1.f, 0.5f});
+    addBoxCollider(made, {0.25f, 0.25f});
+
+    made.rigidBody->syncBody();
+
+    ASSERT_EQ(DebugDraw::getInstance().getShapes().size(), 5u);
+    EXPECT_EQ(countShapes<sf::ConvexShape>(), 3u);
+    EXPECT_EQ(countShapes<sf::VertexArray>(), 2u);
+
+    // Box2D lists the newest fixture first.
+    const auto* small = shapeAs<sf::ConvexShape>(0);
+    const auto* large = shapeAs<sf::ConvexShape>(1);
+    ASSERT_NE(small, nullptr);
+    ASSERT_NE(large, nullptr);
+    ASSERT_EQ(large->getPointCount(), 4u);
+    expectPoint(large->getPoint(0), -30.f, -15.f);
+    expectPoint(large->getPoint(2), 30.f, 15.f);
+    expectPoint(small->getPoint(2), 7.5f, 7.5f);
+    expectPoint(large->getPosition(), 300.f, 150.f);
+    EXPECT_EQ(large->getOutlineColor(), sf::Color(0, 255, 0, 255));
+    EXPECT_EQ(large->getFillColor(), sf::Color(0, 255, 0, 80));
+    EXPECT_EQ(large->getOutlineThickness(), 1.f);
+
+    // The bounding box follows the broad-phase boxes, which are slightly larger than the shapes.
+    const auto* box = shapeAs<sf::ConvexShape>(2);
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(box->getPointCount(), 4u);
+    const b2AABB fat = made.body()->GetFixtureList()->GetNext()->GetAABB(0);
+    expectPoint(box->getPoint(0), fat.lowerBound.x * 30.f, fat.lowerBound.y * 30.f);
+    expectPoint(box->getPoint(1), fat.upperBound.x * 30.f, fat.lowerBound.y * 30.f);
+    expectPoint(box->getPoint(2), fat.upperBound.x * 30.f, fat.upperBound.y * 30.f);
+    expectPoint(box->getPoint(3), fat.lowerBound.x * 30.f, fat.upperBound.y * 30.f);
+    EXPECT_LT(box->getPoint(0).x, 270.f);
+    EXPECT_EQ(box->getOutlineColor(), sf::Color::Green);
+    EXPECT_EQ(box->getFillColor(), sf::Color::Transparent);
+}
+
+TEST_F(DebugDrawTest, AxisLinesFollowTheBodyRotation)
+{
+    auto made = makeBox("crate", {300.f, 150.f}, b2_staticBody);
+    made.body()->SetTransform(made.body()->GetPosition(), b2_pi / 2.f);
+
+    made.rigidBody->syncBody();
+
+    const auto* xAxis = shapeAs<sf::VertexArray>(2);
+    const auto* yAxis = shapeAs<sf::VertexArray>(3);
+    ASSERT_NE(xAxis, nullptr);
+    ASSERT_NE(yAxis, nullptr);
+    ASSERT_EQ(xAxis->getVertexCount(), 2u);
+    EXPECT_EQ(xAxis->getPrimitiveType(), sf::LineStrip);
+    expectPoint((*xAxis)[0].position, 300.f, 150.f);
+    expectPoint((*xAxis)[1].position, 300.f, 154.5f);
+    EXPECT_EQ((*xAxis)[1].color, sf::Color::Red);
+    expectPoint((*yAxis)[1].position, 304.5f, 150.f);
+    EXPECT_EQ((*yAxis)[1].color, sf::Color::Green);
+    EXPECT_FLOAT_EQ(shapeAs<sf::ConvexShape>(0)->getRotation(), 90.f);
+}
+
+TEST_F(DebugDrawTest, UnrotatedGreenAxisPointsUpOnScreen)
+{
+    auto made = makeBox("crate", {300.f, 150.f}, b2_staticBody);
+
+    made.rigidBody->syncBody();
+
+    expectPoint((*shapeAs<sf::VertexArray>(2))[1].position, 304.5f, 150.f);
+    expectPoint((*shapeAs<sf::VertexArray>(3))[1].position, 300.f, 145.5f);
+}
+
+TEST_F(DebugDrawTest, CircleFixtureGivesOnlyTheBoxAndAxes)
+{
+    auto made = makeBody("rock", {300.f, 150.f}, b2_dynamicBody);
+    b2CircleShape circle;
+    circle.m_radius = 0.5f;
+    b2FixtureDef fixtureDef;
+    fixtureDef.shape = &circle;
+    made.object->addComponent<ColliderComponent>(*made.object, *made.rigidBody, fixtureDef);
+
+    made.rigidBody->syncBody();
+
+    EXPECT_EQ(DebugDraw::getInstance().getShapes().size(), 3u);
+    EXPECT_EQ(countShapes<sf::ConvexShape>(), 1u);
+}
+
+TEST_F(DebugDrawTest, ShapesAreCollectedWithTheOverlayOffAndClearEmptiesThem)
+{
+    DebugDraw::getInstance().setEnabled(false);
+    PhysicsManager manager;
+    manager.init();
+    auto first = makeBox("first", {300.f, 150.f}, b2_staticBody);
+    auto second = makeBox("second", {600.f, 150.f}, b2_staticBody);
+
+    manager.update(1.f / 60.f);
+    EXPECT_EQ(DebugDraw::getInstance().getShapes().size(), 8u);
+
+    DebugDraw::getInstance().clearShapes();
+    EXPECT_TRUE(DebugDraw::getInstance().getShapes().empty());
+}
+
+TEST_F(DebugDrawTest, DisabledBodyGivesNoShapes)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto shown = makeBox("shown", {300.f, 150.f}, b2_staticBody);
+    auto parked = makeBox("parked", {600.f, 150.f}, b2_dynamicBody);
+    PhysicsManager::deferSetEnabled(parked.body(), false);
+
+    manager.update(1.f / 60.f);
+
+    EXPECT_EQ(DebugDraw::getInstance().getShapes().size(), 4u);
+}
+
+TEST_F(DebugDrawTest, WorldDrawingOperationsUsePixelsAndTheirAlphas)
+{
+    DebugDraw& debugDraw = DebugDraw::getInstance();
+    const b2Color orange(1.f, 0.5f, 0.f, 0.3f);
+    const b2Vec2 triangle[3] = {{0.f, 0.f}, {1.f, 0.f}, {0.f, 1.f}};
+
+    debugDraw.DrawSolidPolygon(triangle, 3, orange);
+    debugDraw.DrawPolygon(triangle, 3, orange);
+    debugDraw.DrawSolidCircle({1.f, 2.f}, 0.5f, {1.f, 0.f}, orange);
+    debugDraw.DrawSegment({0.f, 0.f}, {2.f, 1.f}, orange);
+    debugDraw.DrawCircle({1.f, 1.f}, 1.f, orange);
+    debugDraw.DrawPoint({2.f, 2.f}, 0.1f, orange);
+    ASSERT_EQ(debugDraw.getShapes().size(), 7u);
+
+    const auto* solid = shapeAs<sf::ConvexShape>(0);
+    ASSERT_NE(solid, nullptr);
+    expectPoint(solid->getPoint(2), 0.f, 30.f);
+    EXPECT_EQ(solid->getOutlineColor(), sf::Color(255, 127, 0, 255));
+    EXPECT_EQ(solid->getFillColor(), sf::Color(255, 127, 0, 50));
+    EXPECT_EQ(shapeAs<sf::ConvexShape>(1)->getFillColor(), sf::Color::Transparent);
+
+    const auto* circle = shapeAs<sf::CircleShape>(2);
+    ASSERT_NE(circle, nullptr);
+    EXPECT_FLOAT_EQ(circle->getRadius(), 15.f);
+    EXPECT_EQ(circle->getPointCount(), 30u);
+    expectPoint(circle->getPosition() - circle->getOrigin() + sf::Vector2f(15.f, 15.f), 30.f, 60.f);
+    EXPECT_EQ(circle->getFillColor(), sf::Color(255, 127, 0, 50));
+    const auto* radiusLine = shapeAs<sf::VertexArray>(3);
+    ASSERT_NE(radiusLine, nullptr);
+    expectPoint((*radiusLine)[1].position, 45.f, 60.f);
+
+    const auto* segment = shapeAs<sf::VertexArray>(4);
+    ASSERT_NE(segment, nullptr);
+    expectPoint((*segment)[1].position, 60.f, 30.f);
+    EXPECT_EQ((*segment)[0].color, sf::Color(255, 127, 0, 255));
+    EXPECT_FLOAT_EQ(shapeAs<sf::CircleShape>(6)->getRadius(), 3.f);
+}
+
+TEST_F(DebugDrawTest, OverlayShowsAFaintGreenBodyOnTheWindow)
+{
+    sf::RenderWindow& window = testWindow();
+    window.setView(window.getDefaultView());
+    auto made = makeBox("crate", {300.f, 150.f}, b2_staticBody, {1.f, 1.f});
+    made.rigidBody->syncBody();
+
+    window.clear(sf::Color::Black);
+    for (const auto& shape : DebugDraw::getInstance().getShapes())
+        window.draw(*shape);
+    sf::Texture captured;
+    ASSERT_TRUE(captured.create(window.getSize().x, window.getSize().y));
+    captured.update(window);
+    const sf::Image picture = captured.copyToImage();
+
+    const sf::Color inside = picture.getPixel(315, 165);
+    EXPECT_EQ(inside.r, 0);
+    EXPECT_NEAR(inside.g, 80, 2);
+    EXPECT_EQ(inside.b, 0);
+    EXPECT_EQ(picture.getPixel(400, 165), sf::Color::Black);
+}
