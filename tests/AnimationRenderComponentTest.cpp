@@ -1,0 +1,380 @@
+// Frame animations chosen by (type, direction): frame timing, the non-looping lock, restarting a
+// new animation at its first draw, mirrored frames, blinking, and selections that would otherwise
+// read outside the frame list.
+
+#include "Animation.h"
+#include "AnimationRenderComponent.h"
+#include "GameObject.h"
+#include "SpriteManager.h"
+#include "TestSupport.h"
+
+#include <SFML/Graphics/Image.hpp>
+#include <SFML/Graphics/Texture.hpp>
+#include <SFML/System/Err.hpp>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace
+{
+
+using zelk::Animation;
+using zelk::AnimationRenderComponent;
+using zelk::GameObject;
+
+constexpr int WALK = 1;
+constexpr int THROW = 2;
+constexpr int UP = 0;
+constexpr int DOWN = 1;
+constexpr int LEFT = 2;
+constexpr int RIGHT = 3;
+
+const sf::Color BACKDROP(0, 0, 200);
+// Frame i of the sheet is filled with FRAME_COLOURS[i]; each frame's right half is white, so a
+// mirrored frame can be told apart.
+const std::vector<sf::Color> FRAME_COLOURS{sf::Color::Red, sf::Color::Green, sf::Color::Yellow, sf::Color::Magenta};
+constexpr int FRAME_SIZE = 8;
+
+std::vector<int> frameIndicesOver(AnimationRenderComponent& component, int updates, float deltaTime)
+{
+    std::vector<int> indices;
+    for (int i = 0; i < updates; ++i)
+    {
+        component.update(deltaTime);
+        indices.push_back(component.getFrameIndex());
+    }
+    return indices;
+}
+
+Animation animationOf(int frameCount, bool loop = true, sf::Vector2f scale = {1.f, 1.f})
+{
+    Animation animation;
+    animation.scale = scale;
+    animation.frames = Animation::frameRow(sf::IntRect(0, 0, FRAME_SIZE, FRAME_SIZE), frameCount);
+    animation.loop = loop;
+    return animation;
+}
+
+class AnimationRenderComponentTest : public ::testing::Test
+{
+protected:
+    AnimationRenderComponentTest()
+        : m_directory(std::filesystem::temp_directory_path() / ("bramblot-animation-" + std::to_string(::getpid())))
+    {
+        std::filesystem::create_directories(m_directory);
+        m_window.setView(m_window.getDefaultView());
+        m_object = std::make_shared<GameObject>("Player0");
+        m_object->setPosition(200.f, 200.f);
+        m_animation =
+            m_object->addComponent<AnimationRenderComponent>(*m_object, m_window, "Objects", writeSheet());
+        m_object->init();
+    }
+    ~AnimationRenderComponentTest() override
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_directory, ignored);
+    }
+
+    std::string writeSheet()
+    {
+        sf::Image sheet;
+        sheet.create(FRAME_SIZE * static_cast<unsigned>(FRAME_COLOURS.size()), FRAME_SIZE);
+        for (unsigned x = 0; x < sheet.getSize().x; ++x)
+            for (unsigned y = 0; y < sheet.getSize().y; ++y)
+                sheet.setPixel(x, y, x % FRAME_SIZE < FRAME_SIZE / 2 ? FRAME_COLOURS[x / FRAME_SIZE] : sf::Color::White);
+        const auto path = (m_directory / "sheet.png").string();
+        sheet.saveToFile(path);
+        return path;
+    }
+
+    // Clears to the backdrop, draws and reads the frame back.
+    sf::Image render()
+    {
+        m_window.clear(BACKDROP);
+        m_animation->draw();
+        sf::Texture copy;
+        copy.create(m_window.getSize().x, m_window.getSize().y);
+        copy.update(m_window);
+        return copy.copyToImage();
+    }
+
+    // The 8 x 8 frame is centred on (200, 200): its left half covers x 196..199, its right half 200..203.
+    sf::Color leftHalf() { return render().getPixel(197, 200); }
+
+    sf::RenderWindow& m_window = zelk::test::testWindow();
+    std::filesystem::path m_directory;
+    std::shared_ptr<GameObject> m_object;
+    std::shared_ptr<AnimationRenderComponent> m_animation;
+};
+
+} // namespace
+
+TEST_F(AnimationRenderComponentTest, DrawsAndUpdatesNothingBeforeAnAnimationIsSelected)
+{
+    m_animation->addAnimation(WALK, DOWN, animationOf(4));
+    EXPECT_EQ(m_animation->getCurrentType(), AnimationRenderComponent::NO_TYPE);
+    EXPECT_EQ(m_animation->getCurrentDirection(), AnimationRenderComponent::NO_DIRECTION);
+
+    m_animation->startBlinking(1.0f, 0.1f);
+    m_animation->update(0.5f);
+    EXPECT_EQ(m_animation->getFrameIndex(), 0);
+    EXPECT_EQ(m_animation->getSprite().getColor(), sf::Color::White);
+    EXPECT_EQ(render().getPixel(200, 200), BACKDROP);
+}
+
+TEST_F(AnimationRenderComponentTest, AtTwoTenthsPerFrameATenthUpdateAdvancesEveryThirdTime)
+{
+    m_animation->addAnimation(WALK, DOWN, animationOf(4));
+    m_animation->setAnimation(WALK, DOWN);
+
+    EXPECT_EQ(frameIndicesOver(*m_animation, 6, 0.1f), (std::vector<int>{0, 0, 1, 1, 1, 2}));
+}
+
+TEST_F(AnimationRenderComponentTest, FourFramesCycleThroughZeroToThreeAndBackToZero)
+{
+    Animation quick = animationOf(4);
+    quick.frameTime = 0.05f;
+    m_animation->addAnimation(WALK, DOWN, quick);
+    m_animation->setAnimation(WALK, DOWN);
+
+    EXPECT_EQ(frameIndicesOver(*m_animation, 5, 0.1f), (std::vector<int>{1, 2, 3, 0, 1}));
+}
+
+TEST_F(AnimationRenderComponentTest, EachFrameShowsItsOwnPartOfTheSheet)
+{
+    Animation quick = animationOf(4);
+    quick.frameTime = 0.05f;
+    m_animation->addAnimation(WALK, DOWN, quick);
+    m_animation->setAnimation(WALK, DOWN);
+
+    EXPECT_EQ(leftHalf(), FRAME_COLOURS[0]);
+    EXPECT_EQ(render().getPixel(201, 200), sf::Color::White);
+    for (int frame = 1; frame < 4; ++frame)
+    {
+        m_animation->update(0.1f);
+        EXPECT_EQ(leftHalf(), FRAME_COLOURS[static_cast<std::size_t>(frame)]) << frame;
+    }
+    EXPECT_EQ(render().getPixel(205, 200), BACKDROP);
+    EXPECT_EQ(m_animation->getCurrentAnimation()->texture, &m_animation->getTexture());
+}
+
+TEST_F(AnimationRenderComponentTest, ANegativeXScaleDrawsTheFrameMirrored)
+{
+    m_animation->addAnimation(WALK, RIGHT, animationOf(1));
+    m_animation->addAnimation(WALK, LEFT, animationOf(1, true, {-1.f, 1.f}));
+
+    m_animation->setAnimation(WALK, RIGHT);
+    sf::Image frame = render();
+    EXPECT_EQ(frame.getPixel(197, 200), FRAME_COLOURS[0]);
+    EXPECT_EQ(frame.getPixel(202, 200), sf::Color::White);
+
+    m_animation->setAnimation(WALK, LEFT);
+    frame = render();
+    EXPECT_EQ(frame.getPixel(197, 200), sf::Color::White);
+    EXPECT_EQ(frame.getPixel(202, 200), FRAME_COLOURS[0]);
+}
+
+TEST_F(AnimationRenderComponentTest, ANonLoopingAnimationHoldsTheSelectionUntilItsLastFrame)
+{
+    m_animation->addAnimation(WALK, DOWN, animationOf(4));
+    m_animation->addAnimation(THROW, DOWN, animationOf(4, false));
+    m_animation->setAnimation(THROW, DOWN);
+    render();
+
+    for (int index = 0; index < 3; ++index)
+    {
+        ASSERT_EQ(m_animation->getFrameIndex(), index);
+        m_animation->setAnimation(WALK, DOWN);
+        m_animation->setAnimation(WALK);
+        EXPECT_EQ(m_animation->getCurrentType(), THROW) << "at frame " << index;
+        frameIndicesOver(*m_animation, 3, 0.1f);
+    }
+    ASSERT_EQ(m_animation->getFrameIndex(), 3);
+    m_animation->setAnimation(WALK, DOWN);
+    EXPECT_EQ(m_animation->getCurrentType(), WALK);
+}
+
+TEST_F(AnimationRenderComponentTest, ANonLoopingAnimationNobodyLeavesKeepsCycling)
+{
+    Animation once = animationOf(2, false);
+    once.frameTime = 0.05f;
+    m_animation->addAnimation(THROW, DOWN, once);
+    m_animation->setAnimation(THROW, DOWN);
+
+    EXPECT_EQ(frameIndicesOver(*m_animation, 3, 0.1f), (std::vector<int>{1, 0, 1}));
+}
+
+TEST_F(AnimationRenderComponentTest, TheSamePairKeepsTheFrameANewPairRestartsAtItsFirstDraw)
+{
+    m_animation->addAnimation(WALK, DOWN, animationOf(4));
+    m_animation->addAnimation(WALK, UP, animationOf(4));
+    m_animation->setAnimation(WALK, DOWN);
+    render();
+    frameIndicesOver(*m_animation, 6, 0.1f);
+    ASSERT_EQ(m_animation->getFrameIndex(), 2);
+
+    m_animation->setAnimation(WALK, DOWN);
+    render();
+    EXPECT_EQ(m_animation->getFrameIndex(), 2);
+
+    m_animation->setAnimation(WALK, UP);
+    EXPECT_EQ(m_animation->getFrameIndex(), 2);
+    EXPECT_EQ(leftHalf(), FRAME_COLOURS[0]);
+    EXPECT_EQ(m_animation->getFrameIndex(), 0);
+}
+
+TEST_F(AnimationRenderComponentTest, SelectingByTypeAloneKeepsTheDirection)
+{
+    m_animation->addAnimation(WALK, RIGHT, animationOf(4));
+    m_animation->addAnimation(THROW, RIGHT, animationOf(2));
+    m_animation->setAnimation(WALK, RIGHT);
+
+    m_animation->setAnimation(THROW);
+    EXPECT_EQ(m_animation->getCurrentType(), THROW);
+    EXPECT_EQ(m_animation->getCurrentDirection(), RIGHT);
+    ASSERT_NE(m_animation->getCurrentAnimation(), nullptr);
+    EXPECT_EQ(m_animation->getCurrentAnimation()->frameCount(), 2);
+}
+
+TEST_F(AnimationRenderComponentTest, AnUnknownPairIsReportedAndDrawsNothingUntilAKnownOneIsSet)
+{
+    m_animation->addAnimation(WALK, DOWN, animationOf(4));
+    m_animation->setAnimation(WALK, DOWN);
+
+    zelk::test::StreamCapture err(sf::err());
+    m_animation->setAnimation(THROW, LEFT);
+    EXPECT_EQ(err.text(), "AnimationRenderComponent::setAnimation: Animation not found. Type:\n");
+    EXPECT_EQ(m_animation->getCurrentAnimation(), nullptr);
+    EXPECT_EQ(m_animation->getCurrentType(), THROW);
+    EXPECT_EQ(render().getPixel(197, 200), BACKDROP);
+
+    m_animation->setAnimation(WALK, DOWN);
+    EXPECT_EQ(leftHalf(), FRAME_COLOURS[0]);
+}
+
+TEST_F(AnimationRenderComponentTest, AnAnimationWithoutFramesIsTreatedAsMissing)
+{
+    m_animation->addAnimation(WALK, DOWN, animationOf(4));
+    m_animation->addAnimation(THROW, DOWN, Animation{});
+    m_animation->setAnimation(WALK, DOWN);
+
+    zelk::test::StreamCapture err(sf::err());
+    m_animation->setAnimation(THROW, DOWN);
+    EXPECT_NE(err.text().find("Animation has no frames"), std::string::npos);
+    EXPECT_EQ(m_animation->getCurrentAnimation(), nullptr);
+    m_animation->update(0.5f);
+    EXPECT_EQ(render().getPixel(197, 200), BACKDROP);
+}
+
+TEST_F(AnimationRenderComponentTest, ReplacingTheCurrentAnimationKeepsTheSelectionValid)
+{
+    m_animation->addAnimation(WALK, DOWN, animationOf(4));
+    m_animation->setAnimation(WALK, DOWN);
+    render();
+    frameIndicesOver(*m_animation, 9, 0.1f);
+    ASSERT_EQ(m_animation->getFrameIndex(), 3);
+
+    // Replaced by a shorter one: the frame index must land inside it.
+    m_animation->addAnimation(WALK, DOWN, animationOf(2));
+    ASSERT_NE(m_animation->getCurrentAnimation(), nullptr);
+    EXPECT_EQ(m_animation->getCurrentAnimation()->frameCount(), 2);
+    EXPECT_LT(m_animation->getFrameIndex(), 2);
+    EXPECT_EQ(leftHalf(), FRAME_COLOURS[0]);
+
+    // Adding others must not move the current one.
+    for (int type = 10; type < 40; ++type)
+        m_animation->addAnimation(type, DOWN, animationOf(1));
+    EXPECT_EQ(m_animation->getCurrentAnimation()->frameCount(), 2);
+
+    zelk::test::StreamCapture err(sf::err());
+    m_animation->addAnimation(WALK, DOWN, Animation{});
+    EXPECT_EQ(m_animation->getCurrentAnimation(), nullptr);
+    EXPECT_NE(err.text().find("without frames"), std::string::npos);
+    EXPECT_EQ(render().getPixel(197, 200), BACKDROP);
+}
+
+TEST_F(AnimationRenderComponentTest, SwitchingBackBeforeTheNextDrawNeverReadsPastTheFrames)
+{
+    Animation shortOne = animationOf(2);
+    Animation longOne = animationOf(4);
+    longOne.frameTime = 0.05f;
+    m_animation->addAnimation(WALK, DOWN, shortOne);
+    m_animation->addAnimation(WALK, UP, longOne);
+    m_animation->setAnimation(WALK, DOWN);
+    render();
+    frameIndicesOver(*m_animation, 3, 0.1f);
+    ASSERT_EQ(m_animation->getFrameIndex(), 1);
+
+    // The long animation counts on from index 1 while it is current but never drawn ...
+    m_animation->setAnimation(WALK, UP);
+    m_animation->update(0.1f);
+    ASSERT_EQ(m_animation->getFrameIndex(), 2);
+    // ... and the short one, being the pair drawn last, does not count as new when selected again.
+    m_animation->setAnimation(WALK, DOWN);
+    EXPECT_EQ(leftHalf(), FRAME_COLOURS[0]);
+    EXPECT_EQ(m_animation->getFrameIndex(), 0);
+}
+
+TEST_F(AnimationRenderComponentTest, BlinkingStartsInvisibleTogglesEveryIntervalAndEndsWhite)
+{
+    m_animation->addAnimation(WALK, DOWN, animationOf(4));
+    m_animation->setAnimation(WALK, DOWN);
+    m_animation->startBlinking(1.0f, 0.1f);
+
+    float elapsed = 0.f;
+    auto step = [&] {
+        m_animation->update(0.05f);
+        elapsed += 0.05f;
+        return m_animation->getSprite().getColor();
+    };
+    EXPECT_EQ(step(), sf::Color::Transparent); // 0.05
+    EXPECT_EQ(render().getPixel(197, 200), BACKDROP);
+    step();                                     // 0.10
+    EXPECT_EQ(step(), sf::Color::White);       // 0.15
+    EXPECT_NE(render().getPixel(197, 200), BACKDROP);
+    step();                                     // 0.20
+    EXPECT_EQ(step(), sf::Color::Transparent); // 0.25
+    while (elapsed < 0.92f)
+        step();
+    EXPECT_TRUE(m_animation->isBlinking());
+    step();
+    step();
+    EXPECT_FALSE(m_animation->isBlinking());
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(step(), sf::Color::White);
+}
+
+TEST_F(AnimationRenderComponentTest, AMissingSheetStillInitialisesAndDrawsSafely)
+{
+    auto object = std::make_shared<GameObject>("Ghost");
+    auto ghost = object->addComponent<AnimationRenderComponent>(*object, m_window, "Objects",
+                                                               (m_directory / "missing.png").string());
+    zelk::test::StreamCapture err(sf::err());
+    EXPECT_TRUE(object->init());
+    EXPECT_NE(err.text().find("missing.png"), std::string::npos);
+
+    ghost->addAnimation(WALK, DOWN, animationOf(2));
+    ghost->setAnimation(WALK, DOWN);
+    ghost->update(0.3f);
+    m_window.clear(BACKDROP);
+    ghost->draw();
+}
+
+TEST_F(AnimationRenderComponentTest, ItIsFiledOnItsLayerForItsWholeLife)
+{
+    zelk::SpriteManager manager(m_window);
+    manager.init();
+    auto object = std::make_shared<GameObject>("Bomb1");
+    auto bomb = object->addComponent<AnimationRenderComponent>(*object, m_window, "Objects", "unused.png");
+    EXPECT_EQ(manager.getLayerOf(bomb.get()), "Objects");
+
+    zelk::IRenderComponent* address = bomb.get();
+    bomb.reset();
+    object.reset();
+    EXPECT_EQ(manager.getLayerOf(address), "");
+}
