@@ -54,6 +54,8 @@ void EventBus::removeListener(ListenerId id)
 
 void EventBus::fireEvent(std::shared_ptr<IEvent> event)
 {
+    if (!event)
+        return;
     const auto listeners = m_listener.find(event->getEventType());
     if (listeners == m_listener.end())
         return;
