@@ -16,6 +16,12 @@ SpriteManager::SpriteManager(sf::RenderWindow& renderWindow)
 {
 }
 
+SpriteManager::~SpriteManager()
+{
+    if (!m_listenerIds.empty())
+        shutdown();
+}
+
 void SpriteManager::init()
 {
     auto& bus = EventBus::getInstance();

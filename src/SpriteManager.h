@@ -30,6 +30,8 @@ public:
 
     SpriteManager(const SpriteManager&) = delete;
     SpriteManager& operator=(const SpriteManager&) = delete;
+    // A manager that goes away without shutdown() must not leave listeners pointing at it.
+    ~SpriteManager();
 
     void init();
     void shutdown();
