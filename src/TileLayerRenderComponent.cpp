@@ -58,9 +58,10 @@ void TileLayerRenderComponent::appendSprite(const sf::Sprite& sprite)
         m_runs.back().texture = sprite.getTexture();
     }
 
-    // The corners and texture coordinates exactly as sf::Sprite builds them, split into the same
-    // two triangles as its strip, and moved by the sprite's transform the way SFML moves small
-    // batches (on the CPU, in float): this is what keeps the pixels identical.
+    // The corners and texture coordinates exactly as sf::Sprite builds them, moved by the sprite's
+    // transform the way SFML moves small batches (on the CPU, in float), and cut into the two
+    // triangles of its strip with their vertices in strip order. Where a pixel samples exactly on a
+    // texel edge, even the winding of a triangle decides which texel wins, so none of this is free.
     const sf::IntRect rect = sprite.getTextureRect();
     const float width = static_cast<float>(std::abs(rect.width));
     const float height = static_cast<float>(std::abs(rect.height));
@@ -78,7 +79,7 @@ void TileLayerRenderComponent::appendSprite(const sf::Sprite& sprite)
         sf::Vertex(transform.transformPoint(width, height), color, sf::Vector2f(right, bottom)),
     };
     sf::VertexArray& vertices = m_runs.back().vertices;
-    for (const int corner : {0, 1, 2, 2, 1, 3})
+    for (const int corner : {0, 1, 2, 1, 2, 3})
         vertices.append(corners[corner]);
 }
 
