@@ -1,0 +1,201 @@
+#include "Game.h"
+
+#include "DebugDraw.h"
+#include "GameState.h"
+#include "InputManager.h"
+#include "InstructionState.h"
+#include "MainState.h"
+#include "MenuState.h"
+#include "TraceProfiler.h"
+#include "TraceTimer.h"
+
+#include <memory>
+#include <string>
+
+namespace zelk
+{
+
+namespace
+{
+constexpr unsigned FRAMERATE_LIMIT = 280;
+} // namespace
+
+Game::Game(const GameConfig& config)
+    : m_config(config)
+{
+}
+
+// The states are destroyed with the manager after the GUI; the window outlives them, since a
+// state may still hold views or resources tied to it.
+Game::~Game() = default;
+
+void Game::run()
+{
+    auto& profiler = TraceProfiler::getInstance();
+    profiler.beginTrace("startup", "startup.json");
+    if (!init())
+        return;
+    profiler.endTrace();
+    profiler.beginTrace("runtime", "runtime.json");
+
+    while (m_window.isOpen())
+    {
+        if (!runFrame())
+            return;
+    }
+    // A state closed the window during the frame (the menu's "Exit"): that frame was still drawn.
+    exitCurrentState();
+}
+
+bool Game::runFrame()
+{
+    if (m_frameStartHook)
+        m_frameStartHook();
+
+    TraceTimer frameTimer("Frame");
+    TraceTimer eventsTimer("Process Events");
+    if (!processEvents())
+    {
+        eventsTimer.stop();
+        frameTimer.stop();
+        return false;
+    }
+    eventsTimer.stop();
+
+    update();
+    draw();
+    return true;
+}
+
+bool Game::processEvents()
+{
+    while (!m_injectedEvents.empty())
+    {
+        const sf::Event event = m_injectedEvents.front();
+        m_injectedEvents.pop_front();
+        if (!handleEvent(event))
+            return false;
+    }
+    sf::Event event;
+    while (m_window.pollEvent(event))
+    {
+        if (!handleEvent(event))
+            return false;
+    }
+    return true;
+}
+
+bool Game::handleEvent(const sf::Event& event)
+{
+    if (event.type == sf::Event::Closed)
+    {
+        exitCurrentState();
+        m_window.close();
+        return false;
+    }
+    InputManager::getInstance().handleEvent(event);
+    m_gui.handleEvent(event);
+    return true;
+}
+
+void Game::exitCurrentState()
+{
+    if (GameState* current = m_gameStateManager.getCurrentState())
+        current->exit();
+}
+
+bool Game::init()
+{
+    TraceTimer timer("zelk::Game::init");
+
+    m_inputManager = &InputManager::getInstance();
+    m_inputManager->installDefaultBindings();
+
+    m_debugDraw = &DebugDraw::getInstance();
+    m_debugDraw->setEnabled(false);
+
+    m_gameStateManager.addState("MenuState", std::make_shared<MenuState>(&m_gameStateManager, this));
+    m_gameStateManager.addState("MainState", std::make_shared<MainState>(&m_gameStateManager, this));
+    m_gameStateManager.addState("InstructionState",
+                                std::make_shared<InstructionState>(&m_gameStateManager, this));
+
+    m_window.create(sf::VideoMode::getDesktopMode(), sf::String::fromUtf8(m_config.title.begin(), m_config.title.end()),
+                    sf::Style::Fullscreen);
+    m_window.setFramerateLimit(FRAMERATE_LIMIT);
+    m_gui.setTarget(m_window);
+
+    m_inputManager->applyControllerVendorOverrides();
+    m_gameStateManager.setState("MenuState");
+    return true;
+}
+
+void Game::update()
+{
+    TraceTimer timer("zelk::Game::update");
+
+    if (!m_frameClockStarted)
+    {
+        m_frameClock.restart();
+        m_frameClockStarted = true;
+    }
+    const float dt = m_frameClock.restart().asSeconds();
+
+    if (m_inputManager != nullptr)
+        m_inputManager->update();
+
+    m_gameStateManager.applyPendingState();
+    if (GameState* current = m_gameStateManager.getCurrentState())
+        current->update(dt);
+
+    if (m_debugDraw != nullptr)
+        m_debugDraw->update();
+
+    countFrame();
+    const std::string title = m_config.title + " | FPS: " + std::to_string(m_fps);
+    m_window.setTitle(sf::String::fromUtf8(title.begin(), title.end()));
+}
+
+void Game::countFrame()
+{
+    if (m_fpsClock.getElapsedTime().asSeconds() >= 1.0f)
+    {
+        m_fps = m_frameCount;
+        m_frameCount = 0;
+        m_fpsClock.restart();
+    }
+    ++m_frameCount;
+}
+
+void Game::draw()
+{
+    TraceTimer timer("zelk::Game::draw");
+
+    m_window.clear(sf::Color(0, 0, 0, 255));
+    if (GameState* current = m_gameStateManager.getCurrentState())
+        current->draw();
+
+    if (m_debugDraw != nullptr)
+    {
+        if (m_debugDraw->isEnabled())
+        {
+            for (const auto& shape : m_debugDraw->getShapes())
+                m_window.draw(*shape);
+        }
+        m_debugDraw->clearShapes();
+    }
+
+    m_gui.draw();
+    m_window.display();
+}
+
+void Game::injectEvent(const sf::Event& event)
+{
+    m_injectedEvents.push_back(event);
+}
+
+void Game::setFrameStartHook(std::function<void()> hook)
+{
+    m_frameStartHook = std::move(hook);
+}
+
+} // namespace zelk

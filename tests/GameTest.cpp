@@ -1,0 +1,435 @@
+#include "DebugDraw.h"
+#include "Game.h"
+#include "GameState.h"
+#include "GameStateManager.h"
+#include "InputManager.h"
+#include "TraceProfiler.h"
+
+#include "ScreenTestSupport.h"
+#include "TestSupport.h"
+
+#include <SFML/Window/VideoMode.hpp>
+#include <box2d/box2d.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace zelk
+{
+namespace
+{
+
+using Log = std::vector<std::string>;
+
+// Records its calls; can close the window from inside its update, like the menu's "Exit".
+class RecordingState : public GameState
+{
+public:
+    RecordingState(Game* game, Log& log)
+        : GameState(nullptr, game)
+        , m_log(log)
+    {
+    }
+
+    void init() override { m_log.push_back("init"); }
+    void exit() override { m_log.push_back("exit"); }
+    void update(float dt) override
+    {
+        m_log.push_back("update");
+        m_lastDt = dt;
+        if (m_closeOnUpdate)
+            m_game->getWindow().close();
+    }
+    void draw() override { m_log.push_back("draw"); }
+
+    bool m_closeOnUpdate = false;
+    float m_lastDt = -1.0f;
+
+private:
+    Log& m_log;
+};
+
+class GameFixture : public ::testing::Test
+{
+protected:
+    // Several cases share one process when the executable is run by hand.
+    void TearDown() override
+    {
+        TraceProfiler::getInstance().endTrace();
+        InputManager::getInstance().resetState();
+        InputManager::getInstance().clearBindings();
+        DebugDraw::getInstance().clearShapes();
+    }
+
+    // Puts a recording state in place of the menu before the first frame enters it.
+    std::shared_ptr<RecordingState> replaceMenuAtFirstFrame()
+    {
+        auto recorder = std::make_shared<RecordingState>(&m_game, m_log);
+        m_game.setFrameStartHook([this, recorder] {
+            if (m_frame++ == 0)
+                m_game.getGameStateManager().addState("MenuState", recorder);
+            if (m_onFrame)
+                m_onFrame(m_frame);
+        });
+        return recorder;
+    }
+
+    nlohmann::json readTrace(const std::string& fileName) const
+    {
+        return nlohmann::json::parse(test::readFile(m_sandbox.bin() / fileName));
+    }
+
+    test::AssetSandbox m_sandbox;
+    test::ScopedWorkingDirectory m_workingDirectory{m_sandbox.bin()};
+    Game m_game{GameConfig{}};
+    Log m_log;
+    int m_frame = 0;
+    std::function<void(int)> m_onFrame;
+};
+
+TEST_F(GameFixture, InitOpensAFullScreenWindowAndRequestsTheMenu)
+{
+    ASSERT_TRUE(m_game.init());
+    const sf::VideoMode desktop = sf::VideoMode::getDesktopMode();
+    EXPECT_TRUE(m_game.getWindow().isOpen());
+    EXPECT_EQ(m_game.getWindow().getSize(), sf::Vector2u(desktop.width, desktop.height));
+
+    auto& manager = m_game.getGameStateManager();
+    EXPECT_EQ(manager.getCurrentState(), nullptr) << "the menu becomes current at the first update";
+    EXPECT_EQ(manager.getFutureState(), manager.getState("MenuState").get());
+    EXPECT_NE(manager.getState("MainState"), nullptr);
+    EXPECT_NE(manager.getState("InstructionState"), nullptr);
+    EXPECT_FALSE(DebugDraw::getInstance().isEnabled());
+}
+
+TEST_F(GameFixture, FirstUpdateEntersTheMenuBeforeUpdatingIt)
+{
+    ASSERT_TRUE(m_game.init());
+    auto recorder = std::make_shared<RecordingState>(&m_game, m_log);
+    m_game.getGameStateManager().addState("MenuState", recorder);
+
+    m_game.update();
+    EXPECT_EQ(m_log, (Log{"init", "update"}));
+    EXPECT_GE(recorder->m_lastDt, 0.0f);
+    EXPECT_LT(recorder->m_lastDt, 0.05f) << "the first frame's time is close to zero";
+
+    m_game.draw();
+    EXPECT_EQ(m_log.back(), "draw");
+}
+
+TEST_F(GameFixture, FrameTimeIsTheWallTimeOfTheLastFrame)
+{
+    ASSERT_TRUE(m_game.init());
+    auto recorder = std::make_shared<RecordingState>(&m_game, m_log);
+    m_game.getGameStateManager().addState("MenuState", recorder);
+    m_game.update();
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    m_game.update();
+    EXPECT_GE(recorder->m_lastDt, 0.06f);
+    EXPECT_LT(recorder->m_lastDt, 1.0f);
+}
+
+TEST_F(GameFixture, ClosingTheWindowExitsTheCurrentStateOnceAndSkipsTheRestOfTheFrame)
+{
+    replaceMenuAtFirstFrame();
+    m_onFrame = [this](int frame) {
+        if (frame == 3)
+            m_game.injectEvent(sf::Event{sf::Event::Closed, {}});
+    };
+    m_game.run();
+
+    EXPECT_FALSE(m_game.getWindow().isOpen());
+    EXPECT_EQ(m_log, (Log{"init", "update", "draw", "update", "draw", "exit"}));
+}
+
+TEST_F(GameFixture, ClosingBeforeAnyStateIsCurrentExitsNothing)
+{
+    m_game.injectEvent(sf::Event{sf::Event::Closed, {}});
+    replaceMenuAtFirstFrame();
+    m_game.run();
+    EXPECT_TRUE(m_log.empty());
+    EXPECT_FALSE(m_game.getWindow().isOpen());
+}
+
+TEST_F(GameFixture, StateClosingTheWindowStillGetsItsFrameDrawnThenExitsOnce)
+{
+    auto recorder = replaceMenuAtFirstFrame();
+    m_onFrame = [recorder](int frame) { recorder->m_closeOnUpdate = frame == 2; };
+    m_game.run();
+
+    EXPECT_EQ(m_log, (Log{"init", "update", "draw", "update", "draw", "exit"}));
+}
+
+TEST_F(GameFixture, RunWritesStartupAndRuntimeTracesAsValidJson)
+{
+    replaceMenuAtFirstFrame();
+    m_onFrame = [this](int frame) {
+        if (frame == 6)
+            m_game.injectEvent(sf::Event{sf::Event::Closed, {}});
+    };
+    m_game.run();
+    TraceProfiler::getInstance().endTrace();
+
+    const auto startup = readTrace("startup.json")["traceEvents"];
+    ASSERT_EQ(startup.size(), 1u);
+    EXPECT_EQ(startup[0]["name"], "zelk::Game::init");
+
+    // Each complete frame writes its stages, then the frame that encloses them.
+    const auto runtime = readTrace("runtime.json")["traceEvents"];
+    std::vector<nlohmann::json> stages;
+    int completeFrames = 0;
+    for (const auto& event : runtime)
+    {
+        EXPECT_EQ(event["ph"], "X");
+        EXPECT_EQ(event["cat"], "function");
+        if (event["name"] != "Frame")
+        {
+            stages.push_back(event);
+            continue;
+        }
+        const std::int64_t frameStart = event["ts"];
+        const std::int64_t frameEnd = frameStart + event["dur"].get<std::int64_t>();
+        std::int64_t stageSum = 0;
+        for (const auto& stage : stages)
+        {
+            const std::int64_t start = stage["ts"];
+            EXPECT_LE(frameStart, start) << stage["name"];
+            EXPECT_LE(start + stage["dur"].get<std::int64_t>(), frameEnd) << stage["name"];
+            if (stage["name"] == "Process Events" || stage["name"] == "zelk::Game::update" ||
+                stage["name"] == "zelk::Game::draw")
+                stageSum += stage["dur"].get<std::int64_t>();
+        }
+        EXPECT_LE(stageSum, event["dur"].get<std::int64_t>());
+        if (stages.size() == 3)
+        {
+            EXPECT_EQ(stages[0]["name"], "Process Events");
+            EXPECT_EQ(stages[1]["name"], "zelk::Game::update");
+            EXPECT_EQ(stages[2]["name"], "zelk::Game::draw");
+            ++completeFrames;
+        }
+        stages.clear();
+    }
+    EXPECT_EQ(completeFrames, 5);
+    ASSERT_EQ(runtime.back()["name"], "Frame") << "the closing frame is recorded too";
+}
+
+TEST_F(GameFixture, FrameRateIsZeroDuringTheFirstSecondThenTheFrameCount)
+{
+    ASSERT_TRUE(m_game.init());
+    const auto start = std::chrono::steady_clock::now();
+    int framesInFirstSecond = 0;
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(900))
+    {
+        m_game.runFrame();
+        EXPECT_EQ(m_game.getFps(), 0);
+        ++framesInFirstSecond;
+    }
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(1300))
+        m_game.runFrame();
+
+    EXPECT_GT(m_game.getFps(), framesInFirstSecond / 2);
+    EXPECT_LE(m_game.getFps(), 300) << "the window limits the game to 280 frames per second";
+}
+
+TEST_F(GameFixture, WindowEventsReachTheInputServiceThroughTheLoop)
+{
+    ASSERT_TRUE(m_game.init());
+    auto& input = InputManager::getInstance();
+    test::pressKey(m_game, sf::Keyboard::Escape);
+    EXPECT_TRUE(input.isKeyPressed("Exit", 0));
+    test::runFrameWith(m_game, test::buttonEvent(sf::Event::JoystickButtonPressed, 1, 7));
+    EXPECT_TRUE(input.isButtonPressed("Menu", 1));
+    EXPECT_TRUE(input.isKeyDown("Exit", 0));
+}
+
+TEST_F(GameFixture, UnknownKeyCodeLeavesTheSnapshotsUnchanged)
+{
+    ASSERT_TRUE(m_game.init());
+    test::pressKey(m_game, sf::Keyboard::Unknown);
+    test::pressKey(m_game, sf::Keyboard::Unknown);
+    const auto& current = InputManager::getInstance().getCurrentState();
+    const auto& previous = InputManager::getInstance().getPreviousState();
+    for (int code = 0; code < InputState::KEY_COUNT; ++code)
+    {
+        EXPECT_FALSE(current.keys[code]) << code;
+        EXPECT_FALSE(previous.keys[code]) << code;
+    }
+}
+
+TEST_F(GameFixture, DebugShapesAreDiscardedAfterEveryDrawShownOrNot)
+{
+    ASSERT_TRUE(m_game.init());
+    auto& debugDraw = DebugDraw::getInstance();
+    for (bool enabled : {false, true})
+    {
+        debugDraw.setEnabled(enabled);
+        debugDraw.DrawSegment(b2Vec2(1.0f, 1.0f), b2Vec2(5.0f, 5.0f), b2Color(1.0f, 0.0f, 0.0f));
+        ASSERT_FALSE(debugDraw.getShapes().empty());
+        m_game.draw();
+        EXPECT_TRUE(debugDraw.getShapes().empty()) << "enabled: " << enabled;
+    }
+}
+
+TEST_F(GameFixture, ReleasingF1TogglesTheDebugOverlayThroughTheLoop)
+{
+    ASSERT_TRUE(m_game.init());
+    auto& debugDraw = DebugDraw::getInstance();
+    test::pressKey(m_game, sf::Keyboard::F1);
+    EXPECT_FALSE(debugDraw.isEnabled()) << "holding F1 changes nothing";
+    test::releaseKey(m_game, sf::Keyboard::F1);
+    EXPECT_TRUE(debugDraw.isEnabled());
+    test::tapKey(m_game, sf::Keyboard::F1);
+    EXPECT_FALSE(debugDraw.isEnabled());
+}
+
+// The real executable on an X server of its own, so no other window can take the keyboard.
+class PrivateDisplay
+{
+public:
+    PrivateDisplay()
+    {
+        int fds[2];
+        if (::pipe(fds) != 0)
+            return;
+        m_pid = ::fork();
+        if (m_pid == 0)
+        {
+            ::close(fds[0]);
+            const std::string fd = std::to_string(fds[1]);
+            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-nolisten", "tcp",
+                     static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(fds[1]);
+        std::string number;
+        char c = 0;
+        while (::read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        ::close(fds[0]);
+        if (!number.empty())
+            m_name = ":" + number;
+    }
+    ~PrivateDisplay()
+    {
+        if (m_pid > 0)
+        {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    PrivateDisplay(const PrivateDisplay&) = delete;
+    PrivateDisplay& operator=(const PrivateDisplay&) = delete;
+
+    const std::string& name() const { return m_name; }
+
+    // Runs an xdotool command line on this display; returns its standard output.
+    std::string xdotool(const std::string& arguments) const
+    {
+        const std::string command = "DISPLAY=" + m_name + " timeout 30 xdotool " + arguments;
+        std::string output;
+        if (FILE* pipe = ::popen(command.c_str(), "r"))
+        {
+            char buffer[256];
+            while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+                output += buffer;
+            ::pclose(pipe);
+        }
+        return output;
+    }
+
+    void tap(const std::string& key) const { xdotool("keydown " + key + " sleep 0.2 keyup " + key + " sleep 0.3"); }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_name;
+};
+
+pid_t startGame(const PrivateDisplay& display, const std::filesystem::path& workingDirectory)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0)
+    {
+        if (::chdir(workingDirectory.c_str()) != 0)
+            ::_exit(126);
+        ::setenv("DISPLAY", display.name().c_str(), 1);
+        ::setenv("ALSOFT_DRIVERS", "null", 1);
+        const std::string executable = test::gameExecutable().string();
+        ::execl(executable.c_str(), executable.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    return pid;
+}
+
+// Returns the exit status, or -1 when the game had to be stopped.
+int waitForExit(pid_t pid, std::chrono::seconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < deadline)
+    {
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    return -1;
+}
+
+int countEvents(const nlohmann::json& trace, const std::string& name)
+{
+    int count = 0;
+    for (const auto& event : trace["traceEvents"])
+        count += event["name"] == name ? 1 : 0;
+    return count;
+}
+
+TEST(GameExecutable, MenuLeadsToControlsAndBackThenExitEndsWithStatusZero)
+{
+    test::AssetSandbox sandbox;
+    test::writeScreenAssets(sandbox);
+    PrivateDisplay display;
+    ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+
+    const pid_t game = startGame(display, sandbox.bin());
+    ASSERT_GT(game, 0);
+    const std::string window = display.xdotool("search --sync --name Bramblot");
+    ASSERT_FALSE(window.empty());
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+
+    const std::string windowId = window.substr(0, window.find('\n'));
+    const std::string title = display.xdotool("getwindowname " + windowId);
+    EXPECT_EQ(title.rfind(GameConfig{}.title + " | FPS: ", 0), 0u) << title;
+    EXPECT_EQ(display.xdotool("getwindowgeometry --shell " + windowId).find("WIDTH=1920\nHEIGHT=1080") !=
+                  std::string::npos,
+              true);
+
+    display.tap("Down");
+    display.tap("Return");
+    display.tap("Escape");
+    display.tap("Down");
+    display.tap("Return");
+    EXPECT_EQ(waitForExit(game, std::chrono::seconds(30)), 0);
+
+    const auto runtime = nlohmann::json::parse(test::readFile(sandbox.bin() / "runtime.json"));
+    const auto startup = nlohmann::json::parse(test::readFile(sandbox.bin() / "startup.json"));
+    EXPECT_EQ(countEvents(startup, "zelk::Game::init"), 1);
+    EXPECT_EQ(countEvents(runtime, "zelk::InstructionState::init"), 1);
+    EXPECT_EQ(countEvents(runtime, "zelk::InstructionState::exit"), 1);
+    EXPECT_EQ(countEvents(runtime, "zelk::MenuState::init"), 2);
+    EXPECT_EQ(countEvents(runtime, "zelk::MenuState::exit"), 2);
+    EXPECT_EQ(countEvents(runtime, "zelk::MainState::init"), 0);
+}
+
+} // namespace
+} // namespace zelk

@@ -1,0 +1,224 @@
+#include "InputManager.h"
+
+#include <gtest/gtest.h>
+
+namespace zelk
+{
+namespace
+{
+
+sf::Event keyEvent(sf::Event::EventType type, int code)
+{
+    sf::Event event{};
+    event.type = type;
+    event.key.code = static_cast<sf::Keyboard::Key>(code);
+    return event;
+}
+
+sf::Event buttonEvent(sf::Event::EventType type, unsigned joystick, unsigned button)
+{
+    sf::Event event{};
+    event.type = type;
+    event.joystickButton.joystickId = joystick;
+    event.joystickButton.button = button;
+    return event;
+}
+
+class InputFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override { m_input.installDefaultBindings(); }
+    void TearDown() override
+    {
+        m_input.resetState();
+        m_input.clearBindings();
+        m_input.clearFedJoysticks();
+    }
+
+    void pressKey(int code) { m_input.handleEvent(keyEvent(sf::Event::KeyPressed, code)); }
+    void releaseKey(int code) { m_input.handleEvent(keyEvent(sf::Event::KeyReleased, code)); }
+    void pressButton(unsigned joystick, unsigned button)
+    {
+        m_input.handleEvent(buttonEvent(sf::Event::JoystickButtonPressed, joystick, button));
+    }
+    void releaseButton(unsigned joystick, unsigned button)
+    {
+        m_input.handleEvent(buttonEvent(sf::Event::JoystickButtonReleased, joystick, button));
+    }
+    void nextFrame() { m_input.update(); }
+
+    static bool isAllClear(const InputState& state)
+    {
+        for (bool key : state.keys)
+            if (key)
+                return false;
+        for (const auto& joystick : state.buttons)
+            for (bool button : joystick)
+                if (button)
+                    return false;
+        return true;
+    }
+
+    InputManager& m_input = InputManager::getInstance();
+};
+
+TEST_F(InputFixture, HeldKeyIsPressedOnceDownThroughoutAndReleasedOnce)
+{
+    pressKey(sf::Keyboard::W);
+    nextFrame();
+    EXPECT_TRUE(m_input.isKeyPressed("up", 0));
+    EXPECT_TRUE(m_input.isKeyPressed("up", 0)) << "asking twice in one frame gives the same answer";
+    EXPECT_TRUE(m_input.isKeyDown("up", 0));
+    EXPECT_FALSE(m_input.isKeyReleased("up", 0));
+
+    for (int frame = 0; frame < 3; ++frame)
+    {
+        nextFrame();
+        EXPECT_FALSE(m_input.isKeyPressed("up", 0));
+        EXPECT_TRUE(m_input.isKeyDown("up", 0));
+    }
+
+    releaseKey(sf::Keyboard::W);
+    nextFrame();
+    EXPECT_TRUE(m_input.isKeyReleased("up", 0));
+    EXPECT_FALSE(m_input.isKeyDown("up", 0));
+    nextFrame();
+    EXPECT_FALSE(m_input.isKeyReleased("up", 0));
+}
+
+TEST_F(InputFixture, KeyPressedAndReleasedBetweenTwoFramesIsNeverSeen)
+{
+    pressKey(sf::Keyboard::Escape);
+    releaseKey(sf::Keyboard::Escape);
+    nextFrame();
+    EXPECT_FALSE(m_input.isKeyPressed("Exit", 0));
+    EXPECT_FALSE(m_input.isKeyDown("Exit", 0));
+    nextFrame();
+    EXPECT_FALSE(m_input.isKeyReleased("Exit", 0));
+}
+
+TEST_F(InputFixture, KeyCodesOutsideTheTableChangeNothing)
+{
+    for (int code : {-1, 101, 150})
+    {
+        pressKey(code);
+        nextFrame();
+        releaseKey(code);
+    }
+    nextFrame();
+    EXPECT_TRUE(isAllClear(m_input.getCurrentState()));
+    EXPECT_TRUE(isAllClear(m_input.getPreviousState()));
+
+    pressKey(100);
+    nextFrame();
+    EXPECT_TRUE(m_input.getCurrentState().keys[100]) << "the last code of the table still counts";
+}
+
+TEST_F(InputFixture, ButtonsOutsideTheTableChangeNothing)
+{
+    pressButton(8, 0);
+    pressButton(0, 32);
+    nextFrame();
+    EXPECT_TRUE(isAllClear(m_input.getCurrentState()));
+}
+
+TEST_F(InputFixture, SpaceIsBothFireAndSelectForPlayerZero)
+{
+    pressKey(sf::Keyboard::Space);
+    nextFrame();
+    EXPECT_TRUE(m_input.isKeyPressed("fire", 0));
+    EXPECT_TRUE(m_input.isKeyPressed("Select", 0));
+    EXPECT_FALSE(m_input.isKeyPressed("select", 0)) << "the menu confirms with Enter, not Space";
+    EXPECT_FALSE(m_input.isKeyPressed("fire", 1));
+}
+
+TEST_F(InputFixture, EnterIsPlayerOnesFireAndTheMenusConfirm)
+{
+    pressKey(sf::Keyboard::Enter);
+    nextFrame();
+    EXPECT_TRUE(m_input.isKeyPressed("fire", 1));
+    EXPECT_TRUE(m_input.isKeyPressed("select", 0));
+}
+
+TEST_F(InputFixture, ArrowKeysMovePlayerOneAndTheMenuMark)
+{
+    pressKey(sf::Keyboard::Down);
+    nextFrame();
+    EXPECT_TRUE(m_input.isKeyDown("down", 1));
+    EXPECT_TRUE(m_input.isKeyPressed("menuDown", 0));
+    EXPECT_FALSE(m_input.isKeyDown("down", 0)) << "player 0 walks down with S";
+}
+
+TEST_F(InputFixture, ActionNamesAreCaseSensitive)
+{
+    pressKey(sf::Keyboard::Escape);
+    nextFrame();
+    EXPECT_TRUE(m_input.isKeyPressed("Exit", 0));
+    EXPECT_FALSE(m_input.isKeyPressed("exit", 0));
+}
+
+TEST_F(InputFixture, UnboundActionIsNeverActive)
+{
+    // Key code 0 is A, player 0's "left": an unbound action must not read it.
+    pressKey(sf::Keyboard::A);
+    pressButton(2, 0);
+    pressButton(3, 0);
+    nextFrame();
+    EXPECT_TRUE(m_input.isKeyDown("left", 0));
+    EXPECT_FALSE(m_input.isKeyDown("Exit", 1));
+    EXPECT_FALSE(m_input.isKeyDown("noSuchAction", 0));
+    EXPECT_FALSE(m_input.isKeyDown("left", 2));
+    EXPECT_FALSE(m_input.isButtonPressed("Menu", 2));
+    EXPECT_FALSE(m_input.isButtonPressedOnAnyJoystick("Menu"));
+}
+
+TEST_F(InputFixture, MenuButtonOfTheSecondControllerCountsAsAnyJoystick)
+{
+    pressButton(1, 7);
+    nextFrame();
+    EXPECT_TRUE(m_input.isButtonPressedOnAnyJoystick("Menu"));
+    EXPECT_FALSE(m_input.isButtonPressed("Menu", 0));
+    nextFrame();
+    EXPECT_FALSE(m_input.isButtonPressedOnAnyJoystick("Menu"));
+    EXPECT_TRUE(m_input.isButtonDown("Menu", 1));
+
+    releaseButton(1, 7);
+    nextFrame();
+    EXPECT_TRUE(m_input.isButtonReleased("Menu", 1));
+}
+
+TEST_F(InputFixture, ControllersOfVendor054CConfirmWithOneAndOpenTheMenuWithNine)
+{
+    m_input.feedVendorId(0, 0x054C);
+    m_input.feedVendorId(1, 0x045E);
+    m_input.applyControllerVendorOverrides();
+
+    pressButton(0, 0);
+    pressButton(0, 7);
+    pressButton(1, 0);
+    pressButton(1, 7);
+    nextFrame();
+    EXPECT_FALSE(m_input.isButtonPressed("select", 0));
+    EXPECT_FALSE(m_input.isButtonPressed("Menu", 0));
+    EXPECT_TRUE(m_input.isButtonPressed("select", 1));
+    EXPECT_TRUE(m_input.isButtonPressed("Menu", 1));
+
+    pressButton(0, 1);
+    pressButton(0, 9);
+    pressButton(0, 5);
+    nextFrame();
+    EXPECT_TRUE(m_input.isButtonPressed("select", 0));
+    EXPECT_TRUE(m_input.isButtonPressed("Menu", 0));
+    EXPECT_TRUE(m_input.isButtonPressed("fire", 0)) << "fire keeps button 5";
+}
+
+TEST_F(InputFixture, FedStickPositionIsWhatGameplayReads)
+{
+    m_input.feedAxisPosition(0, sf::Joystick::Y, 55.0f);
+    EXPECT_FLOAT_EQ(m_input.getAxisPosition(0, sf::Joystick::Y), 55.0f);
+    EXPECT_FLOAT_EQ(m_input.getAxisPosition(0, sf::Joystick::X), 0.0f);
+    EXPECT_FLOAT_EQ(m_input.getAxisPosition(1, sf::Joystick::Y), 0.0f);
+}
+
+} // namespace
+} // namespace zelk
