@@ -1,0 +1,340 @@
+// Loading a map's tilesets and layers into the "TileMap" object: progress lines, tile rectangles and
+// positions, announcements, cells that cannot be drawn, and the pixels against the editor's render.
+
+#include "TileMapLoader.h"
+
+#include "EventBus.h"
+#include "GameObjectCreateEvent.h"
+#include "RenderableCreateEvent.h"
+#include "TileLayerRenderComponent.h"
+
+#include "TestSupport.h"
+
+#include <SFML/Graphics/Image.hpp>
+#include <SFML/System/Err.hpp>
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using zelk::GameObject;
+using zelk::TileLayerRenderComponent;
+using zelk::TiledMap;
+using zelk::TileSprite;
+
+std::filesystem::path mapsDir()
+{
+    return zelk::test::sourceDir() / "tests" / "data" / "maps";
+}
+
+sf::Image captureWindow(sf::RenderWindow& window)
+{
+    sf::Texture texture;
+    EXPECT_TRUE(texture.create(window.getSize().x, window.getSize().y));
+    texture.update(window);
+    return texture.copyToImage();
+}
+
+std::size_t countOccurrences(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+class TileMapLoaderTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_spriteManager.init();
+        auto& bus = zelk::EventBus::getInstance();
+        m_listenerIds.push_back(bus.addListener(zelk::GameObjectCreateEvent::Type, [this](auto event) {
+            const auto created = std::static_pointer_cast<zelk::GameObjectCreateEvent>(event)->getData();
+            m_announced.push_back(created);
+            m_eventLog.push_back("object " + created->getId() + " with " +
+                                 std::to_string(created->getComponents().size()) + " components");
+        }));
+        m_listenerIds.push_back(bus.addListener(zelk::RenderableCreateEvent::Type, [this](auto event) {
+            m_eventLog.push_back("layer " + std::static_pointer_cast<zelk::RenderableCreateEvent>(event)->m_layerName);
+        }));
+    }
+
+    void TearDown() override
+    {
+        m_tileMap.reset();
+        m_announced.clear();
+        m_spriteManager.shutdown();
+        for (const auto id : m_listenerIds)
+            zelk::EventBus::getInstance().removeListener(id);
+    }
+
+    void load(const std::string& fileName)
+    {
+        ASSERT_TRUE(m_map.loadFromFile(mapsDir() / fileName)) << m_map.getError();
+        m_tileMap = zelk::loadTileLayers(m_map, mapsDir(), m_spriteManager);
+        ASSERT_NE(m_tileMap, nullptr);
+    }
+
+    TileLayerRenderComponent& layer(const std::string& name) const
+    {
+        const auto components = m_spriteManager.getLayer(name);
+        if (components.size() != 1u)
+            throw std::runtime_error("expected one component on layer " + name);
+        return dynamic_cast<TileLayerRenderComponent&>(*components.front());
+    }
+
+    const TileSprite& tileAt(const std::string& layerName, int cellIndex) const
+    {
+        for (const TileSprite& tile : layer(layerName).getLayerData().tiles)
+        {
+            if (tile.cellIndex == cellIndex)
+                return tile;
+        }
+        throw std::runtime_error("no tile at cell " + std::to_string(cellIndex));
+    }
+
+    const sf::Texture* tilesetTexture(const std::string& name) const
+    {
+        const auto& textures = m_spriteManager.getTileSetTextures();
+        const auto found = textures.find(name);
+        return found == textures.end() ? nullptr : found->second.get();
+    }
+
+    zelk::SpriteManager m_spriteManager{zelk::test::testWindow()};
+    TiledMap m_map;
+    std::shared_ptr<GameObject> m_tileMap;
+    std::vector<std::shared_ptr<GameObject>> m_announced;
+    std::vector<std::string> m_eventLog;
+    std::vector<zelk::ListenerId> m_listenerIds;
+};
+
+} // namespace
+
+TEST_F(TileMapLoaderTest, PrintsItsProgressLinesInOrder)
+{
+    zelk::test::StreamCapture out(std::cout);
+    load("editor-csv.tmj");
+    EXPECT_EQ(out.text(), "Load tileMap with size: 5x3 and tile size: 32x32\n"
+                          "Load tileset: tiles-a width filename: \"tiles-a.png\" and tile size: 32, 32\n"
+                          "Load tileset: tiles-b width filename: \"tiles-b.png\" and tile size: 32, 32\n"
+                          "Load layer: Background with width: 5 and height: 3\n"
+                          "Load layer: Top with width: 5 and height: 3\n"
+                          "Load layer: Objects with width: 0 and height: 0\n"
+                          "Load layer: Picture with width: 0 and height: 0\n"
+                          "Load layer: Overlay with width: 5 and height: 3\n");
+}
+
+TEST_F(TileMapLoaderTest, CutsTileRectanglesFromATwoColumnTileset)
+{
+    load("editor-csv.tmj");
+    // tiles-a.png is 64 pixels wide: two columns of 32-pixel tiles; cells 0..2 hold gids 1..3.
+    EXPECT_EQ(tileAt("Background", 0).sprite->getTextureRect(), sf::IntRect(0, 0, 32, 32));
+    EXPECT_EQ(tileAt("Background", 1).sprite->getTextureRect(), sf::IntRect(32, 0, 32, 32));
+    EXPECT_EQ(tileAt("Background", 2).sprite->getTextureRect(), sf::IntRect(0, 32, 32, 32));
+}
+
+TEST_F(TileMapLoaderTest, PlacesEveryCellOnTheLayerGrid)
+{
+    load("editor-csv.tmj");
+    EXPECT_EQ(tileAt("Background", 7).sprite->getPosition(), sf::Vector2f(64.f, 32.f));
+    for (const TileSprite& tile : layer("Background").getLayerData().tiles)
+    {
+        EXPECT_EQ(tile.sprite->getPosition(),
+                  sf::Vector2f(32.f * static_cast<float>(tile.cellIndex % 5), 32.f * static_cast<float>(tile.cellIndex / 5)))
+            << "cell " << tile.cellIndex;
+    }
+}
+
+TEST_F(TileMapLoaderTest, KeepsOnlyNonEmptyCellsInCellOrder)
+{
+    load("editor-csv.tmj");
+    const auto& tiles = layer("Top").getLayerData().tiles;
+    ASSERT_EQ(tiles.size(), 3u);
+    EXPECT_EQ(tiles[0].cellIndex, 2);
+    EXPECT_EQ(tiles[1].cellIndex, 6);
+    EXPECT_EQ(tiles[2].cellIndex, 14);
+    EXPECT_EQ(layer("Background").getLayerData().tiles.size(), 14u);
+    EXPECT_EQ(layer("Top").getLayerData().size, sf::Vector2i(5, 3));
+    EXPECT_EQ(layer("Top").getLayerData().tileSize, sf::Vector2i(32, 32));
+}
+
+TEST_F(TileMapLoaderTest, EachIdUsesTheFirstTilesetThatCoversIt)
+{
+    load("editor-csv.tmj");
+    // tiles-a: firstgid 1, 4 tiles; tiles-b: firstgid 5. Cells 3, 4 and 6 hold gids 4, 5 and 7.
+    const sf::Sprite& four = *tileAt("Background", 3).sprite;
+    EXPECT_EQ(four.getTexture(), tilesetTexture("tiles-a"));
+    EXPECT_EQ(four.getTextureRect(), sf::IntRect(32, 32, 32, 32));
+    const sf::Sprite& five = *tileAt("Background", 4).sprite;
+    EXPECT_EQ(five.getTexture(), tilesetTexture("tiles-b"));
+    EXPECT_EQ(five.getTextureRect(), sf::IntRect(0, 0, 32, 32));
+    EXPECT_EQ(tileAt("Background", 6).sprite->getTextureRect(), sf::IntRect(64, 0, 32, 32));
+}
+
+TEST_F(TileMapLoaderTest, AnnouncesTheTileMapBeforeItsLayers)
+{
+    load("editor-csv.tmj");
+    const std::vector<std::string> expected = {"object TileMap with 0 components", "layer Background", "layer Top",
+                                               "layer Objects", "layer Picture", "layer Overlay"};
+    EXPECT_EQ(m_eventLog, expected);
+    ASSERT_EQ(m_announced.size(), 1u);
+    EXPECT_EQ(m_announced[0], m_tileMap);
+    EXPECT_EQ(m_tileMap->getId(), "TileMap");
+    EXPECT_EQ(m_tileMap->getComponents().size(), 5u);
+}
+
+TEST_F(TileMapLoaderTest, AnObjectLayerGetsAnEmptyComponentOnItsName)
+{
+    load("editor-csv.tmj");
+    EXPECT_TRUE(layer("Objects").getLayerData().tiles.empty());
+    EXPECT_EQ(layer("Objects").getLayerData().size, sf::Vector2i(0, 0));
+    EXPECT_TRUE(layer("Picture").getLayerData().tiles.empty());
+}
+
+TEST_F(TileMapLoaderTest, HandsTileSizeAndTexturesToTheSpriteManager)
+{
+    load("editor-csv.tmj");
+    EXPECT_EQ(m_spriteManager.getTileSize(), sf::Vector2i(32, 32));
+    EXPECT_EQ(m_spriteManager.getTileSetTextures().size(), 2u);
+    ASSERT_NE(tilesetTexture("tiles-a"), nullptr);
+    ASSERT_NE(tilesetTexture("tiles-b"), nullptr);
+    EXPECT_EQ(tilesetTexture("tiles-a")->getSize(), sf::Vector2u(64, 64));
+    EXPECT_EQ(tilesetTexture("tiles-b")->getSize(), sf::Vector2u(96, 32));
+}
+
+TEST_F(TileMapLoaderTest, ALayerOutsideTheDrawingOrderIsFiledButNeverDrawn)
+{
+    load("editor-csv.tmj");
+    EXPECT_EQ(m_spriteManager.getLayer("Overlay").size(), 1u);
+    m_spriteManager.setLayerOrder({"Background", "Top", "Objects", "GUI"});
+
+    sf::RenderWindow& window = zelk::test::testWindow();
+    window.setView(window.getDefaultView());
+    window.clear();
+    for (const char* name : {"Background", "Top"})
+    {
+        for (const TileSprite& tile : layer(name).getLayerData().tiles)
+            window.draw(*tile.sprite);
+    }
+    const sf::Image expected = captureWindow(window);
+    window.clear();
+    m_spriteManager.draw();
+    const sf::Image actual = captureWindow(window);
+    // "Overlay" has tiles on cells 0, 4 and 10; with it drawn these pixels would differ.
+    for (const sf::Vector2u pixel : {sf::Vector2u(5, 5), sf::Vector2u(133, 5), sf::Vector2u(5, 69)})
+        EXPECT_EQ(actual.getPixel(pixel.x, pixel.y), expected.getPixel(pixel.x, pixel.y)) << pixel.x << ", " << pixel.y;
+    EXPECT_NE(actual.getPixel(5, 5), sf::Color::Black);
+}
+
+TEST_F(TileMapLoaderTest, DrawsEachLayerAsTheEditorRendersIt)
+{
+    load("editor-csv.tmj");
+    sf::RenderWindow& window = zelk::test::testWindow();
+    window.setView(window.getDefaultView());
+    for (const char* name : {"Background", "Top"})
+    {
+        // Reference: the editor's own renderer, tmxrasterizer --show-layer <name> editor-csv.tmx.
+        sf::Image reference;
+        const std::string file = std::string("editor-csv-") + (name == std::string("Top") ? "top" : "background") + ".png";
+        ASSERT_TRUE(reference.loadFromFile((mapsDir() / file).string()));
+        ASSERT_EQ(reference.getSize(), sf::Vector2u(160, 96));
+
+        window.clear(sf::Color::Black);
+        layer(name).draw();
+        const sf::Image drawn = captureWindow(window);
+
+        std::size_t different = 0;
+        for (unsigned y = 0; y < 96; ++y)
+        {
+            for (unsigned x = 0; x < 160; ++x)
+            {
+                // The tiles are opaque or fully transparent, so over black the editor's colour is exact.
+                const sf::Color editor = reference.getPixel(x, y);
+                const sf::Color overBlack = editor.a == 0 ? sf::Color::Black : sf::Color(editor.r, editor.g, editor.b);
+                const sf::Color game = drawn.getPixel(x, y);
+                if (sf::Color(game.r, game.g, game.b) != overBlack)
+                    ++different;
+            }
+        }
+        EXPECT_EQ(different, 0u) << name;
+    }
+}
+
+TEST_F(TileMapLoaderTest, SkipsCellsItCannotDrawWithOneMessagePerLayer)
+{
+    zelk::test::StreamCapture errors(sf::err());
+    load("odd-cells.tmj");
+    const std::string text = errors.text();
+    std::ostringstream missing;
+    missing << "Could not load texture " << (mapsDir() / "no-such-image.png") << "\n";
+    EXPECT_NE(text.find(missing.str()), std::string::npos) << text;
+    EXPECT_NE(text.find("Skipped 4 cells of layer \"Background\": 1 with flipped or rotated tiles (not supported), "
+                        "1 whose tile id no tileset covers, 1 of a tileset whose image did not load, "
+                        "1 whose tile lies outside its tileset image\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Skipped 2 cells of layer \"Top\": 2 with flipped or rotated tiles (not supported)\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(countOccurrences(text, "Skipped "), 2u) << "one line per layer with skipped cells: " << text;
+
+    const auto& background = layer("Background").getLayerData().tiles;
+    ASSERT_EQ(background.size(), 2u);
+    EXPECT_EQ(background[0].cellIndex, 0);
+    EXPECT_EQ(background[1].cellIndex, 5);
+    EXPECT_EQ(layer("Clean").getLayerData().tiles.size(), 4u);
+    EXPECT_EQ(tilesetTexture("missing"), nullptr) << "a texture that did not load is not stored";
+}
+
+TEST_F(TileMapLoaderTest, ATilesetImageNarrowerThanOneTileGivesNoColumnsToCutFrom)
+{
+    zelk::test::StreamCapture errors(sf::err());
+    load("wide-tiles.tmj");
+    EXPECT_EQ(errors.text(),
+              "Skipped 2 cells of layer \"Background\": 2 of a tileset whose image is narrower than one tile\n");
+    EXPECT_TRUE(layer("Background").getLayerData().tiles.empty());
+}
+
+TEST_F(TileMapLoaderTest, TilesetsSharingANameEachDrawFromTheirOwnImage)
+{
+    load("same-name-tilesets.tmj");
+    const sf::Sprite& first = *tileAt("Background", 0).sprite;
+    const sf::Sprite& second = *tileAt("Background", 1).sprite;
+    ASSERT_NE(first.getTexture(), nullptr);
+    ASSERT_NE(second.getTexture(), nullptr);
+    EXPECT_EQ(first.getTexture()->getSize(), sf::Vector2u(64, 64)) << "gid 1 is cut from tiles-a.png";
+    EXPECT_EQ(second.getTexture()->getSize(), sf::Vector2u(96, 32)) << "gid 5 is cut from tiles-b.png";
+    EXPECT_EQ(m_spriteManager.getTileSetTextures().size(), 1u) << "the later tileset replaces the earlier by name";
+    EXPECT_EQ(tilesetTexture("tiles"), second.getTexture());
+
+    // The first image lives on with the layer even when nothing else holds it any more.
+    m_spriteManager.setTileSetTextures({});
+    sf::Image tilesA;
+    ASSERT_TRUE(tilesA.loadFromFile((mapsDir() / "tiles-a.png").string()));
+    sf::RenderWindow& window = zelk::test::testWindow();
+    window.setView(window.getDefaultView());
+    window.clear();
+    layer("Background").draw();
+    EXPECT_EQ(captureWindow(window).getPixel(3, 4), tilesA.getPixel(3, 4));
+}
+
+TEST_F(TileMapLoaderTest, AMapThatDidNotLoadGivesAnEmptyTileMap)
+{
+    zelk::test::StreamCapture out(std::cout);
+    const TiledMap empty;
+    m_tileMap = zelk::loadTileLayers(empty, mapsDir(), m_spriteManager);
+    EXPECT_EQ(out.text(), "Load tileMap with size: 0x0 and tile size: 0x0\n");
+    ASSERT_NE(m_tileMap, nullptr);
+    EXPECT_TRUE(m_tileMap->getComponents().empty());
+    EXPECT_EQ(m_announced.size(), 1u);
+}
