@@ -1,0 +1,1 @@
+"""Procedural, deterministic builders for every file under assets/."""
