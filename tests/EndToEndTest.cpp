@@ -1,0 +1,476 @@
+// Whole-game runs: the real main loop, the real arena map and assets, key events through the same
+// intake as the window's own, and the match's objects inspected between frames.
+
+#include "ColliderComponent.h"
+#include "Game.h"
+#include "GameConfig.h"
+#include "GameObject.h"
+#include "GameObjectManager.h"
+#include "GameStateManager.h"
+#include "HealthComponent.h"
+#include "InputManager.h"
+#include "ItemComponent.h"
+#include "MainState.h"
+#include "MenuState.h"
+#include "PhysicsManager.h"
+#include "PlayerFallComponent.h"
+#include "RigidBodyComponent.h"
+#include "TestSupport.h"
+#include "TraceProfiler.h"
+
+#include <SFML/Window/Event.hpp>
+#include <box2d/box2d.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <deque>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace zelk;
+using namespace zelk::test;
+
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+// Before every frame of Game::run the script looks at the game: the step at its head waits for its
+// condition and then acts. A step that waits too long fails the test and closes the window, so a
+// broken game can never hang the suite.
+class FrameScript
+{
+public:
+    explicit FrameScript(Game& game)
+        : m_game(game)
+    {
+        game.setFrameStartHook([this] { onFrameStart(); });
+    }
+
+    FrameScript& waitFor(std::string what, std::function<bool()> condition, double seconds = 10.0)
+    {
+        m_steps.push_back({std::move(what), std::move(condition), [] {}, seconds});
+        return *this;
+    }
+
+    FrameScript& then(std::string what, std::function<void()> action)
+    {
+        m_steps.push_back({std::move(what), [] { return true; }, std::move(action), 10.0});
+        return *this;
+    }
+
+    // Keeps going for the given wall time, then acts.
+    FrameScript& after(double seconds, std::string what, std::function<void()> action)
+    {
+        auto start = std::make_shared<Clock::time_point>();
+        auto started = std::make_shared<bool>(false);
+        m_steps.push_back({what,
+                           [start, started, seconds] {
+                               if (!*started)
+                               {
+                                   *start = Clock::now();
+                                   *started = true;
+                               }
+                               return std::chrono::duration<double>(Clock::now() - *start).count() >= seconds;
+                           },
+                           std::move(action), seconds + 10.0});
+        return *this;
+    }
+
+    FrameScript& press(sf::Keyboard::Key key) { return then("press", [this, key] { inject(key, true); }); }
+    FrameScript& release(sf::Keyboard::Key key) { return then("release", [this, key] { inject(key, false); }); }
+    // Down in one frame and up in the next, like a quick tap.
+    FrameScript& tap(sf::Keyboard::Key key) { return press(key).release(key); }
+
+    void inject(sf::Keyboard::Key key, bool down)
+    {
+        sf::Event event{};
+        event.type = down ? sf::Event::KeyPressed : sf::Event::KeyReleased;
+        event.key.code = key;
+        m_game.injectEvent(event);
+    }
+
+    // The window's close request, as the window manager would send it.
+    void requestClose()
+    {
+        sf::Event event{};
+        event.type = sf::Event::Closed;
+        m_game.injectEvent(event);
+    }
+
+    bool finished() const { return m_steps.empty(); }
+    const std::string& failure() const { return m_failure; }
+
+private:
+    struct Step
+    {
+        std::string what;
+        std::function<bool()> condition;
+        std::function<void()> action;
+        double timeoutSeconds;
+    };
+
+    void onFrameStart()
+    {
+        if (m_steps.empty())
+            return;
+        Step& step = m_steps.front();
+        if (!m_stepStarted)
+        {
+            m_stepStart = Clock::now();
+            m_stepStarted = true;
+        }
+        if (step.condition())
+        {
+            step.action();
+            m_steps.pop_front();
+            m_stepStarted = false;
+            return;
+        }
+        if (std::chrono::duration<double>(Clock::now() - m_stepStart).count() > step.timeoutSeconds)
+        {
+            m_failure = "timed out: " + step.what;
+            m_steps.clear();
+            requestClose();
+        }
+    }
+
+    Game& m_game;
+    std::deque<Step> m_steps;
+    bool m_stepStarted = false;
+    Clock::time_point m_stepStart;
+    std::string m_failure;
+};
+
+// A game on the real assets, run from a scratch "bin" so its trace files stay private to the test.
+class EndToEnd : public ::testing::Test
+{
+protected:
+    EndToEnd()
+        : m_workingDirectory(m_sandbox.bin())
+    {
+        // Keys held at the end of an earlier game in this process must not leak into this one.
+        InputManager::getInstance().resetState();
+    }
+
+    MainState* match()
+    {
+        return dynamic_cast<MainState*>(m_game.getGameStateManager().getState("MainState").get());
+    }
+
+    bool isCurrent(const std::string& stateName)
+    {
+        const auto state = m_game.getGameStateManager().getState(stateName);
+        return state && m_game.getGameStateManager().getCurrentState() == state.get();
+    }
+
+    bool isMatchRunning() { return isCurrent("MainState") && match()->isRunning(); }
+    bool isWinScreenOpen() { return isCurrent("MainState") && !match()->getMenuEntries().empty() && !match()->isRunning(); }
+
+    std::shared_ptr<GameObject> object(const std::string& id)
+    {
+        const auto& objects = match()->getGameObjectManager().getGameObjects();
+        const auto found = objects.find(id);
+        return found == objects.end() ? nullptr : found->second;
+    }
+
+    sf::Vector2f position(const std::string& id)
+    {
+        const auto found = object(id);
+        return found ? found->getPosition() : sf::Vector2f();
+    }
+
+    int health(const std::string& id)
+    {
+        const auto found = object(id);
+        const auto component = found ? found->getComponent<HealthComponent>() : nullptr;
+        return component ? component->getHealth() : -1;
+    }
+
+    // From the menu, with "Start" marked, into a running match.
+    void enterMatch()
+    {
+        m_script.waitFor("the menu", [this] { return isCurrent("MenuState"); })
+            .tap(sf::Keyboard::Enter)
+            .waitFor("the match", [this] { return isMatchRunning(); });
+    }
+
+    // A spot just above the roomiest chasm inside the arena (a killzone that is not one of the outer
+    // edges, with the longest shorter side), in metres, where a player walking down falls in at once.
+    b2Vec2 brinkOfAChasm(const GameObject& player)
+    {
+        const sf::Vector2i mapSize = match()->getMapSize();
+        const b2AABB arena{{0.f, 0.f}, {mapSize.x * METRES_PER_PIXEL, mapSize.y * METRES_PER_PIXEL}};
+        b2AABB chasm{{0.f, 0.f}, {0.f, 0.f}};
+        float roomiest = 0.f;
+        for (const auto& [id, candidate] : match()->getGameObjectManager().getGameObjects())
+        {
+            const auto collider = candidate->getComponent<ColliderComponent>();
+            const b2Fixture* fixture = collider ? collider->getFixture() : nullptr;
+            if (!fixture || !fixture->IsSensor() || fixture->GetFilterData().categoryBits != 0x0004)
+                continue;
+            const b2AABB box = fixture->GetAABB(0);
+            const b2Vec2 size = box.upperBound - box.lowerBound;
+            if (arena.Contains(box) && std::min(size.x, size.y) > roomiest)
+            {
+                chasm = box;
+                roomiest = std::min(size.x, size.y);
+            }
+        }
+        EXPECT_GT(roomiest, 0.f) << "the arena has no chasm";
+        const b2AABB playerBox = player.getComponent<ColliderComponent>()->getFixture()->GetAABB(0);
+        const float halfHeight = (playerBox.upperBound.y - playerBox.lowerBound.y) * 0.5f;
+        return {chasm.GetCenter().x, chasm.lowerBound.y - halfHeight - 8.f * METRES_PER_PIXEL};
+    }
+
+    // Walks the player (down key held) into a chasm whenever it stands ready, that is not falling;
+    // the contact, the lost heart and the fall come from the real physics step. Returns true once
+    // the win screen is open.
+    bool walkIntoAChasmUntilWinScreen(const std::string& id, sf::Keyboard::Key down)
+    {
+        if (isWinScreenOpen())
+        {
+            m_script.inject(down, false);
+            m_walkingDown = false;
+            m_awaitingFall = false;
+            return true;
+        }
+        const auto player = object(id);
+        if (!player || !isMatchRunning())
+            return false;
+        if (!m_walkingDown)
+        {
+            m_script.inject(down, true);
+            m_walkingDown = true;
+        }
+        const auto fall = player->getComponent<PlayerFallComponent>();
+        const auto collider = player->getComponent<ColliderComponent>();
+        b2Body* body = player->getComponent<RigidBodyComponent>()->getBody();
+        if (fall->isFalling())
+            m_awaitingFall = false;
+        else if (!m_awaitingFall && collider->isEnabled())
+        {
+            body->SetTransform(brinkOfAChasm(*player), 0.f);
+            body->SetLinearVelocity({0.f, 0.f});
+            m_awaitingFall = true;
+            ++m_drops;
+        }
+        return false;
+    }
+
+    int activeItemCount()
+    {
+        int count = 0;
+        for (const auto& [id, candidate] : match()->getGameObjectManager().getGameObjects())
+        {
+            if (candidate->getComponent<ItemComponent>() && candidate->isActive())
+                ++count;
+        }
+        return count;
+    }
+
+    int itemCount()
+    {
+        int count = 0;
+        for (const auto& [id, candidate] : match()->getGameObjectManager().getGameObjects())
+            count += candidate->getComponent<ItemComponent>() ? 1 : 0;
+        return count;
+    }
+
+    void run()
+    {
+        m_game.run();
+        EXPECT_TRUE(m_script.failure().empty()) << m_script.failure();
+        EXPECT_TRUE(m_script.finished());
+    }
+
+    AssetSandbox m_sandbox;
+    ScopedWorkingDirectory m_workingDirectory;
+    Game m_game{GameConfig{}};
+    FrameScript m_script{m_game};
+    bool m_awaitingFall = false;
+    int m_drops = 0;
+    bool m_walkingDown = false;
+};
+
+int countOccurrences(const std::string& text, const std::string& needle)
+{
+    int count = 0;
+    for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size()))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+TEST_F(EndToEnd, BothPlayersWalkWhereTheirKeysPoint)
+{
+    enterMatch();
+    sf::Vector2f player0Start;
+    sf::Vector2f player1Start;
+    const auto holdBoth = [&](sf::Keyboard::Key key0, sf::Keyboard::Key key1) {
+        player0Start = position("Player0");
+        player1Start = position("Player1");
+        m_script.inject(key0, true);
+        m_script.inject(key1, true);
+    };
+    const auto walked = [&](sf::Keyboard::Key key0, sf::Keyboard::Key key1) {
+        m_script.inject(key0, false);
+        m_script.inject(key1, false);
+        return std::make_pair(position("Player0") - player0Start, position("Player1") - player1Start);
+    };
+    m_script.then("hold W and Up", [&] { holdBoth(sf::Keyboard::W, sf::Keyboard::Up); })
+        .after(0.4, "let go of both",
+               [&] {
+                   const auto [walked0, walked1] = walked(sf::Keyboard::W, sf::Keyboard::Up);
+                   EXPECT_LT(walked0.y, -15.f) << "player 0 walks up on W";
+                   EXPECT_LT(std::abs(walked0.x), -walked0.y);
+                   EXPECT_LT(walked1.y, -15.f) << "player 1 walks up on the up arrow";
+                   EXPECT_LT(std::abs(walked1.x), -walked1.y);
+               })
+        .after(0.5, "hold D and Left", [&] { holdBoth(sf::Keyboard::D, sf::Keyboard::Left); })
+        .after(0.5, "let go of both",
+               [&] {
+                   const auto [walked0, walked1] = walked(sf::Keyboard::D, sf::Keyboard::Left);
+                   EXPECT_GT(walked0.x, 20.f) << "player 0 walks right on D";
+                   EXPECT_LT(std::abs(walked0.y), walked0.x);
+                   EXPECT_LT(walked1.x, -20.f) << "player 1 walks left on the left arrow";
+                   EXPECT_LT(std::abs(walked1.y), -walked1.x);
+               })
+        .then("close the window", [&] { m_script.requestClose(); });
+    run();
+}
+
+TEST_F(EndToEnd, AMatchIsWonRestartedWonAgainAndLeftThroughExit)
+{
+    const StreamCapture output(std::cout);
+    enterMatch();
+    PlayerStart start0;
+    PlayerStart start1;
+    m_script
+        .then("note the starts",
+              [&] {
+                  start0 = {position("Player0"), health("Player0")};
+                  start1 = {position("Player1"), health("Player1")};
+                  EXPECT_GT(start1.health, 0);
+              })
+        .waitFor("player 1 out of hearts", [&] { return walkIntoAChasmUntilWinScreen("Player1", sf::Keyboard::Down); }, 20.0)
+        .then("read the win screen",
+              [&] {
+                  EXPECT_EQ(m_drops, start1.health) << "one heart per killzone contact";
+                  EXPECT_EQ(health("Player1"), 0);
+                  EXPECT_EQ(health("Player0"), start0.health);
+                  EXPECT_EQ(match()->getWinnerText().getString().toAnsiString(), "Player0 WON!");
+                  const auto& entries = match()->getMenuEntries();
+                  ASSERT_EQ(entries.size(), 2u);
+                  EXPECT_EQ(entries[0].getString().toAnsiString(), "Restart");
+                  EXPECT_EQ(entries[1].getString().toAnsiString(), "Exit");
+                  ASSERT_NE(match()->getSelectedEntry(), nullptr);
+                  EXPECT_EQ(match()->getSelectedEntry()->getString().toAnsiString(), "Restart");
+                  EXPECT_EQ(countOccurrences(output.text(), "Player0 won!\n"), 1);
+              })
+        .after(0.3, "the match stays frozen behind the win screen",
+               [&] { EXPECT_FALSE(match()->isRunning()); })
+        .press(sf::Keyboard::Enter)
+        .then("restarted: hearts back, every item parked",
+              [&] {
+                  // Checked before this frame's update, so no spawner has had a turn yet.
+                  m_script.inject(sf::Keyboard::Enter, false);
+                  EXPECT_TRUE(match()->isRunning());
+                  EXPECT_EQ(health("Player0"), start0.health);
+                  EXPECT_EQ(health("Player1"), start1.health);
+                  EXPECT_GT(itemCount(), 0);
+                  EXPECT_EQ(activeItemCount(), 0);
+              })
+        .after(0.1, "players back at their starts",
+               [&] {
+                   const sf::Vector2f offset0 = position("Player0") - start0.position;
+                   const sf::Vector2f offset1 = position("Player1") - start1.position;
+                   EXPECT_LT(std::hypot(offset0.x, offset0.y), 2.f);
+                   EXPECT_LT(std::hypot(offset1.x, offset1.y), 2.f);
+                   start0.position = position("Player0");
+                   m_script.inject(sf::Keyboard::D, true);
+               })
+        .after(0.5, "the match runs again",
+               [&] {
+                   m_script.inject(sf::Keyboard::D, false);
+                   EXPECT_GT(position("Player0").x - start0.position.x, 20.f) << "player 0 walks again";
+               })
+        .waitFor("the spawners drop items again", [&] { return activeItemCount() > 0; }, 3.0)
+        .then("count the drops anew", [&] { m_drops = 0; })
+        .waitFor("player 1 out of hearts again", [&] { return walkIntoAChasmUntilWinScreen("Player1", sf::Keyboard::Down); }, 20.0)
+        .then("the same two entries",
+              [&] {
+                  EXPECT_EQ(m_drops, start1.health);
+                  EXPECT_EQ(match()->getMenuEntries().size(), 2u);
+                  EXPECT_EQ(countOccurrences(output.text(), "Player0 won!\n"), 2);
+              })
+        .tap(sf::Keyboard::Down)
+        .then("Exit is marked",
+              [&] {
+                  ASSERT_NE(match()->getSelectedEntry(), nullptr);
+                  EXPECT_EQ(match()->getSelectedEntry()->getString().toAnsiString(), "Exit");
+              })
+        .press(sf::Keyboard::Enter);
+    run();
+
+    EXPECT_FALSE(m_game.getWindow().isOpen());
+    EXPECT_TRUE(match()->getGameObjectManager().getGameObjects().empty()) << "the match was left";
+    TraceProfiler::getInstance().endTrace();
+    const std::string trace = readFile(m_sandbox.bin() / "runtime.json");
+    EXPECT_EQ(countOccurrences(trace, "\"zelk::MainState::exit\""), 1);
+}
+
+TEST_F(EndToEnd, LeavingWithEscapeAndStartingAgainHoldsOnlyTheNewLoad)
+{
+    std::map<std::string, std::weak_ptr<GameObject>> firstLoad;
+    enterMatch();
+    m_script
+        .then("remember the first load, leave",
+              [&] {
+                  for (const auto& [id, gameObject] : match()->getGameObjectManager().getGameObjects())
+                      firstLoad[id] = gameObject;
+                  EXPECT_GT(firstLoad.size(), 2u);
+                  m_script.inject(sf::Keyboard::Escape, true);
+              })
+        .release(sf::Keyboard::Escape)
+        .waitFor("back in the menu", [&] { return isCurrent("MenuState"); })
+        .then("the match let go of everything",
+              [&] {
+                  EXPECT_TRUE(match()->getGameObjectManager().getGameObjects().empty());
+                  for (const auto& [id, gameObject] : firstLoad)
+                      EXPECT_TRUE(gameObject.expired()) << id << " outlived its match";
+              })
+        .tap(sf::Keyboard::Enter)
+        .waitFor("the second match", [&] { return isMatchRunning(); })
+        .then("only the new load is registered",
+              [&] {
+                  // Items are numbered across the whole process, so the new pool has new names.
+                  const auto isItemName = [](const std::string& id) {
+                      return id.rfind("Rock_", 0) == 0 || id.rfind("Bomb_", 0) == 0;
+                  };
+                  std::size_t firstItems = 0;
+                  for (const auto& [id, gameObject] : firstLoad)
+                      firstItems += isItemName(id) ? 1 : 0;
+                  std::size_t items = 0;
+                  for (const auto& [id, gameObject] : match()->getGameObjectManager().getGameObjects())
+                  {
+                      if (isItemName(id))
+                          ++items;
+                      else
+                          EXPECT_EQ(firstLoad.count(id), 1u) << id << " was not in the first load";
+                  }
+                  EXPECT_EQ(items, firstItems);
+                  EXPECT_EQ(match()->getGameObjectManager().getGameObjects().size(), firstLoad.size());
+                  EXPECT_NE(object("Player0"), nullptr);
+                  EXPECT_NE(object("Player1"), nullptr);
+              })
+        .then("close the window", [&] { m_script.requestClose(); });
+    run();
+}
