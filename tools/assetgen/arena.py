@@ -282,10 +282,10 @@ def wall_rects(layout):
             if vertical:
                 y0 = 0 if connections & props.FENCE_N else 7
                 y1 = TILE if connections & props.FENCE_S else 25
-                fence.append(_rect(left + 12, top + y0, 9, y1 - y0))
+                fence.append(_rect(left + 12, top + y0, 8, y1 - y0))
             if connections & (props.FENCE_E | props.FENCE_W):
                 x0 = 0 if connections & props.FENCE_W else 12
-                x1 = TILE if connections & props.FENCE_E else 21
+                x1 = TILE if connections & props.FENCE_E else 20
                 fence.append(_rect(left + x0, top + 9, x1 - x0, 14))
     walls["Fence"] = merge_rects(fence)
     bushes, pillars = [], []
