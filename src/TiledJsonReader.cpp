@@ -309,16 +309,15 @@ bool TiledJsonReader::readLayerList(const Json& owner, const std::string& where,
         const Json& layer = (*layers)[i];
         if (!layer.is_object())
             return fail(numbered("layer", i, where) + " is " + describe(layer) + "; expected an object");
-        if (!readLayer(layer, i, depth))
+        if (!readLayer(layer, numbered("layer", i, where), depth))
             return false;
     }
     return true;
 }
 
-bool TiledJsonReader::readLayer(const Json& json, std::size_t index, int depth)
+bool TiledJsonReader::readLayer(const Json& json, std::string where, int depth)
 {
     TiledLayer layer;
-    std::string where = numbered("layer", index, depth == 0 ? "map" : "a group layer");
     if (!readString(json, "name", where, layer.name))
         return false;
     if (!layer.name.empty())

@@ -44,7 +44,7 @@ private:
     bool readTilesets(const Json& map);
     bool readTileset(const Json& json, std::size_t index);
     bool readLayerList(const Json& owner, const std::string& where, int depth);
-    bool readLayer(const Json& json, std::size_t index, int depth);
+    bool readLayer(const Json& json, std::string where, int depth);
     bool readTileLayer(const Json& json, TiledLayer& layer, const std::string& where);
     bool readTileIdArray(const Json& data, TiledLayer& layer, const std::string& where);
     bool readTileIdBase64(const std::string& text, TiledLayer& layer, const std::string& where);

@@ -8,6 +8,7 @@
 #include "TiledLayer.h"
 #include "TiledTileset.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>

@@ -112,16 +112,19 @@ TEST(CameraRenderComponent, AMapWithoutHeightOrWidthKeepsTheDefaultView)
 
 TEST(CameraRenderComponent, AWindowTooSmallForTheGridStillGetsAFiniteView)
 {
-    // Its height snaps to 0 on the 32-pixel grid, which leaves no aspect ratio to scale by.
-    sf::RenderWindow tiny(sf::VideoMode(40, 10), "tiny", sf::Style::None);
-    if (tiny.getSize() != sf::Vector2u(40, 10))
-        GTEST_SKIP() << "the window manager resized the tiny window";
+    // Its height snaps to 0 on the 32-pixel grid, which leaves no aspect ratio to scale by. Each test
+    // case runs in its own process, so shrinking the shared window affects no other test.
+    sf::RenderWindow& window = zelk::test::testWindow();
+    window.setSize({40, 10});
+    if (window.getSize() != sf::Vector2u(40, 10))
+        GTEST_SKIP() << "the window manager did not let the window shrink";
     auto camera = std::make_shared<GameObject>("Camera");
     auto component =
-        camera->addComponent<CameraRenderComponent>(*camera, tiny, tiny.getView(), sf::Vector2i(1280, 720));
+        camera->addComponent<CameraRenderComponent>(*camera, window, window.getView(), sf::Vector2i(1280, 720));
     EXPECT_TRUE(camera->init());
-    const sf::Vector2f size = tiny.getView().getSize();
+    const sf::Vector2f size = window.getView().getSize();
     EXPECT_TRUE(std::isfinite(size.x) && size.x > 0.f) << size.x;
     EXPECT_EQ(size, sf::Vector2f(1280.f, 720.f)) << "the map's own aspect";
-    EXPECT_EQ(tiny.getView().getCenter(), sf::Vector2f(640.f, 352.f));
+    EXPECT_EQ(window.getView().getCenter(), sf::Vector2f(640.f, 352.f));
+    window.setSize({1376, 768});
 }
