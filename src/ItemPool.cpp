@@ -14,6 +14,7 @@
 #include <SFML/System/Err.hpp>
 
 #include <algorithm>
+#include <cstdint>
 #include <iostream>
 #include <random>
 
