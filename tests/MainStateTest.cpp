@@ -267,11 +267,16 @@ TEST_F(MatchTest, WithoutMusicTheMatchIsLoadedButNeverRuns)
 TEST_F(MatchTest, ExitStopsTheMusicAndLeavesForTheMenuAtTheNextFrame)
 {
     enterMatch();
+    const sf::Vector2f before = object("Player0")->getPosition();
     input().setLiveKey(sf::Keyboard::Escape, true);
+    input().setLiveKey(sf::Keyboard::D, true);
     input().update();
     match->update(FRAME);
 
     EXPECT_EQ(match->getMusic().getStatus(), sf::Music::Stopped);
+    // The leaving frame runs nothing else: no object update, no physics step.
+    EXPECT_EQ(body("Player0").GetLinearVelocity(), b2Vec2(0.f, 0.f));
+    EXPECT_EQ(object("Player0")->getPosition(), before);
     EXPECT_EQ(states().getCurrentState(), match.get());
     EXPECT_EQ(menu->inits, 0);
 
