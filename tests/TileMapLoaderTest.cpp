@@ -3,6 +3,7 @@
 
 #include "TileMapLoader.h"
 
+#include "CameraRenderComponent.h"
 #include "EventBus.h"
 #include "GameObjectCreateEvent.h"
 #include "RenderableCreateEvent.h"
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -337,4 +339,72 @@ TEST_F(TileMapLoaderTest, AMapThatDidNotLoadGivesAnEmptyTileMap)
     ASSERT_NE(m_tileMap, nullptr);
     EXPECT_TRUE(m_tileMap->getComponents().empty());
     EXPECT_EQ(m_announced.size(), 1u);
+}
+
+TEST_F(TileMapLoaderTest, TheArenaLooksThroughTheCameraAsTheEditorRendersIt)
+{
+    const auto arena = zelk::test::assetsDir() / "game.tmj";
+    const auto references = zelk::test::sourceDir() / "tests" / "data";
+    if (!std::filesystem::exists(arena) || !std::filesystem::exists(references / "arena-background.png") ||
+        !std::filesystem::exists(references / "arena-top.png"))
+        GTEST_SKIP() << "the arena map or its editor renders are not in the tree";
+    sf::RenderWindow& window = zelk::test::testWindow();
+    if (window.getSize() != sf::Vector2u(1376, 768))
+        GTEST_SKIP() << "the test window is not 1376 x 768; the window manager resized it";
+
+    ASSERT_TRUE(m_map.loadFromFile(arena)) << m_map.getError();
+    {
+        zelk::test::StreamCapture errors(sf::err());
+        m_tileMap = zelk::loadTileLayers(m_map, zelk::test::assetsDir(), m_spriteManager);
+        EXPECT_EQ(errors.text(), "") << "every arena cell must be drawable";
+    }
+    const sf::Vector2i mapSize(m_map.getWidth() * m_map.getTileWidth(), m_map.getHeight() * m_map.getTileHeight());
+    auto cameraObject = std::make_shared<GameObject>("Camera");
+    auto camera =
+        cameraObject->addComponent<zelk::CameraRenderComponent>(*cameraObject, window, window.getView(), mapSize);
+    ASSERT_TRUE(cameraObject->init());
+    const sf::View& view = window.getView();
+    ASSERT_EQ(view.getSize(), sf::Vector2f(window.getSize())) << "the comparison assumes the camera does not scale";
+    // Screen pixel (x, y) shows map pixel (x + offset.x, y + offset.y).
+    const sf::Vector2f corner = view.getCenter() - view.getSize() / 2.f;
+    const sf::Vector2i offset(static_cast<int>(corner.x), static_cast<int>(corner.y));
+
+    for (const char* name : {"Background", "Top"})
+    {
+        sf::Image reference;
+        const std::string file = std::string("arena-") + (name == std::string("Top") ? "top" : "background") + ".png";
+        ASSERT_TRUE(reference.loadFromFile((references / file).string()));
+        ASSERT_EQ(reference.getSize(), sf::Vector2u(mapSize)) << file;
+
+        window.clear(sf::Color::Black);
+        layer(name).draw();
+        const sf::Image drawn = captureWindow(window);
+
+        std::size_t compared = 0;
+        std::size_t different = 0;
+        std::string first;
+        for (int y = 0; y < static_cast<int>(window.getSize().y); ++y)
+        {
+            for (int x = 0; x < static_cast<int>(window.getSize().x); ++x)
+            {
+                const int mapX = x + offset.x;
+                const int mapY = y + offset.y;
+                if (mapX < 0 || mapY < 0 || mapX >= mapSize.x || mapY >= mapSize.y)
+                    continue;
+                // The editor's pixel laid over the black the window was cleared to.
+                const sf::Color editor = reference.getPixel(static_cast<unsigned>(mapX), static_cast<unsigned>(mapY));
+                const auto overBlack = [&](sf::Uint8 channel) { return channel * editor.a / 255; };
+                const sf::Color game = drawn.getPixel(static_cast<unsigned>(x), static_cast<unsigned>(y));
+                ++compared;
+                if (std::abs(game.r - overBlack(editor.r)) > 1 || std::abs(game.g - overBlack(editor.g)) > 1 ||
+                    std::abs(game.b - overBlack(editor.b)) > 1)
+                {
+                    if (different++ == 0)
+                        first = "first at map (" + std::to_string(mapX) + ", " + std::to_string(mapY) + ")";
+                }
+            }
+        }
+        EXPECT_GT(compared, 0u);
+        EXPECT_EQ(different, 0u) << name << ": " << first;
+    }
 }
