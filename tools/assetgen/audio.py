@@ -74,6 +74,13 @@ def low_pass(signal, cutoff, rate):
     return output
 
 
+def low_pass_steep(signal, cutoff, rate, poles=3):
+    """Several one-pole stages in a row: a much steeper slope above the cutoff."""
+    for _ in range(poles):
+        signal = low_pass(signal, cutoff, rate)
+    return signal
+
+
 def envelope(length, rate, attack, decay_time, release=0.01):
     t = np.arange(length) / rate
     shape = np.minimum(1.0, t / max(attack, 1e-6)) * np.exp(-t / max(decay_time, 1e-6))
@@ -93,8 +100,9 @@ def splash():
     rng = np.random.default_rng(501)
     t = np.arange(length) / rate
     noise = rng.uniform(-1, 1, length)
-    body = low_pass(noise, 2500 * np.exp(-t * 3) + 400, rate) * envelope(length, rate, 0.004, 0.14)
-    hiss = (noise - low_pass(noise, 3000, rate)) * envelope(length, rate, 0.002, 0.06) * 0.5
+    body = normalise(low_pass_steep(noise, 2500 * np.exp(-t * 3) + 400, rate, poles=2), 1.0)
+    body *= envelope(length, rate, 0.004, 0.14)
+    hiss = low_pass(noise - low_pass(noise, 3000, rate), 9000, rate) * envelope(length, rate, 0.002, 0.06) * 0.4
     bubbles = np.zeros(length)
     for start, low, high in ((0.08, 380, 900), (0.17, 500, 1150), (0.27, 420, 980), (0.36, 600, 1300)):
         count = int(0.05 * rate)
@@ -130,10 +138,10 @@ def throw_laser():
     sweep = 300 + 1500 * np.exp(-t * 14)
     chirp = pulse(phase_of(sweep, rate), sweep, rate, 0.25) * envelope(length, rate, 0.002, 0.08, 0.03)
     whoosh_noise = rng.uniform(-1, 1, length)
-    band = low_pass(whoosh_noise, 1800 * np.exp(-t * 5) + 300, rate)
+    band = low_pass_steep(whoosh_noise, 1600 * np.exp(-t * 5) + 300, rate)
     band -= low_pass(band, 250, rate)
-    whoosh = band * np.sin(np.pi * np.minimum(t / 0.3, 1.0)) * 2.2
-    return normalise(chirp * 0.7 + whoosh, 0.75)
+    whoosh = normalise(band, 1.0) * np.sin(np.pi * np.minimum(t / 0.3, 1.0))
+    return normalise(chirp + whoosh * 0.45, 0.75)
 
 
 def explosion():
@@ -144,11 +152,12 @@ def explosion():
     t = np.arange(length) / rate
     raw = rng.uniform(-1, 1, length)
     held = np.repeat(raw[::6], 6)[:length]   # sample-and-hold for the crunch
-    blast = low_pass(held, 6000 * np.exp(-t * 6) + 250, rate) * envelope(length, rate, 0.002, 0.18, 0.05)
+    blast = low_pass_steep(held, 5000 * np.exp(-t * 6) + 300, rate, poles=2)
+    blast = normalise(blast, 1.0) * envelope(length, rate, 0.002, 0.18, 0.05)
     boom_frequency = 38 + 70 * np.exp(-t * 9)
     boom = np.sin(2 * np.pi * phase_of(boom_frequency, rate)) * envelope(length, rate, 0.003, 0.22, 0.05)
     crackle = chip_noise(length, rng, 40) * (rng.random(length) < 0.02) * np.exp(-t * 4)
-    signal = np.tanh((blast * 1.6 + boom * 1.1 + crackle * 0.5) * 1.4)
+    signal = np.tanh((blast * 1.2 + boom * 1.1 + crackle * 0.4) * 1.4)
     signal *= np.linspace(1.0, 0.0, length) ** 0.3
     return normalise(signal, 0.7)
 
