@@ -385,6 +385,10 @@ bool TiledJsonReader::readTileLayer(const Json& json, TiledLayer& layer, const s
 
     const auto data = json.find("data");
     const std::int64_t cells = static_cast<std::int64_t>(layer.width) * layer.height;
+    m_tileCells += cells;
+    if (m_tileCells > MaxMapCells)
+        return fail(where + " brings the cells of all tile layers to " + std::to_string(m_tileCells) +
+                    ", more than the " + std::to_string(MaxMapCells) + " a map may have");
     if (data == json.end())
     {
         if (cells == 0)

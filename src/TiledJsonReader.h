@@ -9,6 +9,7 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ public:
     // Largest map or layer side in tiles, and largest tile side in pixels.
     static constexpr int MaxTiles = 10000;
     static constexpr int MaxTileSize = 10000;
+    // All tile layers together. Every cell may become a sprite of a few hundred bytes, so this keeps
+    // a map's tiles well under a gigabyte (the arena has about a thousand cells per layer).
+    static constexpr std::int64_t MaxMapCells = 2 * 1024 * 1024;
     static constexpr int MaxGroupDepth = 64;
     // Object positions and sizes stay where every whole number is exact in a float (and in an int).
     static constexpr double MaxCoordinate = 16777216.0;
@@ -68,6 +72,7 @@ private:
     int m_height = 0;
     int m_tileWidth = 0;
     int m_tileHeight = 0;
+    std::int64_t m_tileCells = 0;
     std::vector<TiledTileset> m_tilesets;
     std::vector<TiledLayer> m_layers;
 };

@@ -19,8 +19,9 @@ namespace zelk
 class TiledMap
 {
 public:
-    // Files larger than this are refused before they are read.
-    static constexpr std::uintmax_t MaxFileBytes = 128u * 1024u * 1024u;
+    // Files larger than this are refused before they are read: parsed, a file takes several times
+    // its size in memory. The arena map is some 25 kB.
+    static constexpr std::uintmax_t MaxFileBytes = 32u * 1024u * 1024u;
 
     bool loadFromFile(const std::filesystem::path& path);
     // nameForMessages only names the source in the error text.

@@ -301,6 +301,38 @@ TEST(TiledMap, AFailedLoadLeavesNothingOfTheMapBefore)
     EXPECT_EQ(map.getLayers().size(), 2u);
 }
 
+TEST(TiledMap, TheTileLayersTogetherHoldAtMostTwoMillionCells)
+{
+    const auto tileLayer = [](const std::string& name, int width, int height, bool withData) {
+        std::string layer = "{\"type\":\"tilelayer\",\"name\":\"" + name + "\",\"width\":" + std::to_string(width) +
+                            ",\"height\":" + std::to_string(height);
+        // Base64 keeps two million cells cheap to parse: one long string instead of an array.
+        if (withData)
+        {
+            const std::size_t bytes = 4 * static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+            const std::size_t padding = (3 - bytes % 3) % 3;
+            const std::string zeros = std::string((bytes + 2) / 3 * 4 - padding, 'A') + std::string(padding, '=');
+            layer += ",\"encoding\":\"base64\",\"data\":\"" + zeros + "\"";
+        }
+        return layer + "}";
+    };
+    const std::string header = "{\"width\":1024,\"height\":1024,\"tilewidth\":8,\"tileheight\":8,\"layers\":[";
+    const std::string full = tileLayer("A", 1024, 1024, true) + "," + tileLayer("B", 1024, 1024, true);
+
+    TiledMap map;
+    ASSERT_TRUE(map.loadFromString(header + full + "]}", "full.tmj")) << map.getError();
+    EXPECT_EQ(map.getLayers().size(), 2u);
+
+    EXPECT_FALSE(map.loadFromString(header + full + "," + tileLayer("C", 1, 1, true) + "]}", "over.tmj"));
+    EXPECT_EQ(map.getError(), "\"over.tmj\": layer \"C\" brings the cells of all tile layers to 2097153, more than "
+                              "the 2097152 a map may have");
+
+    // Checked before the tile data is even looked at.
+    EXPECT_FALSE(map.loadFromString(header + tileLayer("Wide", 10000, 300, false) + "]}", "wide.tmj"));
+    EXPECT_NE(map.getError().find("layer \"Wide\" brings the cells of all tile layers to 3000000"), std::string::npos)
+        << map.getError();
+}
+
 TEST(TiledMap, LoadFromStringNamesTheGivenSource)
 {
     TiledMap map;
