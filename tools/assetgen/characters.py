@@ -19,8 +19,8 @@ SMALL = 16
 LARGE = 32
 
 # Hand-drawn bodies without outline; the outline is added afterwards so every pose gets a clean one.
-# Keys: h/H/d hood main/light/dark, a sleeve, t/T/u tunic main/light/dark, s/S skin, c cheek,
-# e eye, y scarf, b belt, g buckle, p trousers, k boots.
+# Keys: h/H/d hood main/light/dark (the player's colour), a sleeve, t/T/u tunic main/light/dark, s/S skin, c cheek,
+# e eye, y collar, b belt, g buckle, p trousers, k boots.
 _FRONT = [
     "................",
     "......hhhh......",
@@ -96,9 +96,9 @@ _SIDE_LEGS = [
 def _legend(colours):
     return {
         "h": colours["main"], "H": colours["light"], "d": colours["dark"], "a": colours["main"],
-        "t": colours["main"], "T": colours["light"], "u": colours["dark"],
+        "t": pal.PAPER, "T": pal.WHITE, "u": pal.THORN,
         "s": pal.SKIN, "S": pal.SKIN_SHADE, "c": pal.CHEEK, "e": pal.OUTLINE,
-        "y": pal.GOLD, "b": pal.WOOD_DARK, "g": pal.GOLD_LIGHT, "p": pal.DUSK, "k": pal.WOOD,
+        "y": colours["dark"], "b": pal.WOOD_DARK, "g": pal.GOLD_LIGHT, "p": pal.DUSK, "k": pal.WOOD,
     }
 
 
