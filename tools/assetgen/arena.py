@@ -195,6 +195,8 @@ def ground_key(layout, x, y, falls):
         return ("waterfall", mask, depth, side)
     if kind == WATER:
         return ("water", mask, y % 2)
+    if kind == HEDGE:
+        return ("hedge", mask, x % 2 + 2 * (y % 2))
     return (kind, mask)
 
 

@@ -15,6 +15,7 @@ from .tileset import TILE
 GRASS_VARIANTS = 8
 CHASM_FACE = 20
 HEDGE_FACE = 13
+HEDGE_VARIANTS = 4
 
 
 def _image(colour):
@@ -37,10 +38,18 @@ def _dithered_layers(image, field, layers):
 
 @functools.lru_cache(maxsize=None)
 def _grass_base():
-    field = noise.periodic(TILE, TILE, 8, 11, octaves=2)
+    """Fine, even grass: many tiny blades instead of big clumps, so the tiling does not show."""
+    field = noise.periodic(TILE, TILE, 4, 11, octaves=1)
     image = _image(pal.GRASS)
-    _dithered_layers(image, -field, [(-0.36, -0.3, pal.GRASS_DARK)])
-    _dithered_layers(image, field, [(0.64, 0.7, pal.GRASS_LIGHT)])
+    rng = np.random.default_rng(12)
+    for _ in range(70):
+        x, y = int(rng.integers(0, TILE)), int(rng.integers(0, TILE))
+        image[y, x] = pal.GRASS_DARK
+        image[(y + 1) % TILE, x] = pal.GRASS_DARK
+    for _ in range(45):
+        x, y = int(rng.integers(0, TILE)), int(rng.integers(0, TILE))
+        if tuple(image[y, x]) == pal.GRASS and field[y, x] > 0.35:
+            image[y, x] = pal.GRASS_LIGHT
     return image
 
 
@@ -81,15 +90,17 @@ def grass(variant):
 
 @functools.lru_cache(maxsize=None)
 def _dirt_base():
-    field = noise.periodic(TILE, TILE, 4, 21, octaves=2)
+    field = noise.periodic(TILE, TILE, 8, 21, octaves=2)
     image = _image(pal.DIRT)
-    _dithered_layers(image, -field, [(-0.42, -0.34, pal.DIRT_DARK)])
-    _dithered_layers(image, field, [(0.6, 0.68, pal.DIRT_LIGHT)])
+    _dithered_layers(image, -field, [(-0.36, -0.3, pal.DIRT_DARK)])
+    _dithered_layers(image, field, [(0.64, 0.7, pal.DIRT_LIGHT)])
     rng = np.random.default_rng(22)
-    for _ in range(5):
-        x, y = int(rng.integers(2, 29)), int(rng.integers(2, 29))
+    for _ in range(7):
+        x, y = int(rng.integers(1, 30)), int(rng.integers(1, 30))
         image[y, x] = pal.PEBBLE
         image[y + 1, x] = pal.DIRT_DARK
+    for _ in range(20):
+        image[int(rng.integers(0, TILE)), int(rng.integers(0, TILE))] = pal.DIRT_DARK
     return image
 
 
@@ -158,25 +169,43 @@ def _void_base():
 
 
 @functools.lru_cache(maxsize=None)
-def _hedge_top_base():
-    field = noise.periodic(TILE, TILE, 8, 61, octaves=3)
-    image = _image(pal.HEDGE)
-    _dithered_layers(image, -field, [(-0.44, -0.38, pal.HEDGE_DARK)])
-    _dithered_layers(image, -field, [(-0.32, -0.28, pal.HEDGE_DEEP)])
-    _dithered_layers(image, field, [(0.6, 0.66, pal.HEDGE_LIGHT)])
+def _hedge_top_texture():
+    """A 64x64 leafy texture; hedge tiles take the quarter that matches their cell's parity, so
+    the long hedge does not repeat every tile."""
+    size = 2 * TILE
+    field = noise.periodic(size, size, 16, 61, octaves=3)
+    image = np.zeros((size, size, 3), dtype=np.uint8)
+    image[:, :] = pal.HEDGE
+    for y in range(size):
+        for x in range(size):
+            value = field[y, x]
+            if noise.bayer(np.clip((0.44 - value) / 0.06, 0, 1), x, y):
+                image[y, x] = pal.HEDGE_DARK
+            if noise.bayer(np.clip((0.32 - value) / 0.04, 0, 1), x, y):
+                image[y, x] = pal.HEDGE_DEEP
+            if noise.bayer(np.clip((value - 0.6) / 0.06, 0, 1), x, y):
+                image[y, x] = pal.HEDGE_LIGHT
     rng = np.random.default_rng(62)
-    for _ in range(10):
-        x, y = int(rng.integers(1, 31)), int(rng.integers(1, 31))
+    for _ in range(40):
+        x, y = int(rng.integers(0, size)), int(rng.integers(0, size))
         image[y, x] = pal.GRASS_LIGHT
-        image[y + 1, x] = pal.HEDGE_DEEP
-    for x, y in ((5, 7), (22, 19)):
-        image[y:y + 2, x:x + 2] = pal.BERRY
+        image[(y + 1) % size, x] = pal.HEDGE_DEEP
+    for _ in range(9):
+        x, y = int(rng.integers(0, size)), int(rng.integers(0, size))
+        for dy in range(2):
+            for dx in range(2):
+                image[(y + dy) % size, (x + dx) % size] = pal.BERRY
         image[y, x] = pal.BERRY_SHINE
-        image[y + 2, x:x + 2] = pal.BERRY_DARK
-    for _ in range(4):
-        x, y = int(rng.integers(1, 31)), int(rng.integers(1, 31))
-        image[y, x] = pal.THORN
+        image[(y + 2) % size, x] = pal.BERRY_DARK
+        image[(y + 2) % size, (x + 1) % size] = pal.BERRY_DARK
+    for _ in range(14):
+        image[int(rng.integers(0, size)), int(rng.integers(0, size))] = pal.THORN
     return image
+
+
+def _hedge_top_base(variant):
+    column, row = variant % 2, variant // 2
+    return _hedge_top_texture()[row * TILE:(row + 1) * TILE, column * TILE:(column + 1) * TILE]
 
 
 def hedge_face_colour(x, depth):
@@ -291,9 +320,9 @@ def chasm_tile(mask):
     return image
 
 
-def hedge_tile(mask):
+def hedge_tile(mask, variant):
     fields = shapes.Fields(mask, bias=2, rounding=4, wobble_amount=2.5, wobble_seed=75)
-    grass_image, top = grass_base(), hedge_top_base()
+    grass_image, top = grass_base(), hedge_top_base(variant)
     image = grass_image.copy()
     for y in range(TILE):
         for x in range(TILE):
@@ -368,8 +397,9 @@ def add_to(tileset, extra_waterfalls=()):
             tileset.add(("water", mask, variant), water_tile(mask, variant))
     for mask in shapes.BLOB_MASKS:
         tileset.add(("chasm", mask), chasm_tile(mask))
-    for mask in shapes.BLOB_MASKS:
-        tileset.add(("hedge", mask), hedge_tile(mask))
+    for variant in range(HEDGE_VARIANTS):
+        for mask in shapes.BLOB_MASKS:
+            tileset.add(("hedge", mask, variant), hedge_tile(mask, variant))
     for mask, depth, side in extra_waterfalls:
         tileset.add(("waterfall", mask, depth, side), waterfall_tile(mask, depth, side))
 
@@ -391,8 +421,8 @@ def void_base():
     return _void_base().copy()
 
 
-def hedge_top_base():
-    return _hedge_top_base().copy()
+def hedge_top_base(variant=0):
+    return _hedge_top_base(variant).copy()
 
 
 def water_base(variant):
