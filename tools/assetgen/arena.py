@@ -433,13 +433,57 @@ def _overlap(a, b):
     return a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
 
 
-def _tileset_json(tileset, firstgid, image):
+def _tileset_json(tileset, firstgid, image, wangsets=None):
     height, width = image.shape[:2]
-    return {
+    result = {
         "columns": tileset.columns, "firstgid": firstgid, "image": tileset.image_path,
         "imageheight": height, "imagewidth": width, "margin": 0, "name": tileset.name, "spacing": 0,
         "tilecount": _slots(tileset), "tileheight": TILE, "tilewidth": TILE,
     }
+    if wangsets:
+        result["wangsets"] = wangsets
+    return result
+
+
+# Terrain brushes for the map editor: each blob family becomes a "mixed" Wang set over grass, so
+# a map author paints paths, pits, hedges and water and the editor picks the matching edge tiles.
+_BRUSHES = (
+    ("Path", "#a0703c", lambda mask, variant: ("path", mask), (0,)),
+    ("Flagstones", "#8c90a0", lambda mask, variant: ("flagstone", mask), (0,)),
+    ("Water", "#2c5eaa", lambda mask, variant: ("water", mask, variant), (0, 1)),
+    ("Chasm", "#140c1c", lambda mask, variant: ("chasm", mask), (0,)),
+    ("Hedge", "#1c4424", lambda mask, variant: ("hedge", mask, variant), tuple(range(terrain.HEDGE_VARIANTS))),
+)
+
+
+def _wang_id(mask):
+    def side(bit):
+        return 1 if mask & bit else 2
+    return [side(shapes.N), side(shapes.NE), side(shapes.E), side(shapes.SE),
+            side(shapes.S), side(shapes.SW), side(shapes.W), side(shapes.NW)]
+
+
+def wangsets(ground):
+    grass_tiles = [ground.index(("grass", variant)) for variant in range(terrain.GRASS_VARIANTS)]
+    result = []
+    for name, colour, key_of, variants in _BRUSHES:
+        full = ground.index(key_of(255, variants[0]))
+        tiles = [{"tileid": tile, "wangid": [2] * 8} for tile in grass_tiles]
+        seen = set()
+        for variant in variants:
+            for mask in shapes.BLOB_MASKS:
+                tile = ground.index(key_of(mask, variant))
+                if tile not in seen:
+                    seen.add(tile)
+                    tiles.append({"tileid": tile, "wangid": _wang_id(mask)})
+        result.append({
+            "colors": [
+                {"color": colour, "name": name, "probability": 1, "tile": full},
+                {"color": "#46803e", "name": "Grass", "probability": 1, "tile": grass_tiles[0]},
+            ],
+            "name": name, "tile": full, "type": "mixed", "wangtiles": tiles,
+        })
+    return result
 
 
 def _tile_layer(layer_id, name, data):
@@ -471,7 +515,7 @@ def build(assets_dir):
         "renderorder": "right-down",
         "tiledversion": "1.8.2",
         "tileheight": TILE,
-        "tilesets": [_tileset_json(ground, 1, ground.image()),
+        "tilesets": [_tileset_json(ground, 1, ground.image(), wangsets(ground)),
                      _tileset_json(decor, 1 + _slots(ground), decor.image())],
         "tilewidth": TILE,
         "type": "map",
@@ -492,6 +536,12 @@ def _dump(document):
             lines = [",".join(str(gid) for gid in data[y * WIDTH:(y + 1) * WIDTH]) for y in range(HEIGHT)]
             rows[marker] = "[" + ",\n  ".join(lines) + "]"
             layer["data"] = marker
+    for tileset in document["tilesets"]:
+        for wangset in tileset.get("wangsets", []):
+            marker = "@@wang-%s@@" % wangset["name"]
+            entries = [json.dumps(entry, separators=(",", ":")) for entry in wangset["wangtiles"]]
+            rows[marker] = "[\n" + ",\n".join(entries) + "]"
+            wangset["wangtiles"] = marker
     text = json.dumps(document, indent=1)
     for marker, block in rows.items():
         text = text.replace('"%s"' % marker, block)
