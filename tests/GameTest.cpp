@@ -354,37 +354,57 @@ private:
     std::string m_name;
 };
 
-pid_t startGame(const PrivateDisplay& display, const std::filesystem::path& workingDirectory)
+// The game executable as a child process; stopped on destruction if it is still running.
+class GameProcess
 {
-    const pid_t pid = ::fork();
-    if (pid == 0)
+public:
+    GameProcess(const PrivateDisplay& display, const std::filesystem::path& workingDirectory)
     {
-        if (::chdir(workingDirectory.c_str()) != 0)
-            ::_exit(126);
-        ::setenv("DISPLAY", display.name().c_str(), 1);
-        ::setenv("ALSOFT_DRIVERS", "null", 1);
-        const std::string executable = test::gameExecutable().string();
-        ::execl(executable.c_str(), executable.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
+        m_pid = ::fork();
+        if (m_pid == 0)
+        {
+            if (::chdir(workingDirectory.c_str()) != 0)
+                ::_exit(126);
+            ::setenv("DISPLAY", display.name().c_str(), 1);
+            ::setenv("ALSOFT_DRIVERS", "null", 1);
+            const std::string executable = test::gameExecutable().string();
+            ::execl(executable.c_str(), executable.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
     }
-    return pid;
-}
+    ~GameProcess()
+    {
+        if (m_pid > 0)
+        {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    GameProcess(const GameProcess&) = delete;
+    GameProcess& operator=(const GameProcess&) = delete;
 
-// Returns the exit status, or -1 when the game had to be stopped.
-int waitForExit(pid_t pid, std::chrono::seconds limit)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    int status = 0;
-    while (std::chrono::steady_clock::now() < deadline)
+    bool started() const { return m_pid > 0; }
+
+    // Returns the exit status, or -1 when the game did not end by itself in time.
+    int waitForExit(std::chrono::seconds limit)
     {
-        if (::waitpid(pid, &status, WNOHANG) == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        int status = 0;
+        while (std::chrono::steady_clock::now() < deadline)
+        {
+            if (::waitpid(m_pid, &status, WNOHANG) == m_pid)
+            {
+                m_pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return -1;
     }
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, &status, 0);
-    return -1;
-}
+
+private:
+    pid_t m_pid = -1;
+};
 
 int countEvents(const nlohmann::json& trace, const std::string& name)
 {
@@ -401,8 +421,8 @@ TEST(GameExecutable, MenuLeadsToControlsAndBackThenExitEndsWithStatusZero)
     PrivateDisplay display;
     ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
 
-    const pid_t game = startGame(display, sandbox.bin());
-    ASSERT_GT(game, 0);
+    GameProcess game(display, sandbox.bin());
+    ASSERT_TRUE(game.started());
     const std::string window = display.xdotool("search --sync --name Bramblot");
     ASSERT_FALSE(window.empty());
     std::this_thread::sleep_for(std::chrono::seconds(2));
@@ -410,16 +430,16 @@ TEST(GameExecutable, MenuLeadsToControlsAndBackThenExitEndsWithStatusZero)
     const std::string windowId = window.substr(0, window.find('\n'));
     const std::string title = display.xdotool("getwindowname " + windowId);
     EXPECT_EQ(title.rfind(GameConfig{}.title + " | FPS: ", 0), 0u) << title;
-    EXPECT_EQ(display.xdotool("getwindowgeometry --shell " + windowId).find("WIDTH=1920\nHEIGHT=1080") !=
-                  std::string::npos,
-              true);
+    EXPECT_NE(display.xdotool("getwindowgeometry --shell " + windowId).find("WIDTH=1920\nHEIGHT=1080"),
+              std::string::npos)
+        << "full-screen at the desktop's resolution";
 
     display.tap("Down");
     display.tap("Return");
     display.tap("Escape");
     display.tap("Down");
     display.tap("Return");
-    EXPECT_EQ(waitForExit(game, std::chrono::seconds(30)), 0);
+    EXPECT_EQ(game.waitForExit(std::chrono::seconds(30)), 0);
 
     const auto runtime = nlohmann::json::parse(test::readFile(sandbox.bin() / "runtime.json"));
     const auto startup = nlohmann::json::parse(test::readFile(sandbox.bin() / "startup.json"));
