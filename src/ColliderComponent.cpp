@@ -6,8 +6,34 @@
 
 #include <SFML/System/Err.hpp>
 
+#include <cmath>
+
 namespace zelk
 {
+
+namespace
+{
+
+// Box2D computes the mass of a polygon with density and asserts (aborting the game) when its area
+// is zero or not a number, e.g. for a map object of width 0.
+bool hasMeasurableShape(const b2FixtureDef& fixtureDef)
+{
+    if (fixtureDef.shape->GetType() != b2Shape::e_polygon || !(fixtureDef.density > 0.f))
+        return true;
+    const auto& polygon = *static_cast<const b2PolygonShape*>(fixtureDef.shape);
+    float doubleArea = 0.f;
+    for (int32 i = 0; i < polygon.m_count; ++i)
+    {
+        const b2Vec2& from = polygon.m_vertices[i];
+        const b2Vec2& to = polygon.m_vertices[(i + 1) % polygon.m_count];
+        doubleArea += b2Cross(from, to);
+    }
+    const float area = 0.5f * doubleArea;
+    // Twice the threshold, so rounding in the two area sums cannot disagree about a borderline shape.
+    return std::isfinite(area) && area > 2.f * b2_epsilon;
+}
+
+} // namespace
 
 ColliderComponent::ColliderComponent(GameObject& gameObject, RigidBodyComponent& rigidBody, b2FixtureDef& fixtureDef)
     : IComponent(gameObject)
@@ -26,6 +52,12 @@ ColliderComponent::ColliderComponent(GameObject& gameObject, RigidBodyComponent&
     if (fixtureDef.shape == nullptr)
     {
         sf::err() << "Collider of " << gameObject.getId() << " has no shape: no fixture created" << std::endl;
+        return;
+    }
+    if (!hasMeasurableShape(fixtureDef))
+    {
+        sf::err() << "Collider of " << gameObject.getId()
+                  << " has a shape without finite area for its density: no fixture created" << std::endl;
         return;
     }
     // Box2D refuses (and asserts) while it steps.

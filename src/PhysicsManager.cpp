@@ -82,6 +82,12 @@ void PhysicsManager::shutdown()
 
 void PhysicsManager::deferSetTransform(b2Body* body, const b2Vec2& position, float angle)
 {
+    // A NaN or infinite pose would spread through the broad-phase and every contact of the body.
+    if (!position.IsValid() || !b2IsValid(angle))
+    {
+        sf::err() << "Deferred transform with a non-finite position or angle ignored" << std::endl;
+        return;
+    }
     queue({DeferredBodyCommand::Kind::SetTransform, body, position, angle, false});
 }
 

@@ -24,11 +24,14 @@ RigidBodyComponent::RigidBodyComponent(GameObject& gameObject, b2BodyType bodyTy
     bodyDef.position = toMetres(gameObject.getPosition());
 
     b2World& world = PhysicsManager::getWorld();
-    // Box2D refuses (and asserts) while it steps; ask first instead of letting it abort.
-    if (!world.IsLocked())
-        m_body = world.CreateBody(&bodyDef);
-    if (m_body == nullptr)
+    // Box2D refuses (and asserts) while it steps or for a position that is not a number; ask first
+    // instead of letting it abort the game.
+    if (!bodyDef.position.IsValid())
+        sf::err() << "Error creating rigidbody: " << gameObject.getId() << " has no finite position" << std::endl;
+    else if (world.IsLocked())
         sf::err() << "Error creating rigidbody" << std::endl;
+    else
+        m_body = world.CreateBody(&bodyDef);
 
     EventBus::getInstance().fireEvent(std::make_shared<RigidBodyCreateEvent>(*this));
 }

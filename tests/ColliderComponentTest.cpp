@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <limits>
+
 using namespace zelk;
 using namespace zelk::test;
 
@@ -114,6 +117,33 @@ TEST(ColliderFixture, WithoutShapeNoFixtureIsMadeAndTheReasonIsReported)
     EXPECT_EQ(collider->getFixture(), nullptr);
     EXPECT_EQ(made.body()->GetFixtureList(), nullptr);
     EXPECT_EQ(errors.text(), "Collider of crate has no shape: no fixture created\n");
+}
+
+TEST(ColliderFixture, ShapeWithoutAreaIsRefusedOnlyWhenItHasDensity)
+{
+    auto made = makeBody("flat", {30.f, 30.f}, b2_dynamicBody);
+    StreamCapture errors(sf::err());
+
+    b2PolygonShape flat;
+    flat.SetAsBox(0.f, 0.5f);
+    b2FixtureDef heavy;
+    heavy.shape = &flat;
+    heavy.density = 1.f;
+    auto refused = made.object->addComponent<ColliderComponent>(*made.object, *made.rigidBody, heavy);
+    EXPECT_EQ(refused->getFixture(), nullptr);
+    EXPECT_EQ(errors.text(), "Collider of flat has a shape without finite area for its density: no fixture created\n");
+
+    b2PolygonShape broken;
+    broken.SetAsBox(std::numeric_limits<float>::quiet_NaN(), 0.5f);
+    heavy.shape = &broken;
+    EXPECT_EQ(made.object->addComponent<ColliderComponent>(*made.object, *made.rigidBody, heavy)->getFixture(),
+              nullptr);
+
+    b2FixtureDef massless;
+    massless.shape = &flat;
+    massless.isSensor = true;
+    EXPECT_NE(made.object->addComponent<ColliderComponent>(*made.object, *made.rigidBody, massless)->getFixture(),
+              nullptr);
 }
 
 TEST(ColliderFixture, MadeDuringAStepIsRefusedAndReported)

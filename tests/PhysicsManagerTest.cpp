@@ -219,6 +219,24 @@ TEST(PhysicsManagerDeferredCommands, CommandWithoutBodyIsReportedAndIgnored)
     EXPECT_NE(errors.text().find("Deferred body command without a body ignored"), std::string::npos);
 }
 
+TEST(PhysicsManagerDeferredCommands, NonFiniteTransformIsReportedAndIgnored)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto box = makeBox("box", {30.f, 30.f}, b2_dynamicBody);
+    const b2Vec2 start = box.body()->GetPosition();
+    StreamCapture errors(sf::err());
+
+    PhysicsManager::deferSetTransform(box.body(), {std::numeric_limits<float>::quiet_NaN(), 1.f}, 0.f);
+    PhysicsManager::deferSetTransform(box.body(), {1.f, 1.f}, std::numeric_limits<float>::infinity());
+    manager.update(0.f);
+
+    EXPECT_EQ(box.body()->GetPosition(), start);
+    EXPECT_EQ(box.body()->GetAngle(), 0.f);
+    EXPECT_NE(errors.text().find("Deferred transform with a non-finite position or angle ignored"), std::string::npos);
+    DebugDraw::getInstance().clearShapes();
+}
+
 TEST(PhysicsManagerStep, ZeroDeltaTimeStepsByZeroTime)
 {
     PhysicsManager manager;

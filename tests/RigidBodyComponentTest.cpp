@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace zelk;
 using namespace zelk::test;
 
@@ -96,6 +98,18 @@ TEST(RigidBodyCreation, RefusedDuringAStepIsReportedAndStillAnnounced)
     ASSERT_FALSE(events.created.empty());
     EXPECT_EQ(events.created.back(), lateBody.get());
     EXPECT_EQ(PhysicsManager::getWorld().GetBodyCount(), bodiesBefore);
+}
+
+TEST(RigidBodyCreation, NonFiniteOwnerPositionIsRefusedAndReported)
+{
+    StreamCapture errors(sf::err());
+    const int32 bodiesBefore = PhysicsManager::getWorld().GetBodyCount();
+
+    auto made = makeBody("lost", {std::numeric_limits<float>::infinity(), 10.f}, b2_dynamicBody);
+
+    EXPECT_EQ(made.body(), nullptr);
+    EXPECT_EQ(PhysicsManager::getWorld().GetBodyCount(), bodiesBefore);
+    EXPECT_EQ(errors.text(), "Error creating rigidbody: lost has no finite position\n");
 }
 
 TEST(RigidBodySync, PoseComesBackInPixelsAndDegrees)
