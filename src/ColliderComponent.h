@@ -6,8 +6,10 @@
 // b2World::Step, inside body destruction and inside b2Body::SetEnabled(false); for one contact the
 // callbacks of fixture A's collider run before those of fixture B's. The world is locked then: a
 // callback must not create or destroy bodies or fixtures, and must not move or switch bodies
-// directly; it queues PhysicsManager::deferSetTransform / deferSetEnabled. A collider must not
-// outlive the rigid body it names (both belong to the same object, rigid body added first).
+// directly; it queues PhysicsManager::deferSetTransform / deferSetEnabled. Both components belong
+// to the same object, rigid body added first. Should one be kept alive past the other by a later
+// sibling during teardown, neither reaches the other: a collider gone first no longer receives
+// contacts, a collider left over has no fixture.
 
 #include "IComponent.h"
 
@@ -48,7 +50,7 @@ public:
     void setEnabled(bool enabled) { m_enabled = enabled; }
     bool isEnabled() const { return m_enabled; }
 
-    // Null when no fixture could be made (no body, no shape, world busy), or once the body is gone.
+    // Null when no fixture could be made (no body, no usable shape, world busy), or once the body is gone.
     b2Fixture* getFixture() const { return m_fixture; }
     RigidBodyComponent& getRigidBody() const { return m_rigidBody; }
 
