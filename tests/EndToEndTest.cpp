@@ -367,6 +367,8 @@ TEST_F(EndToEnd, AMatchIsWonRestartedWonAgainAndLeftThroughExit)
                   EXPECT_EQ(health("Player1"), 0);
                   EXPECT_EQ(health("Player0"), start0.health);
                   EXPECT_EQ(match()->getWinnerText().getString().toAnsiString(), "Player0 WON!");
+                  const sf::Vector2f centre = m_game.getWindow().getView().getCenter();
+                  EXPECT_EQ(match()->getWinnerText().getPosition(), centre + sf::Vector2f(0.f, -80.f));
                   const auto& entries = match()->getMenuEntries();
                   ASSERT_EQ(entries.size(), 2u);
                   EXPECT_EQ(entries[0].getString().toAnsiString(), "Restart");
