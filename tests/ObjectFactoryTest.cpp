@@ -489,8 +489,10 @@ TEST_F(SpawnerObjects, KindOneRateAloneFillsThePoolWithBombsOfTheGivenDensity)
 
 TEST_F(SpawnerObjects, RockKindGetsItsTextureRectangleAndAPrefixMustStandAtTheStart)
 {
+    const StreamCapture errors(sf::err());
     const auto spawner = build("spawners.tmj", "RocksOnly");
     ASSERT_NE(spawner, nullptr);
+    EXPECT_EQ(messagesAbout(errors.text(), "RocksOnly"), 0) << errors.text();
     const auto& items = spawner->getComponent<ItemSpawnerComponent>()->getPool().getItems();
     ASSERT_EQ(items.size(), 60u);
     for (const auto& item : items)
@@ -521,9 +523,11 @@ TEST_F(SpawnerObjects, WithoutAnyItemTextureStaysABareObject)
     for (const char* name : {"NoTexture", "PrefixInside"})
     {
         SCOPED_TRACE(name);
+        const StreamCapture errors(sf::err());
         const auto spawner = build("spawners.tmj", name);
         ASSERT_NE(spawner, nullptr);
         EXPECT_TRUE(spawner->getComponents().empty());
+        EXPECT_EQ(messagesAbout(errors.text(), name), 0) << "a name not starting with a prefix is no spawner property";
     }
     EXPECT_EQ(m_createdIds, (std::vector<std::string>{"NoTexture", "PrefixInside"})) << "no items were pooled";
 }
