@@ -45,7 +45,7 @@ constexpr std::uint16_t DEFAULT_CATEGORY = 0x0001;
 constexpr std::uint16_t FULL_MASK = 0xFFFF;
 
 constexpr int SPAWNER_POOL_SIZE = 60;
-constexpr int ITEM_KIND_COUNT = 2;
+constexpr int ITEM_KIND_COUNT = ItemPool::KIND_COUNT;
 
 // Animation keys of a player's sheet: types, and the direction shown when the match starts.
 constexpr int STANDING = 0;
@@ -120,7 +120,7 @@ bool readFloat(const TiledObject& object, const TiledProperty& property, float& 
 {
     if (!hasType(object, property, TiledPropertyType::Float))
         return false;
-    value = static_cast<float>(property.floatValue);
+    value = property.floatValue;
     return true;
 }
 
