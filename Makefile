@@ -3,7 +3,9 @@
 JOBS ?= 2
 BUILD ?= build
 ASAN_BUILD ?= build-asan
-XVFB := xvfb-run -a -s "-screen 0 1920x1080x24"
+# -noreset: without it Xvfb resets whenever its last client leaves, and a test connecting
+# during that reset cannot open the display.
+XVFB := xvfb-run -a -s "-screen 0 1920x1080x24 -noreset"
 
 .PHONY: run build test test-normal test-asan setup-build setup-test assets clean
 

@@ -310,8 +310,8 @@ public:
         {
             ::close(fds[0]);
             const std::string fd = std::to_string(fds[1]);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-nolisten", "tcp",
-                     static_cast<char*>(nullptr));
+            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-noreset",
+                     "-nolisten", "tcp", static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ::close(fds[1]);
