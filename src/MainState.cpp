@@ -292,6 +292,9 @@ void MainState::placeText(sf::Text& text, const std::string& string, unsigned ch
 {
     text.setString(string);
     text.setFillColor(sf::Color::White);
+    // The texts stand over the arena itself: a dark outline keeps them readable on water and grass.
+    text.setOutlineColor(sf::Color(20, 12, 28));
+    text.setOutlineThickness(characterSize >= 60 ? 4.f : 2.f);
     text.setFont(m_font);
     text.setCharacterSize(characterSize);
     text.setOrigin(centredOrigin(text));
