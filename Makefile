@@ -3,11 +3,13 @@
 JOBS ?= 2
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 # -noreset: without it Xvfb resets whenever its last client leaves, and a test connecting
 # during that reset cannot open the display.
 XVFB := xvfb-run -a -s "-screen 0 1920x1080x24 -noreset"
 
-.PHONY: run build test test-normal test-asan setup-build setup-test assets clean
+.PHONY: run build test test-normal test-asan fuzz setup-build setup-test assets clean
 
 run: build
 	cd bin && ./bramblot
@@ -22,7 +24,7 @@ build: setup-build
 	cmake -S . -B $(BUILD) -DBRAMBLOT_TESTS=OFF
 	cmake --build $(BUILD) -j$(JOBS) --target bramblot
 
-test: setup-test test-normal test-asan
+test: setup-test test-normal test-asan fuzz
 
 test-normal:
 	cmake -S . -B $(BUILD) -DBRAMBLOT_TESTS=ON
@@ -35,9 +37,22 @@ test-asan:
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ALSOFT_DRIVERS=null $(XVFB) ctest --output-on-failure -j$(JOBS)
 
+# The map fuzzer (clang, libFuzzer, ASan + UBSan) for FUZZ_SECONDS, seeded with every map in the
+# tree; new inputs collect in $(FUZZ_BUILD)/corpus, crashes in $(FUZZ_BUILD)/artifacts.
+fuzz: setup-test
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++-14 -DBRAMBLOT_FUZZ=ON -DBRAMBLOT_TESTS=OFF \
+	      -DBRAMBLOT_BIN_DIR=$(CURDIR)/$(FUZZ_BUILD)/bin
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target MapFuzzer
+	mkdir -p $(FUZZ_BUILD)/seeds $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/artifacts
+	for map in assets/game.tmj $$(find tests/data -name '*.tmj'); do \
+	  cp "$$map" $(FUZZ_BUILD)/seeds/$$(echo "$$map" | tr / _); done
+	cd $(FUZZ_BUILD) && ALSOFT_DRIVERS=null LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0 \
+	  $(XVFB) ./fuzz/MapFuzzer -dict=$(CURDIR)/fuzz/tiled.dict -max_total_time=$(FUZZ_SECONDS) \
+	  -artifact_prefix=artifacts/ -print_final_stats=1 corpus seeds
+
 assets:
 	tools/setup.sh assets
 	python3 tools/generate_assets.py
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
