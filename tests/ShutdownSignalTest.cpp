@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -179,6 +180,11 @@ struct Scenario
     const char* stateShown;
     bool loseAtOnce;
 };
+
+std::ostream& operator<<(std::ostream& stream, const Scenario& scenario)
+{
+    return stream << scenario.name;
+}
 
 class SignalShutdown : public ::testing::TestWithParam<Scenario>
 {
