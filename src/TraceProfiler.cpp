@@ -1,5 +1,7 @@
 #include "TraceProfiler.h"
 
+#include <array>
+#include <charconv>
 #include <string>
 
 namespace zelk
@@ -10,26 +12,26 @@ namespace
 const char* const TRACE_HEADER = "{\"otherData\": {},\"traceEvents\":[";
 const char* const TRACE_FOOTER = "]}";
 
-std::string formatEvent(const TraceEvent& event)
+// The event text is these pieces with the duration, name, thread id and start between them.
+constexpr std::string_view EVENT_OPEN = "{\"cat\":\"function\",\"dur\":";
+constexpr std::string_view EVENT_NAME = ",\"name\":\"";
+constexpr std::string_view EVENT_THREAD = "\",\"ph\":\"X\",\"pid\":0,\"tid\":";
+constexpr std::string_view EVENT_START = ",\"ts\":";
+constexpr std::string_view EVENT_CLOSE = "}";
+
+// Room for any 64-bit integer in decimal, sign included.
+using NumberText = std::array<char, 24>;
+
+template <typename Integer>
+std::string_view toText(Integer value, NumberText& buffer)
 {
-    std::string name = event.name;
-    for (char& c : name)
-    {
-        if (c == '"')
-            c = '\'';
-    }
-    std::string text;
-    text.reserve(96 + name.size());
-    text += "{\"cat\":\"function\",\"dur\":";
-    text += std::to_string(event.end - event.start);
-    text += ",\"name\":\"";
-    text += name;
-    text += "\",\"ph\":\"X\",\"pid\":0,\"tid\":";
-    text += std::to_string(event.threadId);
-    text += ",\"ts\":";
-    text += std::to_string(event.start);
-    text += '}';
-    return text;
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return {buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data())};
+}
+
+void write(std::ofstream& output, std::string_view text)
+{
+    output.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 } // namespace
 
@@ -75,21 +77,52 @@ void TraceProfiler::writeFooterAndClose()
 
 void TraceProfiler::writeEvent(const TraceEvent& event)
 {
+    NumberText durationBuffer;
+    NumberText threadIdBuffer;
+    NumberText startBuffer;
+    const std::string_view duration = toText(event.end - event.start, durationBuffer);
+    const std::string_view threadId = toText(event.threadId, threadIdBuffer);
+    const std::string_view start = toText(event.start, startBuffer);
+    const std::size_t size = EVENT_OPEN.size() + duration.size() + EVENT_NAME.size() + event.name.size() +
+                             EVENT_THREAD.size() + threadId.size() + EVENT_START.size() + start.size() +
+                             EVENT_CLOSE.size();
+
     std::lock_guard<std::mutex> guard(m_lock);
-    const std::string text = formatEvent(event);
-    if (m_bytesWritten + text.size() + 1 > m_byteLimit)
+    if (m_bytesWritten + size + 1 > m_byteLimit)
     {
         ++m_droppedEvents;
         return;
     }
     if (m_eventCount > 0)
     {
-        m_output << ',';
+        m_output.put(',');
         ++m_bytesWritten;
     }
-    m_output << text;
-    m_bytesWritten += text.size();
+    writeEventText(event, duration, threadId, start);
+    m_bytesWritten += size;
     ++m_eventCount;
+}
+
+void TraceProfiler::writeEventText(const TraceEvent& event, std::string_view duration, std::string_view threadId,
+                                   std::string_view start)
+{
+    write(m_output, EVENT_OPEN);
+    write(m_output, duration);
+    write(m_output, EVENT_NAME);
+    // No escaping beyond this: a double quote in a name becomes a single quote.
+    std::string_view rest = event.name;
+    for (std::size_t quote = rest.find('"'); quote != std::string_view::npos; quote = rest.find('"'))
+    {
+        write(m_output, rest.substr(0, quote));
+        m_output.put('\'');
+        rest.remove_prefix(quote + 1);
+    }
+    write(m_output, rest);
+    write(m_output, EVENT_THREAD);
+    write(m_output, threadId);
+    write(m_output, EVENT_START);
+    write(m_output, start);
+    write(m_output, EVENT_CLOSE);
 }
 
 } // namespace zelk

@@ -5,13 +5,15 @@
 #include <fstream>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 namespace zelk
 {
 
+// Only read while writeEvent() runs, so the name is a view of the caller's string.
 struct TraceEvent
 {
-    std::string name;
+    std::string_view name;
     std::int64_t start;       // microseconds of the steady clock
     std::int64_t end;         // microseconds of the steady clock
     std::uint32_t threadId;
@@ -45,6 +47,10 @@ public:
 private:
     TraceProfiler() = default;
     void writeFooterAndClose();
+    // Writes the event's text straight into the file buffer: a frame writes several events and
+    // none of them may cost a heap allocation.
+    void writeEventText(const TraceEvent& event, std::string_view duration, std::string_view threadId,
+                        std::string_view start);
 
     std::string m_traceName = "None";
     std::ofstream m_output;

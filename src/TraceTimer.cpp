@@ -16,8 +16,15 @@ std::int64_t toMicroseconds(std::chrono::steady_clock::time_point point)
 }
 } // namespace
 
+TraceTimer::TraceTimer(const char* name)
+    : m_name(name != nullptr ? name : "")
+    , m_start(std::chrono::steady_clock::now())
+{
+}
+
 TraceTimer::TraceTimer(std::string name)
-    : m_name(std::move(name))
+    : m_ownedName(std::move(name))
+    , m_name(m_ownedName)
     , m_start(std::chrono::steady_clock::now())
 {
 }

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 
 namespace zelk
 {
@@ -10,6 +11,10 @@ namespace zelk
 class TraceTimer
 {
 public:
+    // For a name that outlives the timer, such as a string literal: it is kept by pointer, so a
+    // timed scope costs no heap allocation however long its name is. Every frame opens several.
+    explicit TraceTimer(const char* name);
+    // Any other name is copied.
     explicit TraceTimer(std::string name);
     ~TraceTimer();
 
@@ -19,7 +24,8 @@ public:
     void stop();
 
 private:
-    std::string m_name;
+    std::string m_ownedName;
+    std::string_view m_name;
     std::chrono::time_point<std::chrono::steady_clock> m_start;
     bool m_stopped = false;
 };

@@ -1,0 +1,165 @@
+// The scoped stopwatch on the frame path: every frame opens several timers, so a timed scope must
+// cost no heap allocation, whatever the length of its name. This executable counts the calls of
+// the global operator new to check it.
+
+#include "TraceTimer.h"
+
+#include "TraceProfiler.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <new>
+#include <string>
+#include <unistd.h>
+
+namespace
+{
+thread_local bool t_counting = false;
+thread_local int t_allocations = 0;
+
+void* countedAllocation(std::size_t size)
+{
+    if (t_counting)
+        ++t_allocations;
+    if (void* memory = std::malloc(size == 0 ? 1 : size))
+        return memory;
+    throw std::bad_alloc();
+}
+
+// Counts the allocations of this thread while alive.
+class AllocationCount
+{
+public:
+    AllocationCount()
+    {
+        t_allocations = 0;
+        t_counting = true;
+    }
+    ~AllocationCount() { t_counting = false; }
+    AllocationCount(const AllocationCount&) = delete;
+    AllocationCount& operator=(const AllocationCount&) = delete;
+
+    int calls() const { return t_allocations; }
+};
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    return countedAllocation(size);
+}
+
+void* operator new[](std::size_t size)
+{
+    return countedAllocation(size);
+}
+
+void operator delete(void* memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void* memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void* memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+
+using namespace zelk;
+
+namespace
+{
+
+class TraceTimerTest : public ::testing::Test
+{
+protected:
+    TraceTimerTest()
+        : m_path(std::filesystem::temp_directory_path() / ("bramblot-trace-timer-" + std::to_string(::getpid()) +
+                                                          ".json"))
+    {
+        TraceProfiler::getInstance().beginTrace("test", m_path.string());
+        // The first event of a file comes without a comma; the measured ones are like the rest.
+        TraceTimer("opening event").stop();
+    }
+
+    ~TraceTimerTest() override
+    {
+        TraceProfiler::getInstance().endTrace();
+        std::error_code ignored;
+        std::filesystem::remove(m_path, ignored);
+    }
+
+    std::string traceText()
+    {
+        TraceProfiler::getInstance().endTrace();
+        return test::readFile(m_path);
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
+} // namespace
+
+TEST_F(TraceTimerTest, AScopeWithALongLiteralNameCostsNoHeapAllocation)
+{
+    int calls = -1;
+    {
+        AllocationCount count;
+        {
+            TraceTimer frame("zelk::MainState::update");
+            TraceTimer inner("a scope name far longer than any small-string buffer holds");
+        }
+        calls = count.calls();
+    }
+    EXPECT_EQ(calls, 0);
+
+    const std::string text = traceText();
+    EXPECT_NE(text.find("\"name\":\"zelk::MainState::update\""), std::string::npos);
+    EXPECT_NE(text.find("\"name\":\"a scope name far longer than any small-string buffer holds\""),
+              std::string::npos);
+}
+
+TEST_F(TraceTimerTest, ALayerNamedScopeCostsNoHeapAllocation)
+{
+    const std::string layer = "Background";
+    int calls = -1;
+    {
+        AllocationCount count;
+        TraceTimer timer(layer);
+        timer.stop();
+        calls = count.calls();
+    }
+    EXPECT_EQ(calls, 0);
+    EXPECT_NE(traceText().find("\"name\":\"Background\""), std::string::npos);
+}
+
+TEST_F(TraceTimerTest, ANameBuiltAtRunTimeIsKeptAfterItsStringIsGone)
+{
+    {
+        TraceTimer timer(std::string("built at run time, number ") + std::to_string(42) +
+                         " and long enough to live on the heap");
+    }
+    EXPECT_NE(traceText().find("\"name\":\"built at run time, number 42 and long enough to live on the heap\""),
+              std::string::npos);
+}
+
+TEST_F(TraceTimerTest, AQuoteInALiteralNameIsWrittenAsASingleQuote)
+{
+    {
+        TraceTimer timer("say \"cheese\" twice \"\"");
+    }
+    const std::string text = traceText();
+    EXPECT_NE(text.find("\"name\":\"say 'cheese' twice ''\""), std::string::npos) << text;
+}
