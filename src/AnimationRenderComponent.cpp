@@ -1,5 +1,6 @@
 #include "AnimationRenderComponent.h"
 
+#include "AssetCache.h"
 #include "EventBus.h"
 #include "GameObject.h"
 #include "RenderableCreateEvent.h"
@@ -30,8 +31,14 @@ AnimationRenderComponent::~AnimationRenderComponent()
 bool AnimationRenderComponent::init()
 {
     // A failed load leaves an empty texture; the frames then draw nothing visible.
-    m_texture.loadFromFile(m_texturePath);
-    m_sprite.setTexture(m_texture);
+    m_sheet = AssetCache::getTexture(m_texturePath, false);
+    m_sprite.setTexture(getTexture());
+    // Animations added before the sheet was loaded name the sheet they play from now.
+    for (auto& [type, byDirection] : m_animations)
+    {
+        for (auto& [direction, animation] : byDirection)
+            animation.texture = &getTexture();
+    }
     return true;
 }
 
@@ -65,7 +72,7 @@ void AnimationRenderComponent::draw()
 
 void AnimationRenderComponent::addAnimation(int type, int direction, Animation animation)
 {
-    animation.texture = &m_texture;
+    animation.texture = &getTexture();
     // Assigning into the existing map node keeps m_currentAnimation pointing at valid storage.
     Animation& stored = m_animations[type][direction];
     stored = std::move(animation);

@@ -11,6 +11,7 @@
 #include <SFML/Graphics/Texture.hpp>
 
 #include <map>
+#include <memory>
 #include <string>
 
 namespace zelk
@@ -51,7 +52,8 @@ public:
     // Null until a setAnimation() found an animation with frames.
     const Animation* getCurrentAnimation() const { return m_currentAnimation; }
     const std::string& getLayerName() const { return m_layerName; }
-    const sf::Texture& getTexture() const { return m_texture; }
+    // The sprite sheet; an empty texture until init() loaded it, or when it could not be loaded.
+    const sf::Texture& getTexture() const { return m_sheet ? *m_sheet : m_noSheet; }
 
 private:
     const Animation* findAnimation(int type, int direction) const;
@@ -65,7 +67,9 @@ private:
     std::map<int, std::map<int, Animation>> m_animations;
     sf::Sprite m_sprite;
     std::string m_texturePath;
-    sf::Texture m_texture;
+    // Shared with every component playing the same sheet (the pooled bombs): one decode per match.
+    std::shared_ptr<const sf::Texture> m_sheet;
+    sf::Texture m_noSheet;
     const Animation* m_currentAnimation = nullptr;
     int m_currentType = NO_TYPE;
     int m_currentDirection = NO_DIRECTION;

@@ -64,7 +64,8 @@ private:
     float m_fuseTimer = 0.f;
     float m_explosionTimer = 0.f;
     float m_fuseTime = FUSE_TIME;
-    sf::SoundBuffer m_explosionBuffer;
+    // Shared with every other bomb: one decode per match. Declared before the sound, which goes first.
+    std::shared_ptr<const sf::SoundBuffer> m_explosionBuffer;
     sf::Sound m_explosionSound;
 };
 

@@ -1,5 +1,6 @@
 #include "HealthComponent.h"
 
+#include "AssetCache.h"
 #include "ColliderComponent.h"
 #include "GameObject.h"
 
@@ -22,8 +23,9 @@ HealthComponent::~HealthComponent() = default;
 bool HealthComponent::init()
 {
     // A missing sound only silences the hit; SFML reports the failed load itself.
-    if (m_hitBuffer.loadFromFile(HIT_SOUND_PATH))
-        m_hitSound.setBuffer(m_hitBuffer);
+    m_hitBuffer = AssetCache::getSoundBuffer(HIT_SOUND_PATH);
+    if (m_hitBuffer)
+        m_hitSound.setBuffer(*m_hitBuffer);
 
     if (const auto collider = m_gameObject.getComponent<ColliderComponent>())
     {

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <list>
+#include <memory>
 
 namespace zelk
 {
@@ -43,7 +44,8 @@ private:
 
     int m_health;
     std::list<HealthCallback> m_healthCallbacks;
-    sf::SoundBuffer m_hitBuffer;
+    // Shared with the other player. Declared before the sound, which goes first.
+    std::shared_ptr<const sf::SoundBuffer> m_hitBuffer;
     sf::Sound m_hitSound;
 };
 

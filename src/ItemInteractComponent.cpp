@@ -1,6 +1,7 @@
 #include "ItemInteractComponent.h"
 
 #include "AnimationRenderComponent.h"
+#include "AssetCache.h"
 #include "ColliderComponent.h"
 #include "GameObject.h"
 #include "InputManager.h"
@@ -61,9 +62,11 @@ bool ItemInteractComponent::init()
     collider->registerOnCollisionEnter(
         [this](ColliderComponent& self, ColliderComponent& other) { pickUp(self, other); });
 
-    if (!m_throwBuffer.loadFromFile(THROW_SOUND_PATH))
+    m_throwBuffer = AssetCache::getSoundBuffer(THROW_SOUND_PATH);
+    if (m_throwBuffer)
+        m_throwSound.setBuffer(*m_throwBuffer);
+    else
         std::cout << "Failed to load sound" << std::endl;
-    m_throwSound.setBuffer(m_throwBuffer);
     m_throwSound.setVolume(THROW_SOUND_VOLUME);
     m_throwSound.setPitch(THROW_SOUND_PITCH);
     return true;

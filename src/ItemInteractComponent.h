@@ -13,6 +13,8 @@
 #include <SFML/Audio/SoundBuffer.hpp>
 #include <SFML/System/Vector2.hpp>
 
+#include <memory>
+
 namespace zelk
 {
 
@@ -59,7 +61,8 @@ private:
     sf::Vector2f m_aim;
     float m_aimDeadZone = 5.f;
     sf::Vector2f m_aimDirection;
-    sf::SoundBuffer m_throwBuffer;
+    // Shared with the other player. Declared before the sound, which goes first.
+    std::shared_ptr<const sf::SoundBuffer> m_throwBuffer;
     sf::Sound m_throwSound;
     float m_throwCharge = 0.f;
     float m_chargeRate = 1000.f;

@@ -1,6 +1,7 @@
 #include "PlayerMoveComponent.h"
 
 #include "AnimationRenderComponent.h"
+#include "AssetCache.h"
 #include "ColliderComponent.h"
 #include "GameObject.h"
 #include "InputManager.h"
@@ -79,8 +80,9 @@ PlayerMoveComponent::~PlayerMoveComponent() = default;
 bool PlayerMoveComponent::init()
 {
     // A missing file leaves the splash silent; SFML reports the failed load itself.
-    m_splashBuffer.loadFromFile(SPLASH_SOUND_PATH);
-    m_splashSound.setBuffer(m_splashBuffer);
+    m_splashBuffer = AssetCache::getSoundBuffer(SPLASH_SOUND_PATH);
+    if (m_splashBuffer)
+        m_splashSound.setBuffer(*m_splashBuffer);
     m_splashSound.setVolume(SPLASH_VOLUME);
 
     if (const auto collider = m_gameObject.getComponent<ColliderComponent>())

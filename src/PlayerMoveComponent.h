@@ -9,6 +9,8 @@
 #include <SFML/Audio/SoundBuffer.hpp>
 #include <SFML/System/Vector2.hpp>
 
+#include <memory>
+
 class b2Body;
 
 namespace zelk
@@ -63,7 +65,8 @@ private:
     bool m_inRiver = false;
     bool m_splashPlayed = false;
     float m_riverMaxDownSpeed = 50.f;
-    sf::SoundBuffer m_splashBuffer;
+    // Shared with the other player. Declared before the sound, which goes first.
+    std::shared_ptr<const sf::SoundBuffer> m_splashBuffer;
     sf::Sound m_splashSound;
 };
 

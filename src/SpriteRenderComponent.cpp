@@ -1,11 +1,11 @@
 #include "SpriteRenderComponent.h"
 
+#include "AssetCache.h"
 #include "EventBus.h"
 #include "GameObject.h"
 #include "RenderableCreateEvent.h"
 #include "RenderableDestroyEvent.h"
 
-#include <SFML/Graphics/Image.hpp>
 #include <SFML/System/Err.hpp>
 
 #include <cmath>
@@ -30,14 +30,12 @@ SpriteRenderComponent::~SpriteRenderComponent()
 
 bool SpriteRenderComponent::init()
 {
-    sf::Image image;
-    if (!image.loadFromFile(m_texturePath))
-        return reportLoadFailure();
-    image.createMaskFromColor(sf::Color::Black, 0);
-    if (!m_texture.loadFromImage(image))
+    // Pure black is the transparent colour of these images.
+    m_texture = AssetCache::getTexture(m_texturePath, true);
+    if (!m_texture)
         return reportLoadFailure();
     // A rectangle set by the creator before init() is kept; without one the whole image shows.
-    m_sprite.setTexture(m_texture);
+    m_sprite.setTexture(*m_texture);
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Texture.hpp>
 
+#include <memory>
 #include <string>
 
 namespace zelk
@@ -37,7 +38,8 @@ private:
     void stepBlink(float deltaTime);
 
     std::string m_texturePath;
-    sf::Texture m_texture;
+    // Shared with every component showing the same image (the pooled rocks): one decode per match.
+    std::shared_ptr<const sf::Texture> m_texture;
     sf::Sprite m_sprite;
     std::string m_layerName;
     float m_blinkDuration = 0.f;

@@ -378,3 +378,19 @@ TEST_F(AnimationRenderComponentTest, ItIsFiledOnItsLayerForItsWholeLife)
     object.reset();
     EXPECT_EQ(manager.getLayerOf(address), "");
 }
+
+TEST_F(AnimationRenderComponentTest, AnimationsAddedBeforeTheSheetLoadedPlayFromItOnceLoaded)
+{
+    // The item pools and the map's players add their animations before initialising the object.
+    auto object = std::make_shared<GameObject>("Bomb_0");
+    object->setPosition(200.f, 200.f);
+    const std::string sameSheet = (m_directory / "sheet.png").string();
+    auto early = object->addComponent<AnimationRenderComponent>(*object, m_window, "Objects", sameSheet);
+    early->addAnimation(WALK, DOWN, animationOf(4));
+    early->setAnimation(WALK, DOWN);
+    ASSERT_TRUE(object->init());
+
+    EXPECT_EQ(early->getCurrentAnimation()->texture, &early->getTexture());
+    EXPECT_EQ(early->getTexture().getSize(), m_animation->getTexture().getSize());
+    EXPECT_EQ(&early->getTexture(), &m_animation->getTexture()) << "one sheet, shared by both";
+}
