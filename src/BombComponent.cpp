@@ -1,6 +1,7 @@
 #include "BombComponent.h"
 
 #include "AnimationRenderComponent.h"
+#include "AssetCache.h"
 #include "ColliderComponent.h"
 #include "GameObject.h"
 #include "PhysicsManager.h"
@@ -8,7 +9,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <vector>
 
 namespace zelk
 {
@@ -35,8 +35,9 @@ BombComponent::~BombComponent() = default;
 bool BombComponent::init()
 {
     // A missing sound only leaves the explosion silent (SFML reports the failed load itself).
-    m_explosionBuffer.loadFromFile(EXPLOSION_SOUND_PATH);
-    m_explosionSound.setBuffer(m_explosionBuffer);
+    m_explosionBuffer = AssetCache::getSoundBuffer(EXPLOSION_SOUND_PATH);
+    if (m_explosionBuffer)
+        m_explosionSound.setBuffer(*m_explosionBuffer);
     m_explosionSound.setVolume(EXPLOSION_SOUND_VOLUME);
 
     // Runs inside the world step, so it changes only velocity, gravity and the flag.
@@ -125,16 +126,25 @@ void BombComponent::explode(float deltaTime)
 
 void BombComponent::handleExplosion()
 {
-    class QueryCallback : public b2QueryCallback
+    // Pushes each reported body at once instead of listing them first: no list to allocate every
+    // frame of the blast, and a velocity change does not touch the tree the query walks. A body
+    // with several fixtures is reported (and given the same push) once per fixture.
+    class PushCallback : public b2QueryCallback
     {
     public:
+        explicit PushCallback(const BombComponent& bomb)
+            : m_bomb(bomb)
+        {
+        }
+
         bool ReportFixture(b2Fixture* fixture) override
         {
-            m_bodies.push_back(fixture->GetBody());
+            m_bomb.pushAway(*fixture->GetBody());
             return true;
         }
 
-        std::vector<b2Body*> m_bodies;
+    private:
+        const BombComponent& m_bomb;
     };
 
     b2Body* bombBody = m_rigidBody->getBody();
@@ -147,10 +157,8 @@ void BombComponent::handleExplosion()
     square.lowerBound = b2Vec2(centre.x - halfSide, centre.y - halfSide);
     square.upperBound = b2Vec2(centre.x + halfSide, centre.y + halfSide);
 
-    QueryCallback query;
-    bombBody->GetWorld()->QueryAABB(&query, square);
-    for (b2Body* body : query.m_bodies)
-        pushAway(*body);
+    PushCallback push(*this);
+    bombBody->GetWorld()->QueryAABB(&push, square);
 }
 
 void BombComponent::pushAway(b2Body& body) const
