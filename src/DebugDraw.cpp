@@ -27,6 +27,32 @@ sf::Color toSfColor(const b2Color& color, sf::Uint8 alpha)
                      static_cast<sf::Uint8>(color.b * 255.f), alpha);
 }
 
+// sf::ConvexShape recomputes its whole geometry on every setPoint and setter. The overlay builds a
+// few hundred shapes every frame, so this one reports no points (which makes those recomputations
+// return at once) until its points and colours are all in, and is then computed a single time.
+// The result is the same convex shape, and it stays one: later setters work as usual.
+class OverlayPolygon : public sf::ConvexShape
+{
+public:
+    template <typename PointAt>
+    OverlayPolygon(std::size_t pointCount, PointAt pointAt, const sf::Color& outline, const sf::Color& fill)
+    {
+        setPointCount(pointCount);
+        for (std::size_t i = 0; i < pointCount; ++i)
+            setPoint(i, pointAt(i));
+        setOutlineThickness(1.f);
+        setOutlineColor(outline);
+        setFillColor(fill);
+        m_complete = true;
+        update();
+    }
+
+    std::size_t getPointCount() const override { return m_complete ? sf::ConvexShape::getPointCount() : 0; }
+
+private:
+    bool m_complete = false;
+};
+
 } // namespace
 
 DebugDraw& DebugDraw::getInstance()
@@ -46,28 +72,25 @@ void DebugDraw::update()
 void DebugDraw::drawPolygonShape(const b2PolygonShape& polygon, const sf::Transformable& transformable,
                                  const b2Color& color)
 {
-    auto shape = std::make_shared<sf::ConvexShape>(static_cast<std::size_t>(polygon.m_count));
-    for (int32 i = 0; i < polygon.m_count; ++i)
-        shape->setPoint(static_cast<std::size_t>(i), toPixels(polygon.m_vertices[i]));
+    const std::size_t count = polygon.m_count > 0 ? static_cast<std::size_t>(polygon.m_count) : 0;
+    auto shape = std::make_shared<OverlayPolygon>(
+        count, [&polygon](std::size_t i) { return toPixels(polygon.m_vertices[i]); }, toSfColor(color, OPAQUE),
+        toSfColor(color, POLYGON_SHAPE_FILL_ALPHA));
     shape->setPosition(transformable.getPosition());
     shape->setRotation(transformable.getRotation());
-    shape->setOutlineThickness(1.f);
-    shape->setOutlineColor(toSfColor(color, OPAQUE));
-    shape->setFillColor(toSfColor(color, POLYGON_SHAPE_FILL_ALPHA));
     m_shapes.push_back(std::move(shape));
 }
 
 void DebugDraw::drawAABB(const b2AABB& aabb, const sf::Color& color)
 {
-    auto shape = std::make_shared<sf::ConvexShape>(4);
-    shape->setPoint(0, toPixels(b2Vec2(aabb.lowerBound.x, aabb.lowerBound.y)));
-    shape->setPoint(1, toPixels(b2Vec2(aabb.upperBound.x, aabb.lowerBound.y)));
-    shape->setPoint(2, toPixels(b2Vec2(aabb.upperBound.x, aabb.upperBound.y)));
-    shape->setPoint(3, toPixels(b2Vec2(aabb.lowerBound.x, aabb.upperBound.y)));
-    shape->setOutlineThickness(1.f);
-    shape->setOutlineColor(color);
-    shape->setFillColor(sf::Color::Transparent);
-    m_shapes.push_back(std::move(shape));
+    const b2Vec2 corners[4] = {
+        b2Vec2(aabb.lowerBound.x, aabb.lowerBound.y),
+        b2Vec2(aabb.upperBound.x, aabb.lowerBound.y),
+        b2Vec2(aabb.upperBound.x, aabb.upperBound.y),
+        b2Vec2(aabb.lowerBound.x, aabb.upperBound.y),
+    };
+    m_shapes.push_back(std::make_shared<OverlayPolygon>(
+        4, [&corners](std::size_t i) { return toPixels(corners[i]); }, color, sf::Color::Transparent));
 }
 
 void DebugDraw::DrawPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color)
@@ -134,13 +157,8 @@ void DebugDraw::addPolygon(const b2Vec2* vertices, int32 vertexCount, const sf::
                            const sf::Color& fill)
 {
     const std::size_t count = vertexCount > 0 ? static_cast<std::size_t>(vertexCount) : 0;
-    auto shape = std::make_shared<sf::ConvexShape>(count);
-    for (std::size_t i = 0; i < count; ++i)
-        shape->setPoint(i, toPixels(vertices[i]));
-    shape->setOutlineThickness(1.f);
-    shape->setOutlineColor(outline);
-    shape->setFillColor(fill);
-    m_shapes.push_back(std::move(shape));
+    m_shapes.push_back(std::make_shared<OverlayPolygon>(
+        count, [vertices](std::size_t i) { return toPixels(vertices[i]); }, outline, fill));
 }
 
 } // namespace zelk

@@ -6,6 +6,7 @@
 
 #include <SFML/Graphics/CircleShape.hpp>
 #include <SFML/Graphics/ConvexShape.hpp>
+#include <SFML/Graphics/RenderTexture.hpp>
 #include <SFML/Graphics/Texture.hpp>
 #include <SFML/Graphics/VertexArray.hpp>
 
@@ -252,4 +253,94 @@ TEST_F(DebugDrawTest, OverlayShowsAFaintGreenBodyOnTheWindow)
     EXPECT_NEAR(inside.g, 80, 2);
     EXPECT_EQ(inside.b, 0);
     EXPECT_EQ(picture.getPixel(400, 165), sf::Color::Black);
+}
+
+namespace
+{
+
+sf::Image pictureOf(const sf::Drawable& drawable)
+{
+    sf::RenderTexture target;
+    target.create(120, 120);
+    target.clear(sf::Color::Black);
+    target.draw(drawable);
+    target.display();
+    return target.getTexture().copyToImage();
+}
+
+} // namespace
+
+TEST_F(DebugDrawTest, OverlayPolygonsAreTheShapesSfmlBuildsPointByPoint)
+{
+    testWindow();
+    b2PolygonShape polygon;
+    const b2Vec2 corners[5] = {{0.5f, 0.2f}, {2.5f, 0.5f}, {3.f, 2.f}, {1.5f, 3.3f}, {0.3f, 2.f}};
+    polygon.Set(corners, 5);
+    sf::Transformable pose;
+    pose.setPosition(10.f, 5.f);
+    pose.setRotation(12.f);
+    DebugDraw::getInstance().drawPolygonShape(polygon, pose, b2Color(0.f, 1.f, 0.f, 1.f));
+    const auto* built = shapeAs<sf::ConvexShape>(0);
+    ASSERT_NE(built, nullptr);
+
+    // The same shape the way SFML's own interface builds it.
+    sf::ConvexShape expected(static_cast<std::size_t>(polygon.m_count));
+    for (int32 i = 0; i < polygon.m_count; ++i)
+        expected.setPoint(static_cast<std::size_t>(i), sf::Vector2f(polygon.m_vertices[i].x * 30.f,
+                                                                    polygon.m_vertices[i].y * 30.f));
+    expected.setPosition(pose.getPosition());
+    expected.setRotation(pose.getRotation());
+    expected.setOutlineThickness(1.f);
+    expected.setOutlineColor(sf::Color(0, 255, 0, 255));
+    expected.setFillColor(sf::Color(0, 255, 0, 80));
+
+    ASSERT_EQ(built->getPointCount(), expected.getPointCount());
+    for (std::size_t i = 0; i < expected.getPointCount(); ++i)
+        expectPoint(built->getPoint(i), expected.getPoint(i).x, expected.getPoint(i).y);
+    EXPECT_EQ(built->getLocalBounds(), expected.getLocalBounds()) << "the outline is part of the bounds";
+    EXPECT_EQ(built->getGlobalBounds(), expected.getGlobalBounds());
+
+    const sf::Image ours = pictureOf(*built);
+    const sf::Image theirs = pictureOf(expected);
+    ASSERT_EQ(ours.getSize(), theirs.getSize());
+    int different = 0;
+    int drawn = 0;
+    for (unsigned y = 0; y < ours.getSize().y; ++y)
+    {
+        for (unsigned x = 0; x < ours.getSize().x; ++x)
+        {
+            different += ours.getPixel(x, y) != theirs.getPixel(x, y) ? 1 : 0;
+            drawn += theirs.getPixel(x, y) != sf::Color::Black ? 1 : 0;
+        }
+    }
+    EXPECT_GT(drawn, 1000);
+    EXPECT_EQ(different, 0);
+}
+
+TEST_F(DebugDrawTest, AnOverlayShapeCanStillBeReshapedLikeAnyConvexShape)
+{
+    b2AABB box;
+    box.lowerBound = b2Vec2(1.f, 1.f);
+    box.upperBound = b2Vec2(2.f, 2.f);
+    DebugDraw::getInstance().drawAABB(box, sf::Color::Green);
+    auto* shape = dynamic_cast<sf::ConvexShape*>(DebugDraw::getInstance().getShapes().at(0).get());
+    ASSERT_NE(shape, nullptr);
+    EXPECT_EQ(shape->getLocalBounds(), sf::FloatRect(29.f, 29.f, 32.f, 32.f));
+
+    sf::ConvexShape expected(4);
+    for (std::size_t i = 0; i < 4; ++i)
+        expected.setPoint(i, shape->getPoint(i));
+    expected.setOutlineThickness(1.f);
+
+    shape->setPoint(2, sf::Vector2f(90.f, 60.f));
+    expected.setPoint(2, sf::Vector2f(90.f, 60.f));
+    EXPECT_EQ(shape->getLocalBounds(), expected.getLocalBounds());
+    EXPECT_GT(shape->getLocalBounds().width, 61.f);
+
+    shape->setPointCount(5);
+    shape->setPoint(4, sf::Vector2f(30.f, 100.f));
+    expected.setPointCount(5);
+    expected.setPoint(4, sf::Vector2f(30.f, 100.f));
+    EXPECT_EQ(shape->getPointCount(), 5u);
+    EXPECT_EQ(shape->getLocalBounds(), expected.getLocalBounds());
 }
