@@ -151,8 +151,18 @@ void Game::update()
         m_debugDraw->update();
 
     countFrame();
+    showFpsInTitle();
+}
+
+void Game::showFpsInTitle()
+{
+    // The text only changes once a second: building it and sending it to the window system every
+    // frame would cost heap allocations and a round trip per frame for an identical title.
+    if (m_fps == m_fpsInTitle)
+        return;
     const std::string title = m_config.title + " | FPS: " + std::to_string(m_fps);
     m_window.setTitle(sf::String::fromUtf8(title.begin(), title.end()));
+    m_fpsInTitle = m_fps;
 }
 
 void Game::countFrame()

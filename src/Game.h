@@ -54,6 +54,7 @@ private:
     bool handleEvent(const sf::Event& event);
     void exitCurrentState();
     void countFrame();
+    void showFpsInTitle();
 
     GameConfig m_config;
     sf::RenderWindow m_window;
@@ -64,6 +65,8 @@ private:
     int m_fps = 0;
     sf::Clock m_fpsClock;
     Gui m_gui;
+    // The frame rate the window title shows; none yet.
+    int m_fpsInTitle = -1;
 
     sf::Clock m_frameClock;
     bool m_frameClockStarted = false;

@@ -30,6 +30,7 @@ void GameObjectManager::shutdown()
     // back into the manager must find a consistent (empty) map, not one half-way through clear().
     GameObjectMap released = std::move(m_gameObjects);
     m_gameObjects.clear();
+    ++m_changeCount;
     released.clear();
 
     auto& bus = EventBus::getInstance();
@@ -47,6 +48,7 @@ void GameObjectManager::addGameObject(const std::shared_ptr<GameObject>& gameObj
     }
     // Keep the replaced object alive until the map holds the new one.
     std::shared_ptr<GameObject> replaced = std::exchange(m_gameObjects[gameObject->getId()], gameObject);
+    ++m_changeCount;
 }
 
 std::shared_ptr<GameObject> GameObjectManager::getGameObject(const std::string& id) const
@@ -70,15 +72,38 @@ void GameObjectManager::removeGameObject(const std::shared_ptr<GameObject>& game
     // The object dies (if this was its last owner) after the erase has finished.
     const std::shared_ptr<GameObject> removed = std::move(found->second);
     m_gameObjects.erase(found);
+    ++m_changeCount;
 }
 
 void GameObjectManager::update(float deltaTime)
 {
-    std::vector<std::shared_ptr<GameObject>> toRemove;
-    for (const auto& gameObject : snapshotOfObjects())
+    // A pass started from inside a pass must not reuse the lists the outer one is walking.
+    if (m_updating)
     {
-        // Something earlier in this pass may have taken the object out of the registry.
-        if (!isRegistered(gameObject))
+        std::vector<std::shared_ptr<GameObject>> snapshot;
+        std::vector<std::shared_ptr<GameObject>> toRemove;
+        runUpdatePass(deltaTime, snapshot, toRemove);
+        return;
+    }
+    m_updating = true;
+    runUpdatePass(deltaTime, m_snapshot, m_toRemove);
+    m_updating = false;
+}
+
+void GameObjectManager::runUpdatePass(float deltaTime, std::vector<std::shared_ptr<GameObject>>& snapshot,
+                                      std::vector<std::shared_ptr<GameObject>>& toRemove)
+{
+    snapshot.clear();
+    snapshot.reserve(m_gameObjects.size());
+    for (const auto& entry : m_gameObjects)
+        snapshot.push_back(entry.second);
+    const unsigned long changeCountAtSnapshot = m_changeCount;
+
+    for (const auto& gameObject : snapshot)
+    {
+        // Something earlier in this pass may have taken the object out of the registry; only
+        // then is it worth looking up.
+        if (m_changeCount != changeCountAtSnapshot && !isRegistered(gameObject))
             continue;
         if (gameObject->isMarkedForDelete())
             toRemove.push_back(gameObject);
@@ -90,15 +115,9 @@ void GameObjectManager::update(float deltaTime)
         if (isRegistered(gameObject))
             removeGameObject(gameObject);
     }
-}
-
-std::vector<std::shared_ptr<GameObject>> GameObjectManager::snapshotOfObjects() const
-{
-    std::vector<std::shared_ptr<GameObject>> snapshot;
-    snapshot.reserve(m_gameObjects.size());
-    for (const auto& entry : m_gameObjects)
-        snapshot.push_back(entry.second);
-    return snapshot;
+    // The references go now (removed objects die here); the storage stays for the next frame.
+    toRemove.clear();
+    snapshot.clear();
 }
 
 bool GameObjectManager::isRegistered(const std::shared_ptr<GameObject>& gameObject) const

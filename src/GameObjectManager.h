@@ -48,11 +48,20 @@ public:
     const GameObjectMap& getGameObjects() const { return m_gameObjects; }
 
 private:
-    std::vector<std::shared_ptr<GameObject>> snapshotOfObjects() const;
+    // Walks a snapshot of the registry, so the pass never modifies the map it is walking.
+    void runUpdatePass(float deltaTime, std::vector<std::shared_ptr<GameObject>>& snapshot,
+                       std::vector<std::shared_ptr<GameObject>>& toRemove);
     bool isRegistered(const std::shared_ptr<GameObject>& gameObject) const;
 
     GameObjectMap m_gameObjects;
     std::list<ListenerId> m_listenerIds;
+
+    // The update pass runs every frame: its lists keep their capacity instead of being rebuilt.
+    std::vector<std::shared_ptr<GameObject>> m_snapshot;
+    std::vector<std::shared_ptr<GameObject>> m_toRemove;
+    // Counts additions and removals, so the pass only looks an object up when something changed.
+    unsigned long m_changeCount = 0;
+    bool m_updating = false;
 };
 
 } // namespace zelk

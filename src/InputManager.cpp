@@ -16,6 +16,11 @@ bool isValidButton(unsigned joystick, unsigned button)
 }
 } // namespace
 
+InputManager::InputManager()
+{
+    m_vendorIds.fill(-1);
+}
+
 InputManager& InputManager::getInstance()
 {
     static InputManager instance;
@@ -100,6 +105,12 @@ void InputManager::handleEvent(const sf::Event& event)
         break;
     case sf::Event::JoystickButtonReleased:
         setLiveButton(event.joystickButton.joystickId, event.joystickButton.button, false);
+        break;
+    case sf::Event::JoystickConnected:
+    case sf::Event::JoystickDisconnected:
+        // Another controller may now sit behind this number.
+        if (event.joystickConnect.joystickId < m_vendorIds.size())
+            m_vendorIds[event.joystickConnect.joystickId] = -1;
         break;
     default:
         break;
@@ -216,7 +227,11 @@ unsigned InputManager::getVendorId(unsigned joystick) const
         const auto fed = m_fedVendorIds.find(joystick);
         return fed == m_fedVendorIds.end() ? 0u : fed->second;
     }
-    return sf::Joystick::getIdentification(joystick).vendorId;
+    if (joystick >= m_vendorIds.size())
+        return sf::Joystick::getIdentification(joystick).vendorId;
+    if (m_vendorIds[joystick] < 0)
+        m_vendorIds[joystick] = static_cast<long>(sf::Joystick::getIdentification(joystick).vendorId);
+    return static_cast<unsigned>(m_vendorIds[joystick]);
 }
 
 void InputManager::feedAxisPosition(unsigned joystick, sf::Joystick::Axis axis, float position)

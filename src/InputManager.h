@@ -65,7 +65,7 @@ public:
     const InputState& getPreviousState() const { return m_previous; }
 
 private:
-    InputManager() = default;
+    InputManager();
 
     // Both return -1 for an action that has no binding: such an action is never active.
     int findKey(const std::string& action, int player) const;
@@ -79,6 +79,11 @@ private:
 
     std::map<std::pair<unsigned, int>, float> m_fedAxes;
     std::map<unsigned, unsigned> m_fedVendorIds;
+
+    // Vendor ids read from SFML, per joystick; -1 until read. Reading one copies the controller's
+    // name (a heap allocation) and a carried item asks every frame, so the answer is kept until the
+    // controller is connected or disconnected.
+    mutable std::array<long, sf::Joystick::Count> m_vendorIds;
 };
 
 } // namespace zelk

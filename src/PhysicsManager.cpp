@@ -18,6 +18,7 @@ namespace
 
 constexpr int32 VELOCITY_ITERATIONS = 8;
 constexpr int32 POSITION_ITERATIONS = 3;
+constexpr std::size_t DEFERRED_COMMANDS_RESERVED = 256;
 
 // Installed in place of a manager that goes away, so the world never calls a destroyed listener.
 b2ContactListener s_silentListener;
@@ -26,6 +27,7 @@ b2ContactListener s_silentListener;
 
 std::shared_ptr<b2World> PhysicsManager::s_world = std::make_shared<b2World>(b2Vec2(0.f, 9.8f));
 std::vector<DeferredBodyCommand> PhysicsManager::s_deferredActions;
+std::vector<DeferredBodyCommand> PhysicsManager::s_runningBatch;
 std::vector<DeferredBodyCommand>* PhysicsManager::s_runningActions = nullptr;
 PhysicsManager* PhysicsManager::s_contactListener = nullptr;
 
@@ -49,6 +51,10 @@ void PhysicsManager::init()
 {
     s_world->SetContactListener(this);
     s_contactListener = this;
+    // Room for the commands of a busy frame (every carried, spawned and parked item), so the
+    // queues do not grow during the first frames of play.
+    s_deferredActions.reserve(DEFERRED_COMMANDS_RESERVED);
+    s_runningBatch.reserve(DEFERRED_COMMANDS_RESERVED);
 
     auto& bus = EventBus::getInstance();
     m_listenerIds.push_back(bus.addListener(RigidBodyCreateEvent::Type, [this](std::shared_ptr<IEvent> event) {
@@ -158,9 +164,14 @@ void PhysicsManager::queue(const DeferredBodyCommand& command)
 
 void PhysicsManager::runDeferredActions()
 {
+    // Not re-entered in this game; if it ever were, the inner run must not take the batch list
+    // from under the outer one.
+    if (s_runningActions != nullptr)
+        return;
     // Commands queued while this batch runs (SetEnabled(false) ends contacts and so raises exit
-    // callbacks) go to the fresh list and wait for the next step.
-    std::vector<DeferredBodyCommand> batch;
+    // callbacks) go to the emptied queue and wait for the next step. The two lists trade places
+    // every frame and keep their storage, so carrying an item costs no allocation.
+    std::vector<DeferredBodyCommand>& batch = s_runningBatch;
     batch.swap(s_deferredActions);
     s_runningActions = &batch;
     for (std::size_t i = 0; i < batch.size(); ++i)
@@ -169,6 +180,7 @@ void PhysicsManager::runDeferredActions()
         if (command.body != nullptr)
             run(command);
     }
+    batch.clear();
     s_runningActions = nullptr;
 }
 

@@ -115,6 +115,8 @@ private:
     void syncBodies();
 
     static std::vector<DeferredBodyCommand> s_deferredActions;
+    // Storage for the batch being run, kept between frames.
+    static std::vector<DeferredBodyCommand> s_runningBatch;
     // The batch being run, so a body destroyed meanwhile can drop its commands from it too.
     static std::vector<DeferredBodyCommand>* s_runningActions;
     static PhysicsManager* s_contactListener;
