@@ -5,11 +5,12 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+BENCH_BUILD ?= build-bench
 # -noreset: without it Xvfb resets whenever its last client leaves, and a test connecting
 # during that reset cannot open the display.
 XVFB := xvfb-run -a -s "-screen 0 1920x1080x24 -noreset"
 
-.PHONY: run build test test-normal test-asan fuzz setup-build setup-test assets clean
+.PHONY: run build test test-normal test-asan fuzz bench setup-build setup-test assets clean
 
 run: build
 	cd bin && ./bramblot
@@ -50,9 +51,18 @@ fuzz: setup-test
 	  $(XVFB) ./fuzz/MapFuzzer -dict=$(CURDIR)/fuzz/tiled.dict -max_total_time=$(FUZZ_SECONDS) \
 	  -artifact_prefix=artifacts/ -print_final_stats=1 corpus seeds
 
+# Frame-cost benchmarks of the match (Google Benchmark) in an optimised build, not part of `make
+# test`; BENCH_ARGS go to the benchmark (e.g. --benchmark_filter=Entry). See docs/PERFORMANCE.md.
+bench:
+	tools/setup.sh bench
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRAMBLOT_TESTS=OFF -DBRAMBLOT_BENCHMARKS=ON \
+	      -DBRAMBLOT_BIN_DIR=$(CURDIR)/$(BENCH_BUILD)/bin
+	cmake --build $(BENCH_BUILD) -j$(JOBS) --target bramblot_benchmarks
+	mkdir -p bin && cd bin && ALSOFT_DRIVERS=null $(XVFB) ../$(BENCH_BUILD)/benchmarks/bramblot_benchmarks $(BENCH_ARGS)
+
 assets:
 	tools/setup.sh assets
 	python3 tools/generate_assets.py
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
