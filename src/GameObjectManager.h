@@ -48,20 +48,29 @@ public:
     const GameObjectMap& getGameObjects() const { return m_gameObjects; }
 
 private:
-    // Walks a snapshot of the registry, so the pass never modifies the map it is walking.
-    void runUpdatePass(float deltaTime, std::vector<std::shared_ptr<GameObject>>& snapshot,
-                       std::vector<std::shared_ptr<GameObject>>& toRemove);
-    bool isRegistered(const std::shared_ptr<GameObject>& gameObject) const;
+    // Walks a snapshot of the registry, so the pass never modifies the list it is walking.
+    void runUpdatePass(float deltaTime, std::vector<GameObject*>& snapshot, std::vector<GameObject*>& toRemove);
+    bool isRegistered(const GameObject& gameObject) const;
+    void removeRegistered(const GameObject& gameObject);
+    // An object that leaves the registry while a pass runs lives on until the pass has ended, so
+    // the pass's plain pointers never dangle (and no new object can take its address meanwhile).
+    void keepUntilThePassEnds(std::shared_ptr<GameObject> departed);
+    void releaseDeparted();
 
     GameObjectMap m_gameObjects;
     std::list<ListenerId> m_listenerIds;
 
-    // The update pass runs every frame: its lists keep their capacity instead of being rebuilt.
-    std::vector<std::shared_ptr<GameObject>> m_snapshot;
-    std::vector<std::shared_ptr<GameObject>> m_toRemove;
+    // The registered objects once more, in one contiguous list. The pass runs every frame over a
+    // few hundred objects, most of them parked items: walking the map's scattered nodes and
+    // touching every object's reference count would cost a cache miss each, every frame.
+    std::vector<GameObject*> m_objects;
+    // The pass's lists keep their capacity from frame to frame.
+    std::vector<GameObject*> m_snapshot;
+    std::vector<GameObject*> m_toRemove;
+    std::vector<std::shared_ptr<GameObject>> m_departed;
     // Counts additions and removals, so the pass only looks an object up when something changed.
     unsigned long m_changeCount = 0;
-    bool m_updating = false;
+    int m_passDepth = 0;
 };
 
 } // namespace zelk
