@@ -47,7 +47,7 @@ void AnimationRenderComponent::update(float deltaTime)
     if (!m_currentAnimation)
         return;
     stepFrame(deltaTime);
-    stepBlink(deltaTime);
+    m_blink.step(deltaTime, m_sprite);
 }
 
 void AnimationRenderComponent::draw()
@@ -112,16 +112,7 @@ void AnimationRenderComponent::setAnimation(int type)
 
 void AnimationRenderComponent::startBlinking(float duration, float interval)
 {
-    if (!(interval > 0.f) || !std::isfinite(interval) || std::isnan(duration))
-    {
-        sf::err() << "AnimationRenderComponent::startBlinking: ignored blinking for " << duration << " s every "
-                  << interval << " s, the interval must be a positive number" << std::endl;
-        return;
-    }
-    m_blinking = true;
-    m_blinkDuration = duration;
-    m_blinkInterval = interval;
-    m_blinkTimer = 0.f;
+    m_blink.start(duration, interval, "AnimationRenderComponent");
 }
 
 const Animation* AnimationRenderComponent::findAnimation(int type, int direction) const
@@ -173,27 +164,6 @@ void AnimationRenderComponent::stepFrame(float deltaTime)
         if (m_frameIndex >= m_currentAnimation->frameCount())
             m_frameIndex = 0;
     }
-}
-
-void AnimationRenderComponent::stepBlink(float deltaTime)
-{
-    if (!m_blinking)
-        return;
-    m_blinkTimer += deltaTime;
-    if (m_blinkTimer > m_blinkDuration)
-    {
-        m_blinkTimer = 0.f;
-        m_blinking = false;
-        m_sprite.setColor(sf::Color::White);
-        return;
-    }
-    // Parity through floating point: a cast to int could overflow for a long blink.
-    const bool evenPhase = std::fmod(std::floor(m_blinkTimer / m_blinkInterval), 2.f) < 1.f;
-    const bool invisible = m_sprite.getColor().a == 0;
-    if (evenPhase && !invisible)
-        m_sprite.setColor(sf::Color::Transparent);
-    else if (!evenPhase && invisible)
-        m_sprite.setColor(sf::Color::White);
 }
 
 } // namespace zelk

@@ -6,6 +6,7 @@
 
 #include "Animation.h"
 #include "IRenderComponent.h"
+#include "SpriteBlink.h"
 
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Texture.hpp>
@@ -44,7 +45,7 @@ public:
     sf::Sprite& getSprite() { return m_sprite; }
     // Alternates invisible and visible phases of interval seconds for duration seconds.
     void startBlinking(float duration, float interval);
-    bool isBlinking() const { return m_blinking; }
+    bool isBlinking() const { return m_blink.isBlinking(); }
 
     int getCurrentType() const { return m_currentType; }
     int getCurrentDirection() const { return m_currentDirection; }
@@ -62,7 +63,6 @@ private:
     void selectAnimation(int type, int direction);
     void restartFrames();
     void stepFrame(float deltaTime);
-    void stepBlink(float deltaTime);
 
     std::map<int, std::map<int, Animation>> m_animations;
     sf::Sprite m_sprite;
@@ -78,10 +78,7 @@ private:
     std::string m_layerName;
     float m_frameTimer = 0.f;
     int m_frameIndex = 0;
-    float m_blinkDuration = 0.f;
-    float m_blinkInterval = 0.f;
-    float m_blinkTimer = 0.f;
-    bool m_blinking = false;
+    SpriteBlink m_blink;
 };
 
 } // namespace zelk

@@ -3,6 +3,7 @@
 // Filed on its render layer from construction to destruction through the event bus.
 
 #include "IRenderComponent.h"
+#include "SpriteBlink.h"
 
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Texture.hpp>
@@ -29,23 +30,19 @@ public:
     sf::Sprite& getSprite() { return m_sprite; }
     // Alternates invisible and visible phases of interval seconds for duration seconds.
     void startBlinking(float duration, float interval);
-    bool isBlinking() const { return m_blinking; }
+    bool isBlinking() const { return m_blink.isBlinking(); }
 
     const std::string& getLayerName() const { return m_layerName; }
 
 private:
     bool reportLoadFailure() const;
-    void stepBlink(float deltaTime);
 
     std::string m_texturePath;
     // Shared with every component showing the same image (the pooled rocks): one decode per match.
     std::shared_ptr<const sf::Texture> m_texture;
     sf::Sprite m_sprite;
     std::string m_layerName;
-    float m_blinkDuration = 0.f;
-    float m_blinkInterval = 0.f;
-    float m_blinkTimer = 0.f;
-    bool m_blinking = false;
+    SpriteBlink m_blink;
 };
 
 } // namespace zelk
