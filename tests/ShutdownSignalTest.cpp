@@ -1,6 +1,7 @@
 // SIGTERM and SIGINT end the real game executable like the window's close button, on every screen:
 // the screen shown exits once, the game returns normally and both trace files stay valid JSON.
 
+#include "GameProcessSupport.h"
 #include "ShutdownSignal.h"
 #include "TestSupport.h"
 
@@ -26,126 +27,9 @@ namespace
 
 using namespace std::chrono_literals;
 
-// An X server of the test's own, so no other window can take the keyboard.
-class PrivateDisplay
-{
-public:
-    PrivateDisplay()
-    {
-        int fds[2];
-        if (::pipe(fds) != 0)
-            return;
-        m_pid = ::fork();
-        if (m_pid == 0)
-        {
-            ::close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-noreset",
-                     "-nolisten", "tcp", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(fds[1]);
-        std::string number;
-        char c = 0;
-        while (::read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        ::close(fds[0]);
-        if (!number.empty())
-            m_name = ":" + number;
-    }
-    ~PrivateDisplay()
-    {
-        if (m_pid > 0)
-        {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    PrivateDisplay(const PrivateDisplay&) = delete;
-    PrivateDisplay& operator=(const PrivateDisplay&) = delete;
-
-    const std::string& name() const { return m_name; }
-
-    std::string xdotool(const std::string& arguments) const
-    {
-        const std::string command = "DISPLAY=" + m_name + " timeout 30 xdotool " + arguments;
-        std::string output;
-        if (FILE* pipe = ::popen(command.c_str(), "r"))
-        {
-            char buffer[256];
-            while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-                output += buffer;
-            ::pclose(pipe);
-        }
-        return output;
-    }
-
-    void tap(const std::string& key) const { xdotool("keydown " + key + " sleep 0.3 keyup " + key + " sleep 0.5"); }
-
-private:
-    pid_t m_pid = -1;
-    std::string m_name;
-};
-
-class GameProcess
-{
-public:
-    GameProcess(const PrivateDisplay& display, const std::filesystem::path& workingDirectory)
-    {
-        m_pid = ::fork();
-        if (m_pid == 0)
-        {
-            if (::chdir(workingDirectory.c_str()) != 0)
-                ::_exit(126);
-            ::setenv("DISPLAY", display.name().c_str(), 1);
-            ::setenv("ALSOFT_DRIVERS", "null", 1);
-            const std::string executable = test::gameExecutable().string();
-            ::execl(executable.c_str(), executable.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-    }
-    ~GameProcess()
-    {
-        if (m_pid > 0)
-        {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    GameProcess(const GameProcess&) = delete;
-    GameProcess& operator=(const GameProcess&) = delete;
-
-    bool started() const { return m_pid > 0; }
-    void send(int signalNumber) const { ::kill(m_pid, signalNumber); }
-
-    // The exit status, or -1 when the game did not end normally in time.
-    int waitForExit(std::chrono::seconds limit)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        int status = 0;
-        while (std::chrono::steady_clock::now() < deadline)
-        {
-            if (::waitpid(m_pid, &status, WNOHANG) == m_pid)
-            {
-                m_pid = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            std::this_thread::sleep_for(50ms);
-        }
-        return -1;
-    }
-
-private:
-    pid_t m_pid = -1;
-};
-
-int countEvents(const nlohmann::json& trace, const std::string& name)
-{
-    int count = 0;
-    for (const auto& event : trace["traceEvents"])
-        count += event["name"] == name ? 1 : 0;
-    return count;
-}
+using test::GameProcess;
+using test::PrivateDisplay;
+using test::countEvents;
 
 // The arena with player 0 standing in a chasm with a single heart: the match ends at once.
 std::string arenaLostAtOnce()
@@ -204,7 +88,7 @@ TEST_P(SignalShutdown, ExitsTheScreenShownOnceAndLeavesValidTraces)
     ASSERT_FALSE(display.xdotool("search --sync --name Bramblot").empty());
     std::this_thread::sleep_for(1500ms);
     for (const auto& key : scenario.keys)
-        display.tap(key);
+        display.tap(key, 0.3, 0.5);
     // Long enough for the match to load and, on the lost arena, for the fall to end it.
     std::this_thread::sleep_for(scenario.loseAtOnce ? 5s : 1500ms);
 

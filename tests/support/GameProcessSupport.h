@@ -1,0 +1,57 @@
+#pragma once
+// The real game executable driven from a test: an X server of the test's own (so no other window
+// can take the keyboard), key taps through xdotool, and the game as a child process.
+
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include <sys/types.h>
+
+namespace zelk::test
+{
+
+class PrivateDisplay
+{
+public:
+    PrivateDisplay();
+    ~PrivateDisplay();
+    PrivateDisplay(const PrivateDisplay&) = delete;
+    PrivateDisplay& operator=(const PrivateDisplay&) = delete;
+
+    // ":<n>", or empty when Xvfb did not start.
+    const std::string& name() const { return m_name; }
+    // Runs an xdotool command line on this display; returns its standard output.
+    std::string xdotool(const std::string& arguments) const;
+    // Holds the key long enough for several frames to see it, then lets the game react.
+    void tap(const std::string& key, double holdSeconds = 0.4, double settleSeconds = 0.6) const;
+
+private:
+    pid_t m_pid = -1;
+    std::string m_name;
+};
+
+// Stopped with SIGKILL on destruction if it is still running.
+class GameProcess
+{
+public:
+    GameProcess(const PrivateDisplay& display, const std::filesystem::path& workingDirectory);
+    ~GameProcess();
+    GameProcess(const GameProcess&) = delete;
+    GameProcess& operator=(const GameProcess&) = delete;
+
+    bool started() const { return m_pid > 0; }
+    void send(int signalNumber) const;
+    // The exit status, or -1 when the game did not end normally in time.
+    int waitForExit(std::chrono::seconds limit);
+
+private:
+    pid_t m_pid = -1;
+};
+
+// How many events of a trace carry the given scope name.
+int countEvents(const nlohmann::json& trace, const std::string& name);
+
+} // namespace zelk::test
