@@ -1,7 +1,8 @@
 // Frame cost of a real match: a real Game with its full-screen window (run under Xvfb), the menu
 // entered first and then "MainState", exactly as a player starts a match. Every frame is timed on
 // its own with a fixed step of 1/280 s, and the heap allocations made during it are counted, with
-// the physics overlay's share (shapes built for every enabled body, every frame) told apart.
+// the physics overlay's share (shapes refilled for every enabled body, every frame, and allocated
+// only when a frame needs more of them than any before) told apart.
 //
 // Run from bin/ under Xvfb: make bench (see docs/PERFORMANCE.md).
 
@@ -16,8 +17,6 @@
 #include "MainState.h"
 #include "TraceProfiler.h"
 
-#include <SFML/Graphics/ConvexShape.hpp>
-#include <SFML/Graphics/VertexArray.hpp>
 #include <SFML/System/Err.hpp>
 #include <benchmark/benchmark.h>
 
@@ -236,61 +235,6 @@ private:
     MainState* m_match = nullptr;
 };
 
-// Allocations the overlay makes for one shape of each kind, measured on the overlay itself.
-struct OverlayCost
-{
-    std::uint64_t perConvexShape = 0;
-    std::uint64_t perLine = 0;
-};
-
-OverlayCost measureOverlayCost()
-{
-    DebugDraw& overlay = DebugDraw::getInstance();
-    overlay.clearShapes();
-    // Room for the shapes first, so the measurement is of the shapes, not of the list growing.
-    for (int i = 0; i < 4; ++i)
-        overlay.DrawTransform(b2Transform(b2Vec2(1.f, 1.f), b2Rot(0.f)));
-    overlay.clearShapes();
-
-    b2AABB box;
-    box.lowerBound = b2Vec2(0.f, 0.f);
-    box.upperBound = b2Vec2(1.f, 1.f);
-    b2PolygonShape polygon;
-    polygon.SetAsBox(0.5f, 0.5f);
-    sf::Transformable pose;
-
-    OverlayCost cost;
-    bench::AllocationScope boxCount;
-    overlay.drawAABB(box, sf::Color::Green);
-    cost.perConvexShape = boxCount.stop().calls;
-
-    bench::AllocationScope polygonCount;
-    overlay.drawPolygonShape(polygon, pose, b2Color(0.f, 1.f, 0.f, 1.f));
-    if (polygonCount.stop().calls != cost.perConvexShape)
-        std::cerr << "note: a fixture polygon and a bounding box cost different allocations" << std::endl;
-
-    bench::AllocationScope axesCount;
-    overlay.DrawTransform(b2Transform(b2Vec2(1.f, 1.f), b2Rot(0.f)));
-    cost.perLine = axesCount.stop().calls / 2;
-    overlay.clearShapes();
-    return cost;
-}
-
-// What the overlay allocated in a frame, from the shapes it holds now (and the list's own growth).
-std::uint64_t overlayAllocations(const OverlayCost& cost, std::size_t capacityBefore)
-{
-    const auto& shapes = DebugDraw::getInstance().getShapes();
-    std::uint64_t calls = shapes.capacity() != capacityBefore ? 1 : 0;
-    for (const auto& shape : shapes)
-    {
-        if (dynamic_cast<const sf::ConvexShape*>(shape.get()))
-            calls += cost.perConvexShape;
-        else if (dynamic_cast<const sf::VertexArray*>(shape.get()))
-            calls += cost.perLine;
-    }
-    return calls;
-}
-
 // CPU time of the calling thread: unlike the wall clock it does not count the time the thread
 // waited for a core, which on a busy machine is most of the spread between frames.
 double threadCpuSeconds()
@@ -313,7 +257,6 @@ class FrameRecorder
 public:
     explicit FrameRecorder(benchmark::State& state)
         : m_state(state)
-        , m_overlayCost(measureOverlayCost())
     {
         m_microseconds.reserve(static_cast<std::size_t>(state.max_iterations));
         m_cpuMicroseconds.reserve(static_cast<std::size_t>(state.max_iterations));
@@ -323,7 +266,7 @@ public:
     template <typename Work>
     void measure(Work&& work)
     {
-        const std::size_t capacityBefore = DebugDraw::getInstance().getShapes().capacity();
+        const std::size_t recycledBefore = DebugDraw::getInstance().getRecycledShapeCount();
         bench::AllocationScope allocations;
         const double cpuStart = threadCpuSeconds();
         const auto start = std::chrono::steady_clock::now();
@@ -333,10 +276,13 @@ public:
         const bench::AllocationCount count = allocations.stop();
         m_cpuMicroseconds.push_back((cpuEnd - cpuStart) * 1e6);
 
-        const std::uint64_t overlay = std::min<std::uint64_t>(overlayAllocations(m_overlayCost, capacityBefore),
-                                                              count.calls);
+        // The overlay refills the shapes of earlier frames and allocates only when a frame needs
+        // more shapes than any before; such a frame's allocations are all put down to it.
+        const bool overlayGrew = DebugDraw::getInstance().getRecycledShapeCount() != recycledBefore;
+        const std::uint64_t overlay = overlayGrew ? count.calls : 0;
         m_allocations += count.calls;
         m_overlayAllocations += overlay;
+        m_framesOverlayGrew += overlayGrew ? 1 : 0;
         m_framesWithOtherAllocations += count.calls > overlay ? 1 : 0;
         m_bytes += count.bytes;
         m_shapes += DebugDraw::getInstance().getShapes().size();
@@ -364,18 +310,19 @@ public:
         m_state.counters["other_allocs"] =
             benchmark::Counter(static_cast<double>(m_allocations - m_overlayAllocations), perFrame);
         m_state.counters["frames_other_allocs"] = static_cast<double>(m_framesWithOtherAllocations);
+        m_state.counters["frames_overlay_grew"] = static_cast<double>(m_framesOverlayGrew);
         m_state.counters["alloc_bytes"] = benchmark::Counter(static_cast<double>(m_bytes), perFrame);
         m_state.counters["overlay_shapes"] = benchmark::Counter(static_cast<double>(m_shapes), perFrame);
     }
 
 private:
     benchmark::State& m_state;
-    OverlayCost m_overlayCost;
     std::vector<double> m_microseconds;
     std::vector<double> m_cpuMicroseconds;
     std::uint64_t m_allocations = 0;
     std::uint64_t m_overlayAllocations = 0;
     std::uint64_t m_framesWithOtherAllocations = 0;
+    std::uint64_t m_framesOverlayGrew = 0;
     std::uint64_t m_bytes = 0;
     std::uint64_t m_shapes = 0;
 };

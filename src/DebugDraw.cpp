@@ -4,8 +4,6 @@
 #include "PhysicsManager.h"
 
 #include <SFML/Graphics/CircleShape.hpp>
-#include <SFML/Graphics/ConvexShape.hpp>
-#include <SFML/Graphics/VertexArray.hpp>
 
 #include <cmath>
 
@@ -27,32 +25,6 @@ sf::Color toSfColor(const b2Color& color, sf::Uint8 alpha)
                      static_cast<sf::Uint8>(color.b * 255.f), alpha);
 }
 
-// sf::ConvexShape recomputes its whole geometry on every setPoint and setter. The overlay builds a
-// few hundred shapes every frame, so this one reports no points (which makes those recomputations
-// return at once) until its points and colours are all in, and is then computed a single time.
-// The result is the same convex shape, and it stays one: later setters work as usual.
-class OverlayPolygon : public sf::ConvexShape
-{
-public:
-    template <typename PointAt>
-    OverlayPolygon(std::size_t pointCount, PointAt pointAt, const sf::Color& outline, const sf::Color& fill)
-    {
-        setPointCount(pointCount);
-        for (std::size_t i = 0; i < pointCount; ++i)
-            setPoint(i, pointAt(i));
-        setOutlineThickness(1.f);
-        setOutlineColor(outline);
-        setFillColor(fill);
-        m_complete = true;
-        update();
-    }
-
-    std::size_t getPointCount() const override { return m_complete ? sf::ConvexShape::getPointCount() : 0; }
-
-private:
-    bool m_complete = false;
-};
-
 } // namespace
 
 DebugDraw& DebugDraw::getInstance()
@@ -62,6 +34,13 @@ DebugDraw& DebugDraw::getInstance()
 }
 
 DebugDraw::~DebugDraw() = default;
+
+void DebugDraw::clearShapes()
+{
+    m_shapes.clear();
+    m_polygons.recycleAll();
+    m_lines.recycleAll();
+}
 
 void DebugDraw::update()
 {
@@ -73,12 +52,11 @@ void DebugDraw::drawPolygonShape(const b2PolygonShape& polygon, const sf::Transf
                                  const b2Color& color)
 {
     const std::size_t count = polygon.m_count > 0 ? static_cast<std::size_t>(polygon.m_count) : 0;
-    auto shape = std::make_shared<OverlayPolygon>(
+    OverlayPolygon& shape = addPolygon(
         count, [&polygon](std::size_t i) { return toPixels(polygon.m_vertices[i]); }, toSfColor(color, OPAQUE),
         toSfColor(color, POLYGON_SHAPE_FILL_ALPHA));
-    shape->setPosition(transformable.getPosition());
-    shape->setRotation(transformable.getRotation());
-    m_shapes.push_back(std::move(shape));
+    shape.setPosition(transformable.getPosition());
+    shape.setRotation(transformable.getRotation());
 }
 
 void DebugDraw::drawAABB(const b2AABB& aabb, const sf::Color& color)
@@ -89,18 +67,17 @@ void DebugDraw::drawAABB(const b2AABB& aabb, const sf::Color& color)
         b2Vec2(aabb.upperBound.x, aabb.upperBound.y),
         b2Vec2(aabb.lowerBound.x, aabb.upperBound.y),
     };
-    m_shapes.push_back(std::make_shared<OverlayPolygon>(
-        4, [&corners](std::size_t i) { return toPixels(corners[i]); }, color, sf::Color::Transparent));
+    addPolygon(4, [&corners](std::size_t i) { return toPixels(corners[i]); }, color, sf::Color::Transparent);
 }
 
 void DebugDraw::DrawPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color)
 {
-    addPolygon(vertices, vertexCount, toSfColor(color, OPAQUE), sf::Color::Transparent);
+    addVertexPolygon(vertices, vertexCount, toSfColor(color, OPAQUE), sf::Color::Transparent);
 }
 
 void DebugDraw::DrawSolidPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color)
 {
-    addPolygon(vertices, vertexCount, toSfColor(color, OPAQUE), toSfColor(color, SOLID_FILL_ALPHA));
+    addVertexPolygon(vertices, vertexCount, toSfColor(color, OPAQUE), toSfColor(color, SOLID_FILL_ALPHA));
 }
 
 void DebugDraw::DrawCircle(const b2Vec2& center, float radius, const b2Color& color)
@@ -134,7 +111,9 @@ void DebugDraw::DrawPoint(const b2Vec2& p, float size, const b2Color& color)
 
 void DebugDraw::addLine(const b2Vec2& from, const b2Vec2& to, const sf::Color& color)
 {
-    auto line = std::make_shared<sf::VertexArray>(sf::LineStrip, 2);
+    std::shared_ptr<sf::VertexArray> line = m_lines.acquire();
+    line->setPrimitiveType(sf::LineStrip);
+    line->resize(2);
     (*line)[0] = sf::Vertex(toPixels(from), color);
     (*line)[1] = sf::Vertex(toPixels(to), color);
     m_shapes.push_back(std::move(line));
@@ -142,7 +121,8 @@ void DebugDraw::addLine(const b2Vec2& from, const b2Vec2& to, const sf::Color& c
 
 void DebugDraw::addCircle(const b2Vec2& center, float radius, const sf::Color& outline, const sf::Color& fill)
 {
-    // Centred on the point: the origin sits at the circle's middle.
+    // Centred on the point: the origin sits at the circle's middle. Only the world's own debug
+    // drawing, which the game does not connect, makes circles, so they are not recycled.
     const float pixelRadius = radius * PIXELS_PER_METRE;
     auto circle = std::make_shared<sf::CircleShape>(pixelRadius, CIRCLE_POINTS);
     circle->setOrigin(pixelRadius, pixelRadius);
@@ -153,12 +133,23 @@ void DebugDraw::addCircle(const b2Vec2& center, float radius, const sf::Color& o
     m_shapes.push_back(std::move(circle));
 }
 
-void DebugDraw::addPolygon(const b2Vec2* vertices, int32 vertexCount, const sf::Color& outline,
-                           const sf::Color& fill)
+template <typename PointAt>
+OverlayPolygon& DebugDraw::addPolygon(std::size_t pointCount, PointAt pointAt, const sf::Color& outline,
+                                      const sf::Color& fill)
+{
+    std::shared_ptr<OverlayPolygon> polygon = m_polygons.acquire();
+    polygon->resetPose();
+    polygon->reshape(pointCount, pointAt, outline, fill);
+    OverlayPolygon& added = *polygon;
+    m_shapes.push_back(std::move(polygon));
+    return added;
+}
+
+void DebugDraw::addVertexPolygon(const b2Vec2* vertices, int32 vertexCount, const sf::Color& outline,
+                                 const sf::Color& fill)
 {
     const std::size_t count = vertexCount > 0 ? static_cast<std::size_t>(vertexCount) : 0;
-    m_shapes.push_back(std::make_shared<OverlayPolygon>(
-        count, [vertices](std::size_t i) { return toPixels(vertices[i]); }, outline, fill));
+    addPolygon(count, [vertices](std::size_t i) { return toPixels(vertices[i]); }, outline, fill);
 }
 
 } // namespace zelk

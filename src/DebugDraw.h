@@ -5,12 +5,20 @@
 // Contract: the drawing operations only record shapes; they never touch the world. Shapes are
 // collected whatever isEnabled() says, so switching the overlay on shows the current frame at once.
 // Whoever draws them calls clearShapes() afterwards, drawn or not.
+//
+// The polygons and lines are recycled: after clearShapes() the next frame refills the same shape
+// objects instead of allocating new ones, because they are built every frame even while hidden.
+// A shape somebody still holds after clearShapes() is never refilled.
+
+#include "OverlayPolygon.h"
+#include "RecycledPool.h"
 
 #include <box2d/box2d.h>
 
 #include <SFML/Graphics/Color.hpp>
 #include <SFML/Graphics/Drawable.hpp>
 #include <SFML/Graphics/Transformable.hpp>
+#include <SFML/Graphics/VertexArray.hpp>
 
 #include <memory>
 #include <vector>
@@ -33,7 +41,9 @@ public:
     void setEnabled(bool enabled) { m_enabled = enabled; }
 
     const std::vector<std::shared_ptr<sf::Drawable>>& getShapes() const { return m_shapes; }
-    void clearShapes() { m_shapes.clear(); }
+    void clearShapes();
+    // Polygons and lines kept for refilling; it only grows, when a frame needs more than any before.
+    std::size_t getRecycledShapeCount() const { return m_polygons.size() + m_lines.size(); }
 
     // A polygon fixture placed with the pose of its owner (body-local vertices in metres).
     void drawPolygonShape(const b2PolygonShape& polygon, const sf::Transformable& transformable,
@@ -56,11 +66,16 @@ private:
 
     void addLine(const b2Vec2& from, const b2Vec2& to, const sf::Color& color);
     void addCircle(const b2Vec2& center, float radius, const sf::Color& outline, const sf::Color& fill);
-    void addPolygon(const b2Vec2* vertices, int32 vertexCount, const sf::Color& outline,
-                    const sf::Color& fill);
+    void addVertexPolygon(const b2Vec2* vertices, int32 vertexCount, const sf::Color& outline,
+                          const sf::Color& fill);
+    template <typename PointAt>
+    OverlayPolygon& addPolygon(std::size_t pointCount, PointAt pointAt, const sf::Color& outline,
+                               const sf::Color& fill);
 
     bool m_enabled = true;
     std::vector<std::shared_ptr<sf::Drawable>> m_shapes;
+    RecycledPool<OverlayPolygon> m_polygons;
+    RecycledPool<sf::VertexArray> m_lines;
 };
 
 } // namespace zelk

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace zelk;
 using namespace zelk::test;
 
@@ -268,6 +270,24 @@ sf::Image pictureOf(const sf::Drawable& drawable)
     return target.getTexture().copyToImage();
 }
 
+// Pixels that differ; an empty image counts as black everywhere.
+int countDifferentPixels(const sf::Image& picture, const sf::Image& other)
+{
+    const bool otherIsBlack = other.getSize().x == 0;
+    if (!otherIsBlack && other.getSize() != picture.getSize())
+        return -1;
+    int different = 0;
+    for (unsigned y = 0; y < picture.getSize().y; ++y)
+    {
+        for (unsigned x = 0; x < picture.getSize().x; ++x)
+        {
+            const sf::Color theirs = otherIsBlack ? sf::Color::Black : other.getPixel(x, y);
+            different += picture.getPixel(x, y) != theirs ? 1 : 0;
+        }
+    }
+    return different;
+}
+
 } // namespace
 
 TEST_F(DebugDrawTest, OverlayPolygonsAreTheShapesSfmlBuildsPointByPoint)
@@ -300,21 +320,9 @@ TEST_F(DebugDrawTest, OverlayPolygonsAreTheShapesSfmlBuildsPointByPoint)
     EXPECT_EQ(built->getLocalBounds(), expected.getLocalBounds()) << "the outline is part of the bounds";
     EXPECT_EQ(built->getGlobalBounds(), expected.getGlobalBounds());
 
-    const sf::Image ours = pictureOf(*built);
     const sf::Image theirs = pictureOf(expected);
-    ASSERT_EQ(ours.getSize(), theirs.getSize());
-    int different = 0;
-    int drawn = 0;
-    for (unsigned y = 0; y < ours.getSize().y; ++y)
-    {
-        for (unsigned x = 0; x < ours.getSize().x; ++x)
-        {
-            different += ours.getPixel(x, y) != theirs.getPixel(x, y) ? 1 : 0;
-            drawn += theirs.getPixel(x, y) != sf::Color::Black ? 1 : 0;
-        }
-    }
-    EXPECT_GT(drawn, 1000);
-    EXPECT_EQ(different, 0);
+    EXPECT_GT(countDifferentPixels(theirs, sf::Image()), 1000) << "the picture shows the shape";
+    EXPECT_EQ(countDifferentPixels(pictureOf(*built), theirs), 0);
 }
 
 TEST_F(DebugDrawTest, AnOverlayShapeCanStillBeReshapedLikeAnyConvexShape)
@@ -343,4 +351,133 @@ TEST_F(DebugDrawTest, AnOverlayShapeCanStillBeReshapedLikeAnyConvexShape)
     expected.setPoint(4, sf::Vector2f(30.f, 100.f));
     EXPECT_EQ(shape->getPointCount(), 5u);
     EXPECT_EQ(shape->getLocalBounds(), expected.getLocalBounds());
+}
+
+namespace
+{
+
+b2AABB boxBetween(b2Vec2 lower, b2Vec2 upper)
+{
+    b2AABB box;
+    box.lowerBound = lower;
+    box.upperBound = upper;
+    return box;
+}
+
+std::shared_ptr<sf::Drawable> heldShape(std::size_t index)
+{
+    return DebugDraw::getInstance().getShapes().at(index);
+}
+
+} // namespace
+
+// Frames refill the shapes of earlier frames: whatever a shape showed before must not leak into
+// what it shows now.
+TEST_F(DebugDrawTest, ARefilledShapeShowsOnlyTheNewFrame)
+{
+    testWindow();
+    DebugDraw& debugDraw = DebugDraw::getInstance();
+    b2PolygonShape pentagon;
+    const b2Vec2 corners[5] = {{0.5f, 0.2f}, {2.5f, 0.5f}, {3.f, 2.f}, {1.5f, 3.3f}, {0.3f, 2.f}};
+    pentagon.Set(corners, 5);
+    sf::Transformable turned;
+    turned.setPosition(50.f, 40.f);
+    turned.setRotation(33.f);
+    debugDraw.drawPolygonShape(pentagon, turned, b2Color(1.f, 0.f, 0.f, 1.f));
+    const sf::Drawable* lastFrames = heldShape(0).get();
+    debugDraw.clearShapes();
+
+    debugDraw.drawAABB(boxBetween({0.5f, 0.5f}, {2.f, 3.f}), sf::Color::Green);
+    ASSERT_EQ(heldShape(0).get(), lastFrames) << "the shape was not refilled, so this shows nothing";
+    const auto* box = shapeAs<sf::ConvexShape>(0);
+    ASSERT_NE(box, nullptr);
+
+    sf::ConvexShape fresh(4);
+    fresh.setPoint(0, {15.f, 15.f});
+    fresh.setPoint(1, {60.f, 15.f});
+    fresh.setPoint(2, {60.f, 90.f});
+    fresh.setPoint(3, {15.f, 90.f});
+    fresh.setOutlineThickness(1.f);
+    fresh.setOutlineColor(sf::Color::Green);
+    fresh.setFillColor(sf::Color::Transparent);
+    ASSERT_EQ(box->getPointCount(), 4u);
+    EXPECT_EQ(box->getRotation(), 0.f);
+    expectPoint(box->getPosition(), 0.f, 0.f);
+    EXPECT_EQ(box->getFillColor(), sf::Color::Transparent);
+    EXPECT_EQ(box->getGlobalBounds(), fresh.getGlobalBounds());
+    EXPECT_EQ(countDifferentPixels(pictureOf(*box), pictureOf(fresh)), 0);
+}
+
+TEST_F(DebugDrawTest, AShapeSomebodyStillHoldsIsNotRefilled)
+{
+    DebugDraw& debugDraw = DebugDraw::getInstance();
+    debugDraw.drawAABB(boxBetween({1.f, 1.f}, {2.f, 2.f}), sf::Color::Green);
+    debugDraw.DrawSegment({0.f, 0.f}, {1.f, 0.f}, b2Color(1.f, 0.f, 0.f, 1.f));
+    const auto keptBox = std::dynamic_pointer_cast<sf::ConvexShape>(heldShape(0));
+    const auto keptLine = std::dynamic_pointer_cast<sf::VertexArray>(heldShape(1));
+    ASSERT_TRUE(keptBox && keptLine);
+    debugDraw.clearShapes();
+
+    debugDraw.drawAABB(boxBetween({5.f, 5.f}, {6.f, 6.f}), sf::Color::Red);
+    debugDraw.DrawSegment({3.f, 3.f}, {4.f, 3.f}, b2Color(0.f, 0.f, 1.f, 1.f));
+
+    EXPECT_NE(heldShape(0), keptBox);
+    EXPECT_NE(heldShape(1), keptLine);
+    expectPoint(keptBox->getPoint(0), 30.f, 30.f);
+    EXPECT_EQ(keptBox->getOutlineColor(), sf::Color::Green);
+    expectPoint((*keptLine)[1].position, 30.f, 0.f);
+    expectPoint(shapeAs<sf::ConvexShape>(0)->getPoint(0), 150.f, 150.f);
+    expectPoint((*shapeAs<sf::VertexArray>(1))[1].position, 120.f, 90.f);
+}
+
+// A refill with the same points as last frame may skip the geometry, but only if the shape still
+// shows them: somebody may have reshaped it in between.
+TEST_F(DebugDrawTest, ARefillNoticesAShapeChangedSinceTheLastFrame)
+{
+    DebugDraw& debugDraw = DebugDraw::getInstance();
+    const b2AABB box = boxBetween({1.f, 1.f}, {2.f, 2.f});
+    debugDraw.drawAABB(box, sf::Color::Green);
+    auto* reshaped = dynamic_cast<sf::ConvexShape*>(heldShape(0).get());
+    ASSERT_NE(reshaped, nullptr);
+    reshaped->setPoint(2, {500.f, 500.f});
+    debugDraw.clearShapes();
+
+    debugDraw.drawAABB(box, sf::Color::Green);
+
+    const auto* refilled = shapeAs<sf::ConvexShape>(0);
+    ASSERT_EQ(refilled, reshaped);
+    expectPoint(refilled->getPoint(2), 60.f, 60.f);
+    EXPECT_EQ(refilled->getLocalBounds(), sf::FloatRect(29.f, 29.f, 32.f, 32.f));
+}
+
+// The overlay is built every frame even while hidden, so a steady match must not allocate for it.
+TEST_F(DebugDrawTest, SteadyFramesRefillTheSameShapes)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto still = makeBox("still", {300.f, 150.f}, b2_staticBody);
+    auto moving = makeBox("moving", {600.f, 150.f}, b2_dynamicBody);
+    moving.body()->SetLinearVelocity(b2Vec2(3.f, 0.f));
+    manager.update(1.f / 60.f);
+    DebugDraw& debugDraw = DebugDraw::getInstance();
+    std::vector<const sf::Drawable*> firstFrame;
+    for (const auto& shape : debugDraw.getShapes())
+        firstFrame.push_back(shape.get());
+    const std::size_t recycled = debugDraw.getRecycledShapeCount();
+    debugDraw.clearShapes();
+
+    manager.update(1.f / 60.f);
+
+    ASSERT_EQ(debugDraw.getShapes().size(), firstFrame.size());
+    for (std::size_t i = 0; i < firstFrame.size(); ++i)
+        EXPECT_EQ(debugDraw.getShapes()[i].get(), firstFrame[i]) << "shape " << i;
+    EXPECT_EQ(debugDraw.getRecycledShapeCount(), recycled);
+    // The moving body's polygon followed it.
+    float farthest = 0.f;
+    for (const auto& shape : debugDraw.getShapes())
+    {
+        if (const auto* polygon = dynamic_cast<const sf::ConvexShape*>(shape.get()))
+            farthest = std::max(farthest, polygon->getPosition().x);
+    }
+    EXPECT_GT(farthest, 600.5f);
 }
