@@ -170,6 +170,8 @@ public:
             std::abort();
         }
         DebugDraw::getInstance().clearShapes();
+        // Pictures drawn between measured frames must not wait for the game's frame cap.
+        m_game.getWindow().setFramerateLimit(0);
     }
 
     ~MatchSession()
@@ -337,6 +339,15 @@ fs::path fourSpawnerMap()
     return projectDirectory() / "benchmarks" / "data" / "four-spawners.tmj";
 }
 
+// One whole picture as the game makes it, the driver's rendering in display() included.
+void drawPicture(MatchSession& session)
+{
+    sf::RenderWindow& window = session.game().getWindow();
+    window.clear(sf::Color::Black);
+    session.match().draw();
+    window.display();
+}
+
 // The arena as it is played: both spawners cycling, items coming and going.
 void MatchUpdateOnTheArena(benchmark::State& state)
 {
@@ -355,15 +366,11 @@ void MatchUpdateBetweenPictures(benchmark::State& state)
 {
     MatchSession session(arenaMap(), "MatchUpdateBetweenPictures");
     session.runFrames(STEADY_STATE_FRAMES);
-    sf::RenderWindow& window = session.game().getWindow();
-    window.setFramerateLimit(0);
     FrameRecorder recorder(state);
     for (auto _ : state)
     {
         recorder.measure([&] { session.match().update(FRAME_TIME); });
-        window.clear(sf::Color::Black);
-        session.match().draw();
-        window.display();
+        drawPicture(session);
     }
     recorder.report();
 }
@@ -395,20 +402,13 @@ void MatchUpdateWithEveryItemInPlay(benchmark::State& state)
     match.draw();
 }
 
-// Submission of one picture of the match (layers, items, hearts); the window's display, where the
-// driver renders, is not timed.
-void MatchDrawOnTheArena(benchmark::State& state)
+// A few untimed pictures first, so the driver's work on first use is not measured, then one update
+// and one timed submission per picture.
+void measureDrawing(benchmark::State& state, MatchSession& session)
 {
-    MatchSession session(arenaMap(), "MatchDrawOnTheArena");
-    session.runFrames(STEADY_STATE_FRAMES);
     sf::RenderWindow& window = session.game().getWindow();
-    window.setFramerateLimit(0);
     for (int frame = 0; frame < WARM_UP_DRAWS; ++frame)
-    {
-        window.clear(sf::Color::Black);
-        session.match().draw();
-        window.display();
-    }
+        drawPicture(session);
     FrameRecorder recorder(state);
     for (auto _ : state)
     {
@@ -420,6 +420,15 @@ void MatchDrawOnTheArena(benchmark::State& state)
     recorder.report();
 }
 
+// Submission of one picture of the match (layers, items, hearts); the window's display, where the
+// driver renders, is not timed.
+void MatchDrawOnTheArena(benchmark::State& state)
+{
+    MatchSession session(arenaMap(), "MatchDrawOnTheArena");
+    session.runFrames(STEADY_STATE_FRAMES);
+    measureDrawing(state, session);
+}
+
 // The same submission with a view far away from the arena: every triangle falls outside the picture,
 // so the driver's rasterising work at draw time (setting up and binning each triangle, which
 // software GL does inside the draw call) is left out and what remains is close to the cost of the
@@ -429,25 +438,10 @@ void MatchDrawOutsideTheView(benchmark::State& state)
     MatchSession session(arenaMap(), "MatchDrawOutsideTheView");
     session.runFrames(STEADY_STATE_FRAMES);
     sf::RenderWindow& window = session.game().getWindow();
-    window.setFramerateLimit(0);
     sf::View away = window.getView();
     away.setCenter(-1.0e6f, -1.0e6f);
     window.setView(away);
-    for (int frame = 0; frame < WARM_UP_DRAWS; ++frame)
-    {
-        window.clear(sf::Color::Black);
-        session.match().draw();
-        window.display();
-    }
-    FrameRecorder recorder(state);
-    for (auto _ : state)
-    {
-        session.runFrames(1);
-        window.clear(sf::Color::Black);
-        recorder.measure([&] { drawMeasuredPicture(session.match()); });
-        window.display();
-    }
-    recorder.report();
+    measureDrawing(state, session);
 }
 
 // Entering the match: map, tile layers, objects, item pools and their bodies, music, camera.
