@@ -52,11 +52,9 @@ void DebugDraw::drawPolygonShape(const b2PolygonShape& polygon, const sf::Transf
                                  const b2Color& color)
 {
     const std::size_t count = polygon.m_count > 0 ? static_cast<std::size_t>(polygon.m_count) : 0;
-    OverlayPolygon& shape = addPolygon(
+    addPolygon(
         count, [&polygon](std::size_t i) { return toPixels(polygon.m_vertices[i]); }, toSfColor(color, OPAQUE),
-        toSfColor(color, POLYGON_SHAPE_FILL_ALPHA));
-    shape.setPosition(transformable.getPosition());
-    shape.setRotation(transformable.getRotation());
+        toSfColor(color, POLYGON_SHAPE_FILL_ALPHA), transformable.getPosition(), transformable.getRotation());
 }
 
 void DebugDraw::drawAABB(const b2AABB& aabb, const sf::Color& color)
@@ -134,15 +132,13 @@ void DebugDraw::addCircle(const b2Vec2& center, float radius, const sf::Color& o
 }
 
 template <typename PointAt>
-OverlayPolygon& DebugDraw::addPolygon(std::size_t pointCount, PointAt pointAt, const sf::Color& outline,
-                                      const sf::Color& fill)
+void DebugDraw::addPolygon(std::size_t pointCount, PointAt pointAt, const sf::Color& outline, const sf::Color& fill,
+                           const sf::Vector2f& position, float rotation)
 {
     std::shared_ptr<OverlayPolygon> polygon = m_polygons.acquire();
-    polygon->resetPose();
+    polygon->place(position, rotation);
     polygon->reshape(pointCount, pointAt, outline, fill);
-    OverlayPolygon& added = *polygon;
     m_shapes.push_back(std::move(polygon));
-    return added;
 }
 
 void DebugDraw::addVertexPolygon(const b2Vec2* vertices, int32 vertexCount, const sf::Color& outline,

@@ -68,9 +68,10 @@ private:
     void addCircle(const b2Vec2& center, float radius, const sf::Color& outline, const sf::Color& fill);
     void addVertexPolygon(const b2Vec2* vertices, int32 vertexCount, const sf::Color& outline,
                           const sf::Color& fill);
+    // A recycled polygon, placed at the pose given (none by default).
     template <typename PointAt>
-    OverlayPolygon& addPolygon(std::size_t pointCount, PointAt pointAt, const sf::Color& outline,
-                               const sf::Color& fill);
+    void addPolygon(std::size_t pointCount, PointAt pointAt, const sf::Color& outline, const sf::Color& fill,
+                    const sf::Vector2f& position = {}, float rotation = 0.f);
 
     bool m_enabled = true;
     std::vector<std::shared_ptr<sf::Drawable>> m_shapes;

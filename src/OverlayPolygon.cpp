@@ -3,11 +3,11 @@
 namespace zelk
 {
 
-void OverlayPolygon::resetPose()
+void OverlayPolygon::place(const sf::Vector2f& position, float rotation)
 {
     setOrigin(0.f, 0.f);
-    setPosition(0.f, 0.f);
-    setRotation(0.f);
+    setPosition(position);
+    setRotation(rotation);
     setScale(1.f, 1.f);
 }
 

@@ -19,8 +19,8 @@ public:
     template <typename PointAt>
     void reshape(std::size_t pointCount, PointAt pointAt, const sf::Color& outline, const sf::Color& fill);
 
-    // Back to the untransformed pose: a recycled shape may come from another body.
-    void resetPose();
+    // The whole pose, origin and scale included: a recycled shape may come from another body.
+    void place(const sf::Vector2f& position, float rotation);
 
     // sf::ConvexShape recomputes its whole geometry on every setPoint and setter. While a reshape
     // is filling the shape in, it reports no points, which makes those recomputations return at
