@@ -3,9 +3,10 @@
 sound effects and music. Nothing is downloaded or copied: everything is drawn or synthesised
 here, with fixed seeds, so running it twice gives the same bytes.
 
-Usage: python3 tools/generate_assets.py [--assets DIR]
+Usage: python3 tools/generate_assets.py [--assets DIR] [--icons DIR]
 With the default DIR (the repository's assets/), the editor renders of the arena used as
 documentation and as test references (docs/arena.png, tests/data/arena-*.png) are refreshed too.
+The desktop icons the package installs go to --icons (default packaging/icons), as a hicolor tree.
 Needs python3-numpy, python3-pil, python3-fontforge, oggenc (vorbis-tools) and, for the
 renders, tmxrasterizer (tiled); `tools/setup.sh assets` installs them.
 """
@@ -75,12 +76,15 @@ def render_arena(assets_dir):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--assets", default=os.path.join(ROOT, "assets"), help="directory to write")
+    parser.add_argument("--icons", default=os.path.join(ROOT, "packaging", "icons"),
+                        help="directory of the hicolor icon tree to write")
     arguments = parser.parse_args()
     assets_dir = os.path.abspath(arguments.assets)
+    icons_dir = os.path.abspath(arguments.icons)
     os.makedirs(assets_dir, exist_ok=True)
 
     sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-    from assetgen import arena, audio, characters, font, items, music, pictures
+    from assetgen import arena, audio, characters, font, icons, items, music, pictures
 
     steps = [
         ("font", lambda: font.build_font(os.path.join(assets_dir, "fibberish.ttf"))),
@@ -91,6 +95,7 @@ def main():
         ("sound effects", lambda: audio.build(assets_dir)),
         ("music", lambda: music.build(assets_dir)),
         ("licence", lambda: write_license(assets_dir)),
+        ("desktop icons", lambda: icons.build(icons_dir)),
     ]
     for name, step in steps:
         print("generate_assets: %s" % name)
