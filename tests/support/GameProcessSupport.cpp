@@ -48,16 +48,7 @@ PrivateDisplay::~PrivateDisplay()
 
 std::string PrivateDisplay::xdotool(const std::string& arguments) const
 {
-    const std::string command = "DISPLAY=" + m_name + " timeout 30 xdotool " + arguments;
-    std::string output;
-    if (FILE* pipe = ::popen(command.c_str(), "r"))
-    {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-            output += buffer;
-        ::pclose(pipe);
-    }
-    return output;
+    return runCommand("DISPLAY=" + m_name + " timeout 30 xdotool " + arguments).output;
 }
 
 void PrivateDisplay::tap(const std::string& key, double holdSeconds, double settleSeconds) const
@@ -66,7 +57,27 @@ void PrivateDisplay::tap(const std::string& key, double holdSeconds, double sett
             std::to_string(settleSeconds));
 }
 
+CommandResult runCommand(const std::string& commandLine)
+{
+    CommandResult result;
+    if (FILE* pipe = ::popen(commandLine.c_str(), "r"))
+    {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+            result.output += buffer;
+        const int status = ::pclose(pipe);
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    return result;
+}
+
 GameProcess::GameProcess(const PrivateDisplay& display, const std::filesystem::path& workingDirectory)
+    : GameProcess(display, workingDirectory, gameExecutable(), {})
+{
+}
+
+GameProcess::GameProcess(const PrivateDisplay& display, const std::filesystem::path& workingDirectory,
+                         const std::filesystem::path& executable, const Environment& environment)
 {
     m_pid = ::fork();
     if (m_pid == 0)
@@ -75,7 +86,8 @@ GameProcess::GameProcess(const PrivateDisplay& display, const std::filesystem::p
             ::_exit(126);
         ::setenv("DISPLAY", display.name().c_str(), 1);
         ::setenv("ALSOFT_DRIVERS", "null", 1);
-        const std::string executable = gameExecutable().string();
+        for (const auto& [name, value] : environment)
+            ::setenv(name.c_str(), value.c_str(), 1);
         ::execl(executable.c_str(), executable.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }

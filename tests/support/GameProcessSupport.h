@@ -7,6 +7,8 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <sys/types.h>
 
@@ -33,11 +35,27 @@ private:
     std::string m_name;
 };
 
+struct CommandResult
+{
+    // The exit status, or -1 when the command did not end normally.
+    int status = -1;
+    std::string output;
+};
+
+// Runs a shell command line and collects its standard output (append 2>&1 for its errors too).
+CommandResult runCommand(const std::string& commandLine);
+
+// Variables set for a child process on top of the test's own environment.
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
 // Stopped with SIGKILL on destruction if it is still running.
 class GameProcess
 {
 public:
     GameProcess(const PrivateDisplay& display, const std::filesystem::path& workingDirectory);
+    // Runs another program that becomes the game, such as an installed launcher that execs it.
+    GameProcess(const PrivateDisplay& display, const std::filesystem::path& workingDirectory,
+                const std::filesystem::path& executable, const Environment& environment);
     ~GameProcess();
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;

@@ -49,11 +49,22 @@ ScopedWorkingDirectory::~ScopedWorkingDirectory()
     std::filesystem::current_path(m_previous, ignored);
 }
 
-AssetSandbox::AssetSandbox(const std::vector<std::string>& leaveOut)
+TemporaryDirectory::TemporaryDirectory()
 {
     std::random_device device;
-    m_root = std::filesystem::temp_directory_path() /
+    m_path = std::filesystem::temp_directory_path() /
              ("bramblot-test-" + std::to_string(::getpid()) + "-" + std::to_string(device()));
+    std::filesystem::create_directories(m_path);
+}
+
+TemporaryDirectory::~TemporaryDirectory()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+AssetSandbox::AssetSandbox(const std::vector<std::string>& leaveOut)
+{
     std::filesystem::create_directories(bin());
     std::filesystem::create_directories(assets());
     if (std::filesystem::exists(assetsDir()))
@@ -61,12 +72,6 @@ AssetSandbox::AssetSandbox(const std::vector<std::string>& leaveOut)
                                                         std::filesystem::copy_options::overwrite_existing);
     for (const auto& relative : leaveOut)
         removeAsset(relative);
-}
-
-AssetSandbox::~AssetSandbox()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_root, ignored);
 }
 
 void AssetSandbox::writeAsset(const std::string& relativePath, const std::string& bytes) const

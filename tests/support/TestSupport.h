@@ -46,6 +46,21 @@ private:
     std::filesystem::path m_previous;
 };
 
+// A fresh, empty temporary directory, removed with everything in it on destruction.
+class TemporaryDirectory
+{
+public:
+    TemporaryDirectory();
+    ~TemporaryDirectory();
+    TemporaryDirectory(const TemporaryDirectory&) = delete;
+    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
 // A fresh temporary directory holding "bin/" and "assets/" (a copy of the real assets, without
 // the files listed, relative to assets/). Removed on destruction. Enter bin() to run game code
 // against it.
@@ -53,19 +68,16 @@ class AssetSandbox
 {
 public:
     explicit AssetSandbox(const std::vector<std::string>& leaveOut = {});
-    ~AssetSandbox();
-    AssetSandbox(const AssetSandbox&) = delete;
-    AssetSandbox& operator=(const AssetSandbox&) = delete;
 
-    const std::filesystem::path& root() const { return m_root; }
-    std::filesystem::path bin() const { return m_root / "bin"; }
-    std::filesystem::path assets() const { return m_root / "assets"; }
+    const std::filesystem::path& root() const { return m_root.path(); }
+    std::filesystem::path bin() const { return root() / "bin"; }
+    std::filesystem::path assets() const { return root() / "assets"; }
     // Replaces one asset (path relative to assets/) with the given bytes.
     void writeAsset(const std::string& relativePath, const std::string& bytes) const;
     void removeAsset(const std::string& relativePath) const;
 
 private:
-    std::filesystem::path m_root;
+    TemporaryDirectory m_root;
 };
 
 // A real 1376 x 768 window, created once per test process and reused.
