@@ -10,7 +10,7 @@ BENCH_BUILD ?= build-bench
 # during that reset cannot open the display.
 XVFB := xvfb-run -a -s "-screen 0 1920x1080x24 -noreset"
 
-.PHONY: run build test test-normal test-asan fuzz bench setup-build setup-test assets clean
+.PHONY: run build package test test-normal test-asan fuzz bench setup-build setup-test assets clean
 
 run: build
 	cd bin && ./bramblot
@@ -24,6 +24,16 @@ setup-test:
 build: setup-build
 	cmake -S . -B $(BUILD) -DBRAMBLOT_TESTS=OFF
 	cmake --build $(BUILD) -j$(JOBS) --target bramblot
+
+# The Debian package bramblot_<version>_<arch>.deb, copied into the project root for
+# `sudo apt install ./bramblot_*.deb`.
+package:
+	tools/setup.sh package
+	cmake -S . -B $(BUILD) -DBRAMBLOT_TESTS=OFF
+	cmake --build $(BUILD) -j$(JOBS) --target bramblot
+	rm -f $(BUILD)/bramblot_*.deb
+	cd $(BUILD) && cpack -G DEB
+	cp $(BUILD)/bramblot_*.deb .
 
 test: setup-test test-normal test-asan fuzz
 

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the game and its tests need, skipping what is already there.
-# Usage: tools/setup.sh [build|test|assets]...
+# Usage: tools/setup.sh [build|test|bench|package|assets]...
 set -euo pipefail
 
 build_packages=(build-essential cmake pkg-config libsfml-dev libbox2d-dev nlohmann-json3-dev)
-test_packages=(libgtest-dev googletest xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core)
+test_packages=(libgtest-dev googletest xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core
+               lintian desktop-file-utils appstream)
+# cpack's Debian generator: dpkg-shlibdeps finds the dependencies, file tells it which files are programs.
+package_packages=(dpkg-dev file)
 bench_packages=(libbenchmark-dev)
 fuzz_packages=(clang-14 libclang-rt-14-dev)
 asset_packages=(python3 python3-pil python3-numpy vorbis-tools python3-fontforge sox tiled)
@@ -13,7 +16,8 @@ wanted=()
 for group in "${@:-build}"; do
   case "$group" in
     build)  wanted+=("${build_packages[@]}") ;;
-    test)   wanted+=("${build_packages[@]}" "${test_packages[@]}" "${fuzz_packages[@]}") ;;
+    test)   wanted+=("${build_packages[@]}" "${test_packages[@]}" "${package_packages[@]}" "${fuzz_packages[@]}") ;;
+    package) wanted+=("${build_packages[@]}" "${package_packages[@]}") ;;
     bench)  wanted+=("${build_packages[@]}" "${bench_packages[@]}") ;;
     assets) wanted+=("${asset_packages[@]}") ;;
     *) echo "unknown package group: $group" >&2; exit 2 ;;
