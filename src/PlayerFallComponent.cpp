@@ -103,8 +103,13 @@ void PlayerFallComponent::returnToRespawn()
     {
         if (body->GetType() != b2_staticBody)
             body->SetLinearVelocity(b2Vec2(0.f, 0.f));
-        PhysicsManager::deferSetTransform(
-            body, b2Vec2(m_respawnPosition.x * METRES_PER_PIXEL, m_respawnPosition.y * METRES_PER_PIXEL), 0.f);
+        const b2Vec2 respawn(m_respawnPosition.x * METRES_PER_PIXEL, m_respawnPosition.y * METRES_PER_PIXEL);
+        // Moved now as well, not only after the coming step: this runs outside the step, and the
+        // collider is switched back on below. Left where it fell for one more step, the body would
+        // meet a killzone it entered in the fall's last step, and that contact would cost a second
+        // heart. The deferred move still wins over moves queued before it, such as a restart's.
+        body->SetTransform(respawn, 0.f);
+        PhysicsManager::deferSetTransform(body, respawn, 0.f);
         // Fixed rotation also stops the spin.
         body->SetFixedRotation(true);
         body->SetGravityScale(0.f);

@@ -26,9 +26,10 @@ public:
     void update(float deltaTime) override;
 
     // Runs inside the world step (contact callback): changes only flags, gravity, rotation mode and
-    // torque. The respawn move at the end of the fall is deferred to after a step.
+    // torque.
     void startFall();
-    // Ends any fall at once and sends the player home, without blinking (match restart).
+    // Ends any fall at once and sends the player home, without blinking (match restart). Like the
+    // end of a fall it runs outside the world step, so both move the body at once.
     void reset();
 
     bool isFalling() const { return m_isFalling; }

@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 using namespace zelk;
@@ -112,9 +111,11 @@ TEST_F(HealthTest, ASecondHitWhileTheSoundPlaysDoesNotRestartIt)
     teleport(scene, player.b2(), {320.f, 320.f});
     ASSERT_EQ(player.health->getHitSound().getStatus(), sf::Sound::Playing);
 
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    const sf::Time before = player.health->getHitSound().getPlayingOffset();
-    ASSERT_GT(before, sf::Time::Zero) << "the sound device does not advance playback";
+    const sf::Sound& hit = player.health->getHitSound();
+    // Far enough in that a restart from the beginning would show.
+    ASSERT_TRUE(waitUntil([&] { return hit.getPlayingOffset() >= sf::milliseconds(300); }, std::chrono::seconds(10)))
+        << "the sound device does not advance playback";
+    const sf::Time before = hit.getPlayingOffset();
     teleport(scene, player.b2(), {100.f, 100.f});
     teleport(scene, player.b2(), {320.f, 320.f});
 

@@ -166,6 +166,27 @@ TEST_F(PlayerFallTest, TwoKillzoneFixturesInOneStepCostOnePointAndOneFall)
     EXPECT_EQ(player.health->getHealth(), 2);
 }
 
+TEST_F(PlayerFallTest, AFallEndingInsideAnotherKillzoneCostsNoSecondPoint)
+{
+    // Long frames: the falling body sinks into this second killzone only in the fall's last frame,
+    // so Box2D reports that contact in the step of the frame in which the fall ends.
+    TestPlayer player("Player0", HOME);
+    auto below = makeTrigger("KillzoneBelow", KILLZONE_CORNER + sf::Vector2f(0.f, 100.f), {64.f, 64.f},
+                             KILLZONE_CATEGORY);
+    teleport(scene, player.body(), INSIDE_KILLZONE);
+    frame(player);
+    frame(player);
+    frame(player);
+    ASSERT_TRUE(player.fall->isFalling());
+    ASSERT_GT(player.position().y + 8.f, KILLZONE_CORNER.y + 100.f) << "inside the lower killzone";
+
+    frame(player);
+    expectStandingAtHome(player);
+    frame(player);
+    EXPECT_FALSE(player.fall->isFalling());
+    EXPECT_EQ(player.health->getHealth(), 2);
+}
+
 TEST_F(PlayerFallTest, ACarriedItemIsParkedAtOnceAndTheHandsStayEmpty)
 {
     TestPlayer player("Player0", HOME);

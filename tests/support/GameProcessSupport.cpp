@@ -5,7 +5,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -110,18 +109,16 @@ void GameProcess::send(int signalNumber) const
 
 int GameProcess::waitForExit(std::chrono::seconds limit)
 {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
-    while (std::chrono::steady_clock::now() < deadline)
-    {
-        if (::waitpid(m_pid, &status, WNOHANG) == m_pid)
-        {
-            m_pid = -1;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return -1;
+    if (!waitUntil([this, &status] { return ::waitpid(m_pid, &status, WNOHANG) == m_pid; }, limit))
+        return -1;
+    m_pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool traceShows(const std::filesystem::path& traceFile, const std::string& scopeName)
+{
+    return readFile(traceFile).find('"' + scopeName + '"') != std::string::npos;
 }
 
 int countEvents(const nlohmann::json& trace, const std::string& name)

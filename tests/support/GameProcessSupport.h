@@ -72,4 +72,8 @@ private:
 // How many events of a trace carry the given scope name.
 int countEvents(const nlohmann::json& trace, const std::string& name);
 
+// Whether the trace file the game writes while it runs (in buffered pieces) shows the scope name,
+// e.g. "zelk::MainState::update" once the match has run a frame.
+bool traceShows(const std::filesystem::path& traceFile, const std::string& scopeName);
+
 } // namespace zelk::test

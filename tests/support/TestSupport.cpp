@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iostream>
 #include <random>
+#include <thread>
 #include <unistd.h>
 
 namespace zelk::test
@@ -95,6 +96,18 @@ sf::RenderWindow& testWindow()
     static sf::RenderWindow* window =
         new sf::RenderWindow(sf::VideoMode(1376, 768), "bramblot test", sf::Style::Titlebar);
     return *window;
+}
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::seconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline)
+    {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return condition();
 }
 
 std::string readFile(const std::filesystem::path& path)

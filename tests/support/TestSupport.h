@@ -4,7 +4,9 @@
 
 #include <SFML/Graphics/RenderWindow.hpp>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <sstream>
 #include <string>
@@ -82,6 +84,11 @@ private:
 
 // A real 1376 x 768 window, created once per test process and reused.
 sf::RenderWindow& testWindow();
+
+// Polls the condition until it holds (true) or the limit has passed (false). On a loaded machine a
+// game, a child process or the sound mixer can be late by seconds, so tests wait for what they need
+// to see instead of sleeping for a fixed time.
+bool waitUntil(const std::function<bool()>& condition, std::chrono::seconds limit);
 
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
