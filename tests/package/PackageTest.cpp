@@ -15,7 +15,6 @@
 #include <ostream>
 #include <set>
 #include <string>
-#include <thread>
 
 namespace zelk
 {
@@ -127,7 +126,9 @@ protected:
         GameProcess game(m_display, elsewhere(), installRoot / "usr/games/bramblot", m_environment);
         if (!game.started() || m_display.xdotool("search --sync --name Bramblot").empty())
             return -1;
-        std::this_thread::sleep_for(1500ms);
+        // The menu's first update in the trace, not a fixed wait: a loaded machine starts slowly.
+        test::waitUntil([&] { return test::traceShows(stateDir() / "bin/runtime.json", "zelk::MenuState::update"); },
+                        60s);
         game.send(SIGTERM);
         return game.waitForExit(60s);
     }
