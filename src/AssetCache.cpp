@@ -3,6 +3,7 @@
 #include <SFML/Graphics/Image.hpp>
 
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 #include <unordered_map>
 
@@ -40,6 +41,28 @@ struct Entry
 template <typename Asset>
 using Entries = std::unordered_map<std::string, Entry<Asset>>;
 
+Entries<sf::Texture>& textureEntries()
+{
+    static Entries<sf::Texture> entries;
+    return entries;
+}
+
+Entries<sf::SoundBuffer>& soundBufferEntries()
+{
+    static Entries<sf::SoundBuffer> entries;
+    return entries;
+}
+
+// An entry whose asset is gone only costs memory: the next request loads the file again anyway.
+// The file names come from the map, so without this a long session of map edits (or the map fuzzer)
+// would keep one entry, with the block that held its texture or sound, for every name it ever saw.
+template <typename Asset>
+void forgetUnused(Entries<Asset>& entries)
+{
+    for (auto entry = entries.begin(); entry != entries.end();)
+        entry = entry->second.asset.expired() ? entries.erase(entry) : std::next(entry);
+}
+
 // The cached asset under key if it is still in use and its file unchanged; otherwise load() makes
 // a new one, which is remembered only when it loaded.
 template <typename Asset, typename Load>
@@ -53,11 +76,12 @@ std::shared_ptr<const Asset> findOrLoad(Entries<Asset>& entries, const std::stri
         if (auto asset = found->second.asset.lock())
             return asset;
     }
+    forgetUnused(entries);
     std::shared_ptr<const Asset> asset = load();
     if (asset)
         entries[key] = {asset, stamp};
-    else if (found != entries.end())
-        entries.erase(found);
+    else
+        entries.erase(key);
     return asset;
 }
 
@@ -77,19 +101,22 @@ std::shared_ptr<const sf::Texture> loadTexture(const std::string& path, bool mas
 
 std::shared_ptr<const sf::Texture> AssetCache::getTexture(const std::string& path, bool maskBlack)
 {
-    static Entries<sf::Texture> textures;
     // The masked and the plain picture of one file are different textures.
     const std::string key = (maskBlack ? "masked:" : "plain:") + path;
-    return findOrLoad(textures, key, path, [&] { return loadTexture(path, maskBlack); });
+    return findOrLoad(textureEntries(), key, path, [&] { return loadTexture(path, maskBlack); });
 }
 
 std::shared_ptr<const sf::SoundBuffer> AssetCache::getSoundBuffer(const std::string& path)
 {
-    static Entries<sf::SoundBuffer> soundBuffers;
-    return findOrLoad(soundBuffers, path, path, [&]() -> std::shared_ptr<const sf::SoundBuffer> {
+    return findOrLoad(soundBufferEntries(), path, path, [&]() -> std::shared_ptr<const sf::SoundBuffer> {
         auto buffer = std::make_shared<sf::SoundBuffer>();
         return buffer->loadFromFile(path) ? buffer : nullptr;
     });
+}
+
+std::size_t AssetCache::getEntryCount()
+{
+    return textureEntries().size() + soundBufferEntries().size();
 }
 
 } // namespace zelk

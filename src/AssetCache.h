@@ -5,11 +5,13 @@
 //
 // Entries are held weakly: a texture or sound buffer lives exactly as long as some component uses
 // it, so nothing is kept past the match (and no graphics or audio resource outlives its library at
-// process exit). A file that changed on disk since it was loaded is loaded again. Main thread only.
+// process exit); the entries of files nobody uses any more are dropped at the next load. A file
+// that changed on disk since it was loaded is loaded again. Main thread only.
 
 #include <SFML/Audio/SoundBuffer.hpp>
 #include <SFML/Graphics/Texture.hpp>
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -24,6 +26,10 @@ public:
     static std::shared_ptr<const sf::Texture> getTexture(const std::string& path, bool maskBlack);
     // The decoded sound at path; empty when it cannot be loaded (SFML reports why).
     static std::shared_ptr<const sf::SoundBuffer> getSoundBuffer(const std::string& path);
+
+    // Files remembered, textures and sounds together: those in use, plus at most the ones given up
+    // since the last load of their kind. For tests.
+    static std::size_t getEntryCount();
 };
 
 } // namespace zelk

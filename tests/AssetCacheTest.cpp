@@ -150,6 +150,19 @@ TEST_F(AssetCacheTest, NothingIsKeptOnceTheLastUserIsGone)
     EXPECT_EQ(AssetCache::getSoundBuffer(sound), held);
     held.reset();
     EXPECT_TRUE(buffer.expired());
+
+    // Nor an entry per name: maps edited over a long session name their files anew, and every
+    // spelling of a path is a name of its own.
+    const auto inUse = AssetCache::getTexture(picture, true);
+    std::string spelling;
+    for (int i = 0; i < 40; ++i)
+    {
+        spelling += "./";
+        ASSERT_NE(AssetCache::getTexture(pathOf(spelling + "bomb.png"), false), nullptr);
+        ASSERT_NE(AssetCache::getSoundBuffer(pathOf(spelling + "boom.wav")), nullptr);
+    }
+    EXPECT_LE(AssetCache::getEntryCount(), 3u) << "the picture in use and at most the last of each kind";
+    EXPECT_EQ(AssetCache::getTexture(picture, true), inUse);
 }
 
 TEST_F(AssetCacheTest, OneSoundFileInUseIsOneBuffer)
