@@ -85,8 +85,10 @@ void addBombLook(GameObject& item, sf::RenderWindow& renderWindow, const ItemKin
 {
     auto animation = item.addComponent<AnimationRenderComponent>(item, renderWindow, layerName, kind.texturePath);
     // Only the frame size counts: the idle frames fill the sheet's first row, the explosion its second.
-    animation->addAnimation(BOMB_IDLE, NO_DIRECTION, bombAnimation(kind.textureRect, 0, 4, 0.2f, 1.f));
-    animation->addAnimation(BOMB_EXPLOSION, NO_DIRECTION, bombAnimation(kind.textureRect, 1, 8, 0.1f, 3.f));
+    animation->addAnimation(BOMB_IDLE, NO_DIRECTION,
+                            bombAnimation(kind.textureRect, 0, ItemPool::BOMB_IDLE_FRAMES, 0.2f, 1.f));
+    animation->addAnimation(BOMB_EXPLOSION, NO_DIRECTION,
+                            bombAnimation(kind.textureRect, 1, ItemPool::BOMB_EXPLOSION_FRAMES, 0.1f, 3.f));
     animation->setAnimation(BOMB_IDLE, NO_DIRECTION);
 }
 
@@ -175,6 +177,13 @@ std::shared_ptr<GameObject> ItemPool::takeNextItem()
     const std::size_t slot = m_nextIndex % m_items.size();
     ++m_nextIndex;
     return m_items[slot];
+}
+
+sf::IntRect ItemPool::sheetAreaOf(int kind, const sf::IntRect& textureRect)
+{
+    if (kind == ROCK)
+        return textureRect;
+    return {0, 0, BOMB_EXPLOSION_FRAMES * textureRect.width, 2 * textureRect.height};
 }
 
 std::array<float, ItemPool::KIND_COUNT> ItemPool::kindThresholds(const std::array<float, KIND_COUNT>& spawnRates)

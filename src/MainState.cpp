@@ -36,7 +36,6 @@ const float MUSIC_VOLUME = 50.f;
 const char* const FONT_PATH = "../assets/fibberish.ttf";
 const char* const HEART_BACKGROUND_PATH = "../assets/Health/background.png";
 const char* const HEART_PATH = "../assets/Health/heart.png";
-const char* const PLAYER_IDS[] = {"Player0", "Player1"};
 const sf::Vector2f INDICATOR_SCALE(2.5f, 2.5f);
 const char* const RESTART_ENTRY = "Restart";
 const char* const EXIT_ENTRY = "Exit";
@@ -83,7 +82,7 @@ void MainState::init()
     reportIncompletePlayers();
     createCamera();
     createHealthIndicators();
-    m_spriteManager.setLayerOrder({"Background", "Top", "Objects", "GUI"});
+    m_spriteManager.setLayerOrder({LAYER_ORDER.begin(), LAYER_ORDER.end()});
     m_isRunning = true;
 }
 
