@@ -5,7 +5,7 @@ set -euo pipefail
 
 build_packages=(build-essential cmake pkg-config libsfml-dev libbox2d-dev nlohmann-json3-dev)
 test_packages=(libgtest-dev googletest xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core)
-bench_packages=(libbenchmark-dev)
+bench_packages=(libbenchmark-dev python3-matplotlib)
 fuzz_packages=(clang-14 libclang-rt-14-dev)
 asset_packages=(python3 python3-pil python3-numpy vorbis-tools python3-fontforge sox tiled)
 
