@@ -32,7 +32,8 @@ int main(int argc, char** argv)
     zelk::MapChecker checker;
     checker.check(map);
     checker.print(std::cout);
-    // The summary goes apart from the findings, so that tools reading the findings get only those.
-    checker.printSummary(std::cerr);
+    // Also on the standard output: Tiled shows a command's error output as the map's issues, and a
+    // clean map is no issue.
+    checker.printSummary(std::cout);
     return checker.getExitStatus();
 }

@@ -34,7 +34,7 @@ struct CheckerRun
 // No DISPLAY: the checker must not need an X server (the game itself aborts without one).
 CheckerRun runChecker(const std::string& mapArgument)
 {
-    const std::string command = "env -u DISPLAY '" BRAMBLOT_MAPCHECK_EXECUTABLE "' " + mapArgument + " 2>/dev/null";
+    const std::string command = "env -u DISPLAY '" BRAMBLOT_MAPCHECK_EXECUTABLE "' " + mapArgument;
     CheckerRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
@@ -69,6 +69,7 @@ class MapCheckerRun : public testing::TestWithParam<CheckerCase>
 {
 };
 
+// One line per finding, then the counts.
 TEST_P(MapCheckerRun, ReportsEachFindingOnOneLineAndExitsWithItsStatus)
 {
     const CheckerCase& expected = GetParam();
@@ -82,7 +83,7 @@ TEST_P(MapCheckerRun, ReportsEachFindingOnOneLineAndExitsWithItsStatus)
 INSTANTIATE_TEST_SUITE_P(
     Maps, MapCheckerRun,
     testing::Values(
-        CheckerCase{"Arena", "", 0, {}},
+        CheckerCase{"Arena", "", 0, {"game.tmj: 0 errors, 0 warnings"}},
         CheckerCase{"Players",
                     "players.tmj",
                     1,
@@ -91,6 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
                         R"(players.tmj: object "Player1" (id 4): error: is one of 2 objects named Player1; the match uses only the last (id 5))",
                         R"(players.tmj: object "Player1" (id 5): error: starts inside the killzone object "Chasm" (id 2))",
                         R"(players.tmj: object "Player1" (id 5): error: lacks input (no "InputPlayerIdx"), so it cannot walk)",
+                        "players.tmj: 4 errors, 0 warnings",
                     }},
         CheckerCase{"Images",
                     "images.tmj",
@@ -103,6 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                         R"(images.tmj: object "Rocks" (id 3): error: the bomb image "../../../assets/Items/rock.png" is 32 x 32 pixels, too small for the frames the game cuts from it (up to 256 x 64))",
                         R"(images.tmj: object "Empty" (id 4): error: has no item texture ("ItemTexture0" or "ItemTexture1"); it drops nothing)",
                         R"(images.tmj: object "Player1" (id 2): error: lacks hearts (no "Health" of 0 or more))",
+                        "images.tmj: 7 errors, 0 warnings",
                     }},
         CheckerCase{"Tiles",
                     "tiles.tmj",
@@ -111,6 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                         R"(tiles.tmj: layer "Background": error: 2 cells with a tile id no tileset covers (the first is 9999), not drawn)",
                         R"(tiles.tmj: layer "Background": error: 1 cell with a flipped or rotated tile, which the game does not draw)",
                         R"(tiles.tmj: layer "Background": error: 1 cell with a tile beyond its tileset image, not drawn)",
+                        "tiles.tmj: 3 errors, 0 warnings",
                     }},
         CheckerCase{"WarningsOnly",
                     "warnings.tmj",
@@ -119,12 +123,14 @@ INSTANTIATE_TEST_SUITE_P(
                         R"(warnings.tmj: layer "Decor": warning: is loaded but not drawn; the game draws only the layers "Background", "Top" and "Objects")",
                         R"(warnings.tmj: object "Tree" (id 3): warning: has the class "Tree", which the game ignores (it knows "Sprite", "Collider", "Trigger" and "Spawner"))",
                         R"(warnings.tmj: object "FarWall" (id 4): warning: lies outside the map)",
+                        "warnings.tmj: 0 errors, 3 warnings",
                     }},
         CheckerCase{"Unreadable",
                     "truncated.tmj",
                     2,
                     {
                         R"(truncated.tmj: error: cannot be read as a map: is not valid JSON (parse error at line 5, column 1: syntax error while parsing value - unexpected end of input; expected '[', '{', or a literal); the file looks truncated)",
+                        "truncated.tmj: 1 error, 0 warnings",
                     }}),
     [](const testing::TestParamInfo<CheckerCase>& info) { return std::string(info.param.name); });
 
