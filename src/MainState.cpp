@@ -1,8 +1,10 @@
 #include "MainState.h"
 
+#include "AssetPaths.h"
 #include "CameraRenderComponent.h"
 #include "EventBus.h"
 #include "Game.h"
+#include "GameNames.h"
 #include "GameObject.h"
 #include "GameStateManager.h"
 #include "HealthComponent.h"
@@ -31,22 +33,13 @@ namespace zelk
 
 namespace
 {
-const char* const MUSIC_PATH = "../assets/Sounds/pixel-sky.wav";
 const float MUSIC_VOLUME = 50.f;
-const char* const FONT_PATH = "../assets/fibberish.ttf";
-const char* const HEART_BACKGROUND_PATH = "../assets/Health/background.png";
-const char* const HEART_PATH = "../assets/Health/heart.png";
 const sf::Vector2f INDICATOR_SCALE(2.5f, 2.5f);
 const char* const RESTART_ENTRY = "Restart";
 const char* const EXIT_ENTRY = "Exit";
 // The win screen's own stick thresholds: back near the centre, and far enough for a move.
 const float STICK_RELEASED = 1.f;
 const float STICK_MOVE = 20.f;
-
-std::filesystem::path assetDirectory()
-{
-    return std::filesystem::path("../") / "assets";
-}
 
 sf::Vector2f centredOrigin(const sf::Text& text)
 {
@@ -99,8 +92,8 @@ void MainState::forgetPreviousMatch()
 void MainState::loadTileMap()
 {
     TraceTimer timer("Load Tile Map");
-    const std::filesystem::path baseDirectory = assetDirectory();
-    const std::filesystem::path mapPath = baseDirectory / "game.tmj";
+    const std::filesystem::path baseDirectory = AssetPath::DIRECTORY;
+    const std::filesystem::path mapPath = baseDirectory / AssetPath::MAP_FILE;
     TiledMap map;
     if (!map.loadFromFile(mapPath))
     {
@@ -114,7 +107,7 @@ void MainState::loadTileMap()
 
 bool MainState::startMusic()
 {
-    if (!m_music.openFromFile(MUSIC_PATH))
+    if (!m_music.openFromFile(AssetPath::MUSIC))
     {
         std::cerr << "Could not load background music\n";
         return false;
@@ -136,7 +129,7 @@ void MainState::recordPlayerStarts()
             if (const auto rigidBody = player->getComponent<RigidBodyComponent>(); rigidBody && rigidBody->getBody())
             {
                 const b2Vec2 position = rigidBody->getBody()->GetPosition();
-                start.position = {position.x * PIXELS_PER_METRE, position.y * PIXELS_PER_METRE};
+                start.position = toPixels(position);
             }
             if (const auto health = player->getComponent<HealthComponent>())
                 start.health = health->getHealth();
@@ -199,7 +192,7 @@ void MainState::createHealthIndicator(const std::string& playerId, sf::Vector2f 
     auto indicatorObject = std::make_shared<GameObject>(playerId + "HealthIndicator");
     indicatorObject->setPosition(position);
     auto indicator = indicatorObject->addComponent<HealthIndicatorRenderComponent>(
-        *indicatorObject, m_game->getWindow(), HEART_BACKGROUND_PATH, HEART_PATH, "GUI", INDICATOR_SCALE,
+        *indicatorObject, m_game->getWindow(), AssetPath::HEART_BACKGROUND, AssetPath::HEART, "GUI", INDICATOR_SCALE,
         health->getHealth());
     // Runs inside the world step; it only forwards the number.
     health->addHealthCallback([indicator](int newHealth, GameObject&) { indicator->setHealth(newHealth); });
@@ -217,7 +210,7 @@ void MainState::update(float deltaTime)
     if (isLeaveRequested())
     {
         m_music.stop();
-        m_gameStateManager->setState("MenuState");
+        m_gameStateManager->setState(Screen::MENU);
         return;
     }
 
@@ -236,7 +229,7 @@ void MainState::update(float deltaTime)
 bool MainState::isLeaveRequested() const
 {
     const auto& input = InputManager::getInstance();
-    return input.isKeyPressed("Exit", 0) || input.isButtonPressedOnAnyJoystick("Menu");
+    return input.isKeyPressed(Action::EXIT, 0) || input.isButtonPressedOnAnyJoystick(Action::MENU);
 }
 
 std::shared_ptr<GameObject> MainState::findPlayer(const std::string& id) const
@@ -270,7 +263,7 @@ void MainState::openWinScreen(std::shared_ptr<GameObject> winner, std::shared_pt
     }
 
     // Still running: the loss is seen again next frame and the load retried then.
-    if (!m_font.loadFromFile(FONT_PATH))
+    if (!m_font.loadFromFile(AssetPath::FONT))
     {
         sf::err() << "Could not load font\n";
         return;
@@ -314,7 +307,7 @@ void MainState::handleWinScreenInput()
         selectNextEntry();
 
     const auto& input = InputManager::getInstance();
-    if (input.isButtonPressed("select", 0) || input.isKeyPressed("select", 0))
+    if (input.isButtonPressed(Action::SELECT, 0) || input.isKeyPressed(Action::SELECT, 0))
         chooseSelectedEntry();
 }
 
@@ -322,8 +315,8 @@ bool MainState::isMoveRequested()
 {
     const float axis = InputManager::getInstance().getAxisPosition(0, sf::Joystick::Y);
     const auto& input = InputManager::getInstance();
-    return (std::abs(axis) > STICK_MOVE && m_stickReleased) || input.isKeyPressed("menuDown", 0) ||
-           input.isKeyPressed("menuUp", 0) || input.isKeyPressed("up", 0) || input.isKeyPressed("down", 0);
+    return (std::abs(axis) > STICK_MOVE && m_stickReleased) || input.isKeyPressed(Action::MENU_DOWN, 0) ||
+           input.isKeyPressed(Action::MENU_UP, 0) || input.isKeyPressed(Action::UP, 0) || input.isKeyPressed(Action::DOWN, 0);
 }
 
 void MainState::selectNextEntry()
@@ -359,7 +352,7 @@ void MainState::restartPlayer(const std::shared_ptr<GameObject>& player, const P
     const auto rigidBody = player->getComponent<RigidBodyComponent>();
     if (b2Body* body = rigidBody ? rigidBody->getBody() : nullptr)
     {
-        const b2Vec2 home(start.position.x * METRES_PER_PIXEL, start.position.y * METRES_PER_PIXEL);
+        const b2Vec2 home = toMetres(start.position);
         PhysicsManager::deferSetTransform(body, home, body->GetAngle());
     }
     if (const auto health = player->getComponent<HealthComponent>())

@@ -17,12 +17,6 @@ namespace zelk
 namespace
 {
 
-// Fixture categories of triggers. Gameplay compares the whole category value, so the river's
-// 0x0016 is a value of its own and not a combination of bits.
-constexpr std::uint16_t KILLZONE_CATEGORY = 0x0004;
-constexpr std::uint16_t RIVER_CATEGORY = 0x0016;
-constexpr std::uint16_t PLAIN_TRIGGER_CATEGORY = 0x0001;
-
 std::ostream& reportAbout(const TiledObject& object)
 {
     return sf::err() << "Map object \"" << object.name << "\": ";
@@ -274,13 +268,13 @@ std::string readTriggerType(const TiledObject& object)
     return triggerType;
 }
 
-std::uint16_t triggerCategory(const std::string& triggerType)
+CategoryBits triggerCategory(const std::string& triggerType)
 {
     if (isKillzone(triggerType))
-        return KILLZONE_CATEGORY;
+        return CollisionCategory::KILLZONE;
     if (triggerType == "River")
-        return RIVER_CATEGORY;
-    return PLAIN_TRIGGER_CATEGORY;
+        return CollisionCategory::RIVER;
+    return CollisionCategory::PLAIN_TRIGGER;
 }
 
 bool isKillzone(const std::string& triggerType)

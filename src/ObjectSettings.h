@@ -6,13 +6,14 @@
 //
 // Messages go to sf::err(), one line each, beginning with "Map object \"<name>\": ".
 
+#include "AnimationKey.h"
+#include "CollisionCategory.h"
 #include "ItemPool.h"
 
 #include <SFML/Graphics/Rect.hpp>
 #include <SFML/System/Vector2.hpp>
 
 #include <array>
-#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -67,9 +68,9 @@ struct AnimationStrip
 constexpr int SHEET_COLUMNS = 3;
 // Standing, walking and throwing, as every player sheet lays them out.
 inline const std::array<AnimationStrip, 3> PLAYER_ANIMATIONS = {{
-    {0, 2, true, 0.2f, {0, 0}, {16, 16}},
-    {1, 4, true, 0.2f, {48, 0}, {16, 16}},
-    {2, 4, false, 0.1f, {96, 0}, {32, 32}},
+    {AnimationType::STANDING, 2, true, 0.2f, {0, 0}, {16, 16}},
+    {AnimationType::WALKING, 4, true, 0.2f, {48, 0}, {16, 16}},
+    {AnimationType::THROWING, 4, false, 0.1f, {96, 0}, {32, 32}},
 }};
 
 // The pixel area of the image the strip's frames are cut from.
@@ -89,7 +90,7 @@ bool readSpawnerSettings(const TiledObject& object, const std::filesystem::path&
 std::string readTriggerType(const TiledObject& object);
 
 // The fixture category a trigger of that type gets: killzone, river, or a plain trigger.
-std::uint16_t triggerCategory(const std::string& triggerType);
+CategoryBits triggerCategory(const std::string& triggerType);
 bool isKillzone(const std::string& triggerType);
 
 } // namespace zelk

@@ -1,7 +1,9 @@
 // bramblot-mapcheck [MAP]: checks a map for the game without starting it, one line per finding.
-// Without MAP it checks the arena the game plays, assets/game.tmj beside the executable's directory.
+// Without MAP it checks the arena the game plays: its map path taken from the executable's directory,
+// as the game takes it from its working directory, bin/.
 // Exit status: 0 without errors (warnings allowed), 1 with errors, 2 when MAP is no readable map.
 
+#include "AssetPaths.h"
 #include "MapChecker.h"
 
 #include <filesystem>
@@ -16,7 +18,7 @@ std::filesystem::path arenaPath()
     std::error_code error;
     const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
     const std::filesystem::path binDirectory = error ? std::filesystem::current_path(error) : executable.parent_path();
-    return binDirectory.parent_path() / "assets" / "game.tmj";
+    return (binDirectory / zelk::AssetPath::DIRECTORY / zelk::AssetPath::MAP_FILE).lexically_normal();
 }
 
 } // namespace
