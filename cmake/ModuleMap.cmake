@@ -7,14 +7,17 @@
 #   A module may use only modules declared above it, so there are no cycles.
 
 # Application core services: configuration, the screen base and the screen switch, input actions,
-# the trace profiler, the widget layer, shared assets and the shutdown signal. Game's declaration
+# the trace profiler, the widget layer, shared assets and their paths, the names of actions and
+# screens, and the shutdown signal. Game's declaration
 # lives here because the screens reach the window and the widget layer through it; Game's
 # definition, which creates the screens, is bramblot_app at the top.
 bramblot_module(bramblot_services
   FILES
     AssetCache.h AssetCache.cpp
+    AssetPaths.h
     Game.h
     GameConfig.h GameConfig.cpp
+    GameNames.h
     GameState.h GameState.cpp
     GameStateManager.h GameStateManager.cpp
     Gui.h Gui.cpp
@@ -43,10 +46,11 @@ bramblot_module(bramblot_entities
     RigidBodyDestroyEvent.h RigidBodyDestroyEvent.cpp
   PUBLIC sfml-graphics sfml-system)
 
-# Rendering: the render layers and the drawable components.
+# Rendering: the render layers, the drawable components and the animation keys.
 bramblot_module(bramblot_rendering
   FILES
     Animation.h Animation.cpp
+    AnimationKey.h
     AnimationRenderComponent.h AnimationRenderComponent.cpp
     CameraRenderComponent.h CameraRenderComponent.cpp
     HealthIndicatorRenderComponent.h HealthIndicatorRenderComponent.cpp
@@ -56,14 +60,16 @@ bramblot_module(bramblot_rendering
   PUBLIC bramblot_entities sfml-graphics sfml-system
   PRIVATE bramblot_services)
 
-# Physics: the Box2D world and its units, rigid bodies and colliders, the deferred body commands
-# and the debug overlay.
+# Physics: the Box2D world and its units, rigid bodies and colliders with their collision
+# categories, the deferred body commands and the debug overlay.
 bramblot_module(bramblot_physics
   FILES
     ColliderComponent.h ColliderComponent.cpp
+    CollisionCategory.h
     DebugDraw.h DebugDraw.cpp
     OverlayPolygon.h OverlayPolygon.cpp
     PhysicsManager.h PhysicsManager.cpp
+    PhysicsUnits.h
     RecycledPool.h
     RigidBodyComponent.h RigidBodyComponent.cpp
   PUBLIC bramblot_entities box2d::box2d sfml-graphics sfml-system
