@@ -1,16 +1,17 @@
 # The game's modules: which files of src/ make up each library and which modules and libraries it
 # uses. This is the only place that says so: CMakeLists.txt builds the libraries from it and
-# tools/check-includes.cmake holds every #include "X.h" in src/ to it (docs/ARCHITECTURE.md).
+# tools/check-includes.cmake holds every include in src/ to it (docs/ARCHITECTURE.md).
 #
 # bramblot_module(<target> FILES <files of src/> PUBLIC <uses> PRIVATE <uses>)
-#   PUBLIC: what the module's headers include; PRIVATE: what only its sources include.
-#   A module may use only modules declared above it, so there are no cycles.
+#   Uses are modules and library targets. PUBLIC: what the module's headers include; PRIVATE:
+#   what only its sources include. Exactly what the files include, and only modules declared
+#   above, so there are no cycles.
 
 # Application core services: configuration, the screen base and the screen switch, input actions,
 # the trace profiler, the widget layer, shared assets and their paths, the names of actions and
-# screens, and the shutdown signal. Game's declaration
-# lives here because the screens reach the window and the widget layer through it; Game's
-# definition, which creates the screens, is bramblot_app at the top.
+# screens, and the shutdown signal. Game's declaration lives here because the screens reach the
+# window and the widget layer through it; Game's definition, which creates the screens, is
+# bramblot_app at the top.
 bramblot_module(bramblot_services
   FILES
     AssetCache.h AssetCache.cpp
@@ -44,7 +45,8 @@ bramblot_module(bramblot_entities
     RenderableDestroyEvent.h RenderableDestroyEvent.cpp
     RigidBodyCreateEvent.h RigidBodyCreateEvent.cpp
     RigidBodyDestroyEvent.h RigidBodyDestroyEvent.cpp
-  PUBLIC sfml-graphics sfml-system)
+  PUBLIC sfml-graphics
+  PRIVATE sfml-system)
 
 # Rendering: the render layers, the drawable components and the animation keys.
 bramblot_module(bramblot_rendering
@@ -124,8 +126,7 @@ bramblot_module(bramblot_screens
 bramblot_module(bramblot_app
   FILES
     Game.cpp
-  PUBLIC bramblot_services
-  PRIVATE bramblot_screens bramblot_physics)
+  PRIVATE bramblot_services bramblot_screens bramblot_physics)
 
 # Files of executables: above every module, so they may include any module and nothing includes them.
 set(BRAMBLOT_ENTRY_POINTS main.cpp)
