@@ -1,7 +1,9 @@
 #pragma once
 // The names the parts of the game find each other by: input actions (bound in InputManager, asked
-// for by the screens and components) and the screens (registered by Game, requested by the screens).
-// Both are case-sensitive.
+// for by the screens and components), the screens (registered by Game, requested by the screens),
+// and the names a map shares with the match. All are case-sensitive.
+
+#include <array>
 
 namespace zelk
 {
@@ -31,5 +33,13 @@ inline constexpr const char* MENU = "MenuState";
 inline constexpr const char* MATCH = "MainState";
 inline constexpr const char* CONTROLS = "InstructionState";
 } // namespace Screen
+
+// What a map and the match agree on: the ids the match looks its two players up by, player 0 first,
+// and the render layers it draws, in this order (a component filed under another layer is not drawn).
+namespace MapName
+{
+inline constexpr std::array<const char*, 2> PLAYER_IDS = {"Player0", "Player1"};
+inline constexpr std::array<const char*, 4> DRAWN_LAYERS = {"Background", "Top", "Objects", "GUI"};
+} // namespace MapName
 
 } // namespace zelk

@@ -75,7 +75,7 @@ void MainState::init()
     reportIncompletePlayers();
     createCamera();
     createHealthIndicators();
-    m_spriteManager.setLayerOrder({LAYER_ORDER.begin(), LAYER_ORDER.end()});
+    m_spriteManager.setLayerOrder({MapName::DRAWN_LAYERS.begin(), MapName::DRAWN_LAYERS.end()});
     m_isRunning = true;
 }
 
@@ -121,7 +121,7 @@ bool MainState::startMusic()
 void MainState::recordPlayerStarts()
 {
     // One record per player id, so index 0 is always "Player0" even when the map lacks it.
-    for (const char* id : PLAYER_IDS)
+    for (const char* id : MapName::PLAYER_IDS)
     {
         PlayerStart start;
         if (const auto player = findPlayer(id))
@@ -140,7 +140,7 @@ void MainState::recordPlayerStarts()
 
 void MainState::reportIncompletePlayers() const
 {
-    for (const char* id : PLAYER_IDS)
+    for (const char* id : MapName::PLAYER_IDS)
     {
         const auto player = findPlayer(id);
         if (!player)
@@ -177,8 +177,8 @@ void MainState::createCamera()
 
 void MainState::createHealthIndicators()
 {
-    createHealthIndicator(PLAYER_IDS[0], {200.f, 50.f}, 111);
-    createHealthIndicator(PLAYER_IDS[1], {1000.f, 50.f}, 134);
+    createHealthIndicator(MapName::PLAYER_IDS[0], {200.f, 50.f}, 111);
+    createHealthIndicator(MapName::PLAYER_IDS[1], {1000.f, 50.f}, 134);
 }
 
 void MainState::createHealthIndicator(const std::string& playerId, sf::Vector2f position, int errorLine)
@@ -241,8 +241,8 @@ std::shared_ptr<GameObject> MainState::findPlayer(const std::string& id) const
 
 void MainState::checkForLoss()
 {
-    const auto player0 = findPlayer(PLAYER_IDS[0]);
-    const auto player1 = findPlayer(PLAYER_IDS[1]);
+    const auto player0 = findPlayer(MapName::PLAYER_IDS[0]);
+    const auto player1 = findPlayer(MapName::PLAYER_IDS[1]);
     // With a player missing there is nobody to name as winner.
     if (!player0 || !player1)
         return;
@@ -339,9 +339,9 @@ void MainState::chooseSelectedEntry()
 void MainState::restartGame()
 {
     m_isRunning = true;
-    for (std::size_t index = 0; index < m_playerStarts.size() && index < std::size(PLAYER_IDS); ++index)
+    for (std::size_t index = 0; index < m_playerStarts.size() && index < std::size(MapName::PLAYER_IDS); ++index)
     {
-        if (const auto player = findPlayer(PLAYER_IDS[index]))
+        if (const auto player = findPlayer(MapName::PLAYER_IDS[index]))
             restartPlayer(player, m_playerStarts[index]);
     }
     parkEveryItem();

@@ -15,7 +15,6 @@
 #include <SFML/Graphics/Text.hpp>
 #include <SFML/System/Vector2.hpp>
 
-#include <array>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -29,11 +28,6 @@ class GameObject;
 class MainState : public GameState
 {
 public:
-    // The ids the match looks its two players up by, player 0 first.
-    static constexpr std::array<const char*, 2> PLAYER_IDS = {"Player0", "Player1"};
-    // The render layers the match draws, in this order; components filed elsewhere are not drawn.
-    static constexpr std::array<const char*, 4> LAYER_ORDER = {"Background", "Top", "Objects", "GUI"};
-
     MainState(GameStateManager* gameStateManager, Game* game);
     ~MainState() override;
 

@@ -1,6 +1,6 @@
 #include "MapChecker.h"
 
-#include "MainState.h"
+#include "GameNames.h"
 #include "TileCut.h"
 #include "TiledLayer.h"
 #include "TiledObject.h"
@@ -69,7 +69,7 @@ std::string withoutObjectName(const std::string& line, const TiledObject& object
 
 bool isDrawnLayer(const std::string& layerName)
 {
-    return std::any_of(MainState::LAYER_ORDER.begin(), MainState::LAYER_ORDER.end(),
+    return std::any_of(MapName::DRAWN_LAYERS.begin(), MapName::DRAWN_LAYERS.end(),
                        [&](const char* drawn) { return layerName == drawn; });
 }
 
@@ -294,7 +294,7 @@ void MapChecker::checkTrigger(const TiledObject& object)
     });
     if (!built)
         return;
-    m_builtObjects.push_back({&object, rect, isKillzone(triggerType)});
+    m_builtObjects.push_back({&object, rect, triggerKindOf(triggerType) == TriggerKind::Killzone});
     checkInsideMap(object, cornerBox(rect));
 }
 
@@ -341,7 +341,7 @@ void MapChecker::checkInsideMap(const TiledObject& object, const sf::FloatRect& 
 
 void MapChecker::checkPlayers()
 {
-    for (const char* id : MainState::PLAYER_IDS)
+    for (const char* id : MapName::PLAYER_IDS)
     {
         std::vector<const BuiltObject*> players;
         for (const BuiltObject& built : m_builtObjects)
@@ -392,7 +392,7 @@ void MapChecker::checkPlayerComponents(const BuiltObject& player)
         missing.push_back("hearts (no \"Health\" of 0 or more)");
     if (!settings.hasInputPlayerIndex)
         missing.push_back("input (no \"InputPlayerIdx\"), so it cannot walk");
-    else if (settings.inputPlayerIndex < 0 || settings.inputPlayerIndex >= static_cast<int>(MainState::PLAYER_IDS.size()))
+    else if (settings.inputPlayerIndex < 0 || settings.inputPlayerIndex >= static_cast<int>(MapName::PLAYER_IDS.size()))
         missing.push_back("input (\"InputPlayerIdx\" " + std::to_string(settings.inputPlayerIndex) +
                           " is not 0 or 1), so it cannot walk");
     if (missing.empty())

@@ -69,6 +69,20 @@ b2Vec2 halfExtents(const ObjectRect& rect)
     return {toMetres(static_cast<float>(rect.width)) * 0.5f, toMetres(static_cast<float>(rect.height)) * 0.5f};
 }
 
+CategoryBits triggerCategory(TriggerKind kind)
+{
+    switch (kind)
+    {
+    case TriggerKind::Killzone:
+        return CollisionCategory::KILLZONE;
+    case TriggerKind::River:
+        return CollisionCategory::RIVER;
+    case TriggerKind::Plain:
+        break;
+    }
+    return CollisionCategory::PLAIN_TRIGGER;
+}
+
 // Walls and triggers are positioned by their top-left corner, so the box is shifted by half its size.
 std::shared_ptr<GameObject> createStaticBox(const TiledObject& object, const ObjectRect& rect, CategoryBits category,
                                             bool isSensor)
@@ -170,7 +184,7 @@ std::shared_ptr<GameObject> createTrigger(const TiledObject& object)
     ObjectRect rect;
     if (!readBoxRect(object, rect))
         return {};
-    return createStaticBox(object, rect, triggerCategory(readTriggerType(object)), true);
+    return createStaticBox(object, rect, triggerCategory(triggerKindOf(readTriggerType(object))), true);
 }
 
 std::shared_ptr<GameObject> createSpawner(const TiledObject& object, const std::string& layerName,

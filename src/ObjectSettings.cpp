@@ -268,18 +268,13 @@ std::string readTriggerType(const TiledObject& object)
     return triggerType;
 }
 
-CategoryBits triggerCategory(const std::string& triggerType)
+TriggerKind triggerKindOf(const std::string& triggerType)
 {
-    if (isKillzone(triggerType))
-        return CollisionCategory::KILLZONE;
+    if (triggerType == "Killzone")
+        return TriggerKind::Killzone;
     if (triggerType == "River")
-        return CollisionCategory::RIVER;
-    return CollisionCategory::PLAIN_TRIGGER;
-}
-
-bool isKillzone(const std::string& triggerType)
-{
-    return triggerType == "Killzone";
+        return TriggerKind::River;
+    return TriggerKind::Plain;
 }
 
 sf::IntRect sheetAreaOf(const AnimationStrip& strip)

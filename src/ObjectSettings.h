@@ -7,7 +7,6 @@
 // Messages go to sf::err(), one line each, beginning with "Map object \"<name>\": ".
 
 #include "AnimationKey.h"
-#include "CollisionCategory.h"
 #include "ItemPool.h"
 
 #include <SFML/Graphics/Rect.hpp>
@@ -89,8 +88,15 @@ bool readSpawnerSettings(const TiledObject& object, const std::filesystem::path&
 // A trigger's "type", empty when the map leaves it out.
 std::string readTriggerType(const TiledObject& object);
 
-// The fixture category a trigger of that type gets: killzone, river, or a plain trigger.
-CategoryBits triggerCategory(const std::string& triggerType);
-bool isKillzone(const std::string& triggerType);
+enum class TriggerKind
+{
+    // Only stops a flying bomb: any type but the two below, or none.
+    Plain,
+    Killzone,
+    River
+};
+
+// What a trigger of that type does; the names are whole and case-sensitive.
+TriggerKind triggerKindOf(const std::string& triggerType);
 
 } // namespace zelk
