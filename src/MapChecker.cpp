@@ -9,6 +9,7 @@
 #include <SFML/System/Err.hpp>
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <sstream>
 
@@ -20,6 +21,8 @@ namespace
 
 const std::string GAME_MESSAGE_PREFIX = "Map object \"";
 const char* const KIND_NAMES[] = {"rock", "bomb"};
+// Far beyond any image a texture can hold; keeps the arithmetic of a sheet's frames within an int.
+constexpr int MAX_FRAME_SIDE = 1 << 20;
 
 // Takes over sf::err() for its lifetime, so the game's messages can be collected instead of shown.
 class ErrorStreamCapture
@@ -73,12 +76,15 @@ bool isDrawnLayer(const std::string& layerName)
                        [&](const char* drawn) { return layerName == drawn; });
 }
 
-sf::IntRect unite(const sf::IntRect& a, const sf::IntRect& b)
+// Wide enough for any sum of two ints a map can give.
+using PixelArea = sf::Rect<std::int64_t>;
+
+PixelArea unite(const PixelArea& a, const PixelArea& b)
 {
-    const int left = std::min(a.left, b.left);
-    const int top = std::min(a.top, b.top);
-    const int right = std::max(a.left + a.width, b.left + b.width);
-    const int bottom = std::max(a.top + a.height, b.top + b.height);
+    const std::int64_t left = std::min(a.left, b.left);
+    const std::int64_t top = std::min(a.top, b.top);
+    const std::int64_t right = std::max(a.left + a.width, b.left + b.width);
+    const std::int64_t bottom = std::max(a.top + a.height, b.top + b.height);
     return {left, top, right - left, bottom - top};
 }
 
@@ -87,7 +93,7 @@ std::string countOf(int count, const std::string& noun)
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
-std::string describeSize(int width, int height)
+std::string describeSize(std::int64_t width, std::int64_t height)
 {
     return std::to_string(width) + " x " + std::to_string(height);
 }
@@ -98,6 +104,12 @@ sf::FloatRect playerBox(const ObjectRect& rect)
     return {static_cast<float>(rect.x) - static_cast<float>(rect.width) * 0.5f,
             static_cast<float>(rect.y) - static_cast<float>(rect.height) * 0.5f, static_cast<float>(rect.width),
             static_cast<float>(rect.height)};
+}
+
+// Players and spawners stand on their map position; their rectangle is not where they are drawn.
+sf::FloatRect positionOf(const ObjectRect& rect)
+{
+    return {static_cast<float>(rect.x), static_cast<float>(rect.y), 1.f, 1.f};
 }
 
 sf::FloatRect cornerBox(const ObjectRect& rect)
@@ -154,10 +166,13 @@ void MapChecker::print(std::ostream& out) const
     const std::string file = m_mapPath.filename().string();
     for (const Finding& finding : m_findings)
     {
-        out << file << ": ";
+        std::string line = file + ": ";
         if (!finding.where.empty())
-            out << finding.where << ": ";
-        out << (finding.severity == Severity::Error ? "error: " : "warning: ") << finding.message << "\n";
+            line += finding.where + ": ";
+        line += (finding.severity == Severity::Error ? "error: " : "warning: ") + finding.message;
+        // Names and paths come from the map as written; a line break in one must not split the line.
+        std::replace_if(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
+        out << line << "\n";
     }
 }
 
@@ -263,13 +278,13 @@ void MapChecker::checkSprite(const TiledObject& object)
         return;
     m_builtObjects.push_back({&object, rect});
     m_spriteSettings[&object] = settings;
-    checkInsideMap(object, {static_cast<float>(rect.x), static_cast<float>(rect.y), 1.f, 1.f});
+    checkInsideMap(object, positionOf(rect));
 
     if (settings.texturePath.empty())
         return;
-    sf::IntRect area(settings.textureRectLeft, settings.textureRectTop, rect.width, rect.height);
+    PixelArea area(sf::IntRect(settings.textureRectLeft, settings.textureRectTop, rect.width, rect.height));
     for (const AnimationStrip& strip : PLAYER_ANIMATIONS)
-        area = unite(area, sheetAreaOf(strip));
+        area = unite(area, PixelArea(sheetAreaOf(strip)));
     checkImageArea(object, "sprite sheet", settings.texturePath, area);
 }
 
@@ -308,7 +323,7 @@ void MapChecker::checkSpawner(const TiledObject& object)
     if (!built)
         return;
     m_builtObjects.push_back({&object, rect});
-    checkInsideMap(object, {static_cast<float>(rect.x), static_cast<float>(rect.y), 1.f, 1.f});
+    checkInsideMap(object, positionOf(rect));
 
     if (!settings.hasTexture)
     {
@@ -326,8 +341,12 @@ void MapChecker::checkSpawner(const TiledObject& object)
                         "the " + what + "'s frame is " + describeSize(frame.width, frame.height) +
                             " pixels; set \"TextureWidth" + std::to_string(kind) + "\" and \"TextureHeight" +
                             std::to_string(kind) + "\"");
+        else if (frame.width > MAX_FRAME_SIDE || frame.height > MAX_FRAME_SIDE)
+            reportAbout(object, Severity::Error,
+                        "the " + what + "'s frame is " + describeSize(frame.width, frame.height) +
+                            " pixels, larger than any image");
         else
-            checkImageArea(object, what, settings.texturePaths[kind], ItemPool::sheetAreaOf(kind, frame));
+            checkImageArea(object, what, settings.texturePaths[kind], PixelArea(ItemPool::sheetAreaOf(kind, frame)));
     }
 }
 
@@ -404,7 +423,7 @@ void MapChecker::checkPlayerComponents(const BuiltObject& player)
 }
 
 void MapChecker::checkImageArea(const TiledObject& object, const std::string& what,
-                                const std::filesystem::path& path, const sf::IntRect& area)
+                                const std::filesystem::path& path, const sf::Rect<std::int64_t>& area)
 {
     const std::string file = quoted(path.lexically_relative(m_baseDirectory).generic_string());
     const std::optional<sf::Vector2u> size = imageSize(path);
@@ -413,13 +432,14 @@ void MapChecker::checkImageArea(const TiledObject& object, const std::string& wh
         reportAbout(object, Severity::Error, "the " + what + " " + file + " does not load");
         return;
     }
-    const bool fits = area.left >= 0 && area.top >= 0 && area.left + area.width <= static_cast<int>(size->x) &&
-                      area.top + area.height <= static_cast<int>(size->y);
+    const std::int64_t right = area.left + area.width;
+    const std::int64_t bottom = area.top + area.height;
+    const bool fits = area.left >= 0 && area.top >= 0 && right <= size->x && bottom <= size->y;
     if (!fits)
         reportAbout(object, Severity::Error,
-                    "the " + what + " " + file + " is " + describeSize(static_cast<int>(size->x), static_cast<int>(size->y)) +
+                    "the " + what + " " + file + " is " + describeSize(size->x, size->y) +
                         " pixels, too small for the frames the game cuts from it (up to " +
-                        describeSize(area.left + area.width, area.top + area.height) + ")");
+                        describeSize(right, bottom) + ")");
 }
 
 std::optional<sf::Vector2u> MapChecker::imageSize(const std::filesystem::path& path)

@@ -12,6 +12,7 @@
 #include <SFML/Graphics/Rect.hpp>
 #include <SFML/System/Vector2.hpp>
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -81,7 +82,7 @@ private:
     void checkPlayerStart(const BuiltObject& player);
     void checkPlayerComponents(const BuiltObject& player);
     void checkImageArea(const TiledObject& object, const std::string& what, const std::filesystem::path& path,
-                        const sf::IntRect& area);
+                        const sf::Rect<std::int64_t>& area);
 
     // The image's size in pixels, or nothing when it does not load; each file is decoded once.
     std::optional<sf::Vector2u> imageSize(const std::filesystem::path& path);
