@@ -137,6 +137,18 @@ INSTANTIATE_TEST_SUITE_P(
 // Class name -> member name -> {"type", "value", ...} as the editor file declares them.
 using ClassMembers = std::map<std::string, std::map<std::string, Json>>;
 
+// A project's class members name their custom type "propertyType", object types and maps
+// "propertytype"; the lower-case spelling stands for both here.
+Json withMapSpelling(Json member)
+{
+    if (member.contains("propertyType"))
+    {
+        member["propertytype"] = member["propertyType"];
+        member.erase("propertyType");
+    }
+    return member;
+}
+
 ClassMembers projectClasses(const Json& project)
 {
     ClassMembers classes;
@@ -147,7 +159,7 @@ ClassMembers projectClasses(const Json& project)
         EXPECT_EQ(type.at("useAs"), Json::array({"object"})) << type.at("name");
         auto& members = classes[type.at("name")];
         for (const Json& member : type.at("members"))
-            members[member.at("name")] = member;
+            members[member.at("name")] = withMapSpelling(member);
     }
     return classes;
 }
