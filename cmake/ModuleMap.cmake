@@ -8,10 +8,10 @@
 #   above, so there are no cycles.
 
 # Application core services: configuration, the screen base and the screen switch, input actions,
-# the trace profiler, the widget layer, shared assets and their paths, the names of actions and
-# screens, and the shutdown signal. Game's declaration lives here because the screens reach the
-# window and the widget layer through it; Game's definition, which creates the screens, is
-# bramblot_app at the top.
+# the trace profiler, the widget layer, shared assets and their paths, sound effects, the names of
+# actions and screens, and the shutdown signal. Game's declaration lives here because the screens
+# reach the window and the widget layer through it; Game's definition, which creates the screens,
+# is bramblot_app at the top.
 bramblot_module(bramblot_services
   FILES
     AssetCache.h AssetCache.cpp
@@ -25,12 +25,13 @@ bramblot_module(bramblot_services
     InputManager.h InputManager.cpp
     InputState.h InputState.cpp
     ShutdownSignal.h ShutdownSignal.cpp
+    SoundEffect.h SoundEffect.cpp
     TraceProfiler.h TraceProfiler.cpp
     TraceTimer.h TraceTimer.cpp
   PUBLIC sfml-graphics sfml-window sfml-system sfml-audio)
 
 # Entities and events: game objects and their components, the registry of a match's objects, the
-# event bus and the creation and destruction events.
+# event bus with its self-cancelling subscriptions, and the creation and destruction events.
 bramblot_module(bramblot_entities
   FILES
     BasicDataEvent.h
@@ -45,10 +46,12 @@ bramblot_module(bramblot_entities
     RenderableDestroyEvent.h RenderableDestroyEvent.cpp
     RigidBodyCreateEvent.h RigidBodyCreateEvent.cpp
     RigidBodyDestroyEvent.h RigidBodyDestroyEvent.cpp
+    Subscription.h Subscription.cpp
   PUBLIC sfml-graphics
   PRIVATE sfml-system)
 
-# Rendering: the render layers, the drawable components and the animation keys.
+# Rendering: the render layers, the drawable components (those on a named layer announce
+# themselves) and the animation keys.
 bramblot_module(bramblot_rendering
   FILES
     Animation.h Animation.cpp
@@ -56,6 +59,7 @@ bramblot_module(bramblot_rendering
     AnimationRenderComponent.h AnimationRenderComponent.cpp
     CameraRenderComponent.h CameraRenderComponent.cpp
     HealthIndicatorRenderComponent.h HealthIndicatorRenderComponent.cpp
+    LayeredRenderComponent.h LayeredRenderComponent.cpp
     SpriteBlink.h SpriteBlink.cpp
     SpriteManager.h SpriteManager.cpp
     SpriteRenderComponent.h SpriteRenderComponent.cpp
@@ -89,8 +93,8 @@ bramblot_module(bramblot_gameplay
     PlayerFallComponent.h PlayerFallComponent.cpp
     PlayerMoveComponent.h PlayerMoveComponent.cpp
     RockComponent.h RockComponent.cpp
-  PUBLIC bramblot_entities sfml-audio sfml-graphics sfml-system
-  PRIVATE bramblot_physics bramblot_rendering bramblot_services box2d::box2d)
+  PUBLIC bramblot_entities bramblot_services sfml-graphics sfml-system
+  PRIVATE bramblot_physics bramblot_rendering box2d::box2d)
 
 # Map loading: reading a Tiled map, its tile layers, and the object factory that turns the map's
 # objects into players, walls, triggers and spawners (so it builds on gameplay), by the property
