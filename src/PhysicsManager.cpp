@@ -124,26 +124,25 @@ std::size_t PhysicsManager::getDeferredActionCount()
 
 void PhysicsManager::BeginContact(b2Contact* contact)
 {
-    ColliderComponent* colliderA = ColliderComponent::fromFixture(contact->GetFixtureA());
-    if (colliderA == nullptr)
-        return;
-    ColliderComponent* colliderB = ColliderComponent::fromFixture(contact->GetFixtureB());
-    if (colliderB == nullptr)
-        return;
-    colliderA->onCollisionEnter(*colliderB);
-    colliderB->onCollisionEnter(*colliderA);
+    tellBothColliders(*contact, &ColliderComponent::onCollisionEnter);
 }
 
 void PhysicsManager::EndContact(b2Contact* contact)
 {
-    ColliderComponent* colliderA = ColliderComponent::fromFixture(contact->GetFixtureA());
+    tellBothColliders(*contact, &ColliderComponent::onCollisionExit);
+}
+
+void PhysicsManager::tellBothColliders(const b2Contact& contact, void (ColliderComponent::*tell)(ColliderComponent&))
+{
+    // Fixtures without a collider take part in the simulation but raise no callbacks.
+    ColliderComponent* colliderA = ColliderComponent::fromFixture(contact.GetFixtureA());
     if (colliderA == nullptr)
         return;
-    ColliderComponent* colliderB = ColliderComponent::fromFixture(contact->GetFixtureB());
+    ColliderComponent* colliderB = ColliderComponent::fromFixture(contact.GetFixtureB());
     if (colliderB == nullptr)
         return;
-    colliderA->onCollisionExit(*colliderB);
-    colliderB->onCollisionExit(*colliderA);
+    (colliderA->*tell)(*colliderB);
+    (colliderB->*tell)(*colliderA);
 }
 
 void PhysicsManager::queue(const DeferredBodyCommand& command)

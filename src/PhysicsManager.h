@@ -22,6 +22,7 @@
 namespace zelk
 {
 
+class ColliderComponent;
 class RigidBodyComponent;
 
 // A body change waiting for the end of the current step. Kept as a record naming its body, so the
@@ -81,6 +82,8 @@ public:
     void EndContact(b2Contact* contact) override;
 
 private:
+    // A's callbacks run before B's.
+    static void tellBothColliders(const b2Contact& contact, void (ColliderComponent::*tell)(ColliderComponent&));
     static void queue(const DeferredBodyCommand& command);
     static void runDeferredActions();
     static void run(const DeferredBodyCommand& command);
