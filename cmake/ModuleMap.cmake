@@ -112,7 +112,7 @@ bramblot_module(bramblot_maps
     TiledJsonReader.h TiledJsonReader.cpp
     TiledLayer.h
     TiledMap.h TiledMap.cpp
-    TiledObject.h TiledObject.cpp
+    TiledObject.h
     TiledProperty.h TiledProperty.cpp
     TiledTileset.h TiledTileset.cpp
   PUBLIC bramblot_entities bramblot_gameplay bramblot_rendering nlohmann_json::nlohmann_json sfml-graphics
@@ -127,6 +127,7 @@ bramblot_module(bramblot_screens
     MainState.h MainState.cpp
     MenuState.h MenuState.cpp
     PlayerStart.h
+    TextMenu.h TextMenu.cpp
   PUBLIC bramblot_services bramblot_entities bramblot_physics bramblot_rendering
          sfml-audio sfml-graphics sfml-system
   PRIVATE bramblot_maps bramblot_gameplay)
