@@ -108,20 +108,22 @@ bramblot_module(bramblot_maps
     TiledJsonReader.h TiledJsonReader.cpp
     TiledLayer.h
     TiledMap.h TiledMap.cpp
-    TiledObject.h TiledObject.cpp
+    TiledObject.h
     TiledProperty.h TiledProperty.cpp
     TiledTileset.h TiledTileset.cpp
   PUBLIC bramblot_entities bramblot_rendering nlohmann_json::nlohmann_json sfml-graphics sfml-system
   PRIVATE bramblot_gameplay bramblot_physics box2d::box2d)
 
-# Screens: the menu, the controls screen and the match with its win screen. The match sits here,
-# above map loading, because it loads the map that the factory turns into gameplay objects.
+# Screens: the menu, the controls screen and the match with its win screen, and the text menu the
+# menu and the win screen share. The match sits here, above map loading, because it loads the map
+# that the factory turns into gameplay objects.
 bramblot_module(bramblot_screens
   FILES
     InstructionState.h InstructionState.cpp
     MainState.h MainState.cpp
     MenuState.h MenuState.cpp
     PlayerStart.h
+    TextMenu.h TextMenu.cpp
   PUBLIC bramblot_services bramblot_entities bramblot_physics bramblot_rendering
          sfml-audio sfml-graphics sfml-system
   PRIVATE bramblot_maps bramblot_gameplay)

@@ -35,7 +35,6 @@ public:
 
 private:
     bool buildPicture(const sf::Vector2f& centre, unsigned windowHeight);
-    bool loadFont();
     void buildTexts(const sf::Vector2f& centre, unsigned windowHeight);
 
     sf::Sprite m_picture;
