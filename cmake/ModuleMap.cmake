@@ -119,8 +119,9 @@ bramblot_module(bramblot_maps
          sfml-system
   PRIVATE bramblot_physics bramblot_services box2d::box2d)
 
-# Screens: the menu, the controls screen and the match with its win screen. The match sits here,
-# above map loading, because it loads the map that the factory turns into gameplay objects.
+# Screens: the menu, the controls screen and the match with its win screen, and the text menu the
+# menu and the win screen share. The match sits here, above map loading, because it loads the map
+# that the factory turns into gameplay objects.
 bramblot_module(bramblot_screens
   FILES
     InstructionState.h InstructionState.cpp
