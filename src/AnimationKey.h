@@ -21,15 +21,8 @@ enum : int
 
 namespace Direction
 {
-// NONE: for animations that look the same whichever way the object faces.
-enum : int
-{
-    UP = 0,
-    DOWN = 1,
-    LEFT = 2,
-    RIGHT = 3,
-    NONE = 4
-};
+// 0 to 4 in this order; NONE is for animations that look the same whichever way the object faces.
+enum : int { UP, DOWN, LEFT, RIGHT, NONE };
 } // namespace Direction
 
 } // namespace zelk
