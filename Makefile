@@ -23,7 +23,7 @@ setup-test:
 
 build: setup-build
 	cmake -S . -B $(BUILD) -DBRAMBLOT_TESTS=OFF
-	cmake --build $(BUILD) -j$(JOBS) --target bramblot
+	cmake --build $(BUILD) -j$(JOBS) --target bramblot bramblot-mapcheck
 
 # The Debian package bramblot_<version>_<arch>.deb, copied into the project root for
 # `sudo apt install ./bramblot_*.deb`.

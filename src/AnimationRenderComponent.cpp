@@ -1,10 +1,7 @@
 #include "AnimationRenderComponent.h"
 
 #include "AssetCache.h"
-#include "EventBus.h"
 #include "GameObject.h"
-#include "RenderableCreateEvent.h"
-#include "RenderableDestroyEvent.h"
 
 #include <SFML/System/Err.hpp>
 
@@ -15,30 +12,18 @@ namespace zelk
 
 AnimationRenderComponent::AnimationRenderComponent(GameObject& gameObject, sf::RenderWindow& renderWindow,
                                                    std::string layerName, std::string texturePath)
-    : IRenderComponent(gameObject, renderWindow)
+    : LayeredRenderComponent(gameObject, renderWindow, std::move(layerName))
     , m_texturePath(std::move(texturePath))
-    , m_layerName(std::move(layerName))
 {
-    EventBus::getInstance().fireEvent(std::make_shared<RenderableCreateEvent>(*this, m_layerName));
 }
 
-AnimationRenderComponent::~AnimationRenderComponent()
-{
-    // First thing: the sprite manager holds a raw pointer to us and must drop it before we go.
-    EventBus::getInstance().fireEvent(std::make_shared<RenderableDestroyEvent>(*this, m_layerName));
-}
+AnimationRenderComponent::~AnimationRenderComponent() = default;
 
 bool AnimationRenderComponent::init()
 {
     // A failed load leaves an empty texture; the frames then draw nothing visible.
     m_sheet = AssetCache::getTexture(m_texturePath, false);
     m_sprite.setTexture(getTexture());
-    // Animations added before the sheet was loaded name the sheet they play from now.
-    for (auto& [type, byDirection] : m_animations)
-    {
-        for (auto& [direction, animation] : byDirection)
-            animation.texture = &getTexture();
-    }
     return true;
 }
 
@@ -72,7 +57,6 @@ void AnimationRenderComponent::draw()
 
 void AnimationRenderComponent::addAnimation(int type, int direction, Animation animation)
 {
-    animation.texture = &getTexture();
     // Assigning into the existing map node keeps m_currentAnimation pointing at valid storage.
     Animation& stored = m_animations[type][direction];
     stored = std::move(animation);

@@ -5,7 +5,8 @@
 // Draws nothing until its creator has added animations and selected one with setAnimation().
 
 #include "Animation.h"
-#include "IRenderComponent.h"
+#include "AnimationKey.h"
+#include "LayeredRenderComponent.h"
 #include "SpriteBlink.h"
 
 #include <SFML/Graphics/Sprite.hpp>
@@ -18,12 +19,11 @@
 namespace zelk
 {
 
-class AnimationRenderComponent : public IRenderComponent
+class AnimationRenderComponent : public LayeredRenderComponent
 {
 public:
-    // The pair before any selection; creators never add an animation under it.
+    // The type before any selection; creators never add an animation under it.
     static constexpr int NO_TYPE = 8;
-    static constexpr int NO_DIRECTION = 4;
 
     AnimationRenderComponent(GameObject& gameObject, sf::RenderWindow& renderWindow, std::string layerName,
                              std::string texturePath);
@@ -47,12 +47,15 @@ public:
     void startBlinking(float duration, float interval);
     bool isBlinking() const { return m_blink.isBlinking(); }
 
+    /// For testing.
     int getCurrentType() const { return m_currentType; }
+    /// For testing.
     int getCurrentDirection() const { return m_currentDirection; }
+    /// For testing.
     int getFrameIndex() const { return m_frameIndex; }
     // Null until a setAnimation() found an animation with frames.
+    /// For testing.
     const Animation* getCurrentAnimation() const { return m_currentAnimation; }
-    const std::string& getLayerName() const { return m_layerName; }
     // The sprite sheet; an empty texture until init() loaded it, or when it could not be loaded.
     const sf::Texture& getTexture() const { return m_sheet ? *m_sheet : m_noSheet; }
 
@@ -72,10 +75,9 @@ private:
     sf::Texture m_noSheet;
     const Animation* m_currentAnimation = nullptr;
     int m_currentType = NO_TYPE;
-    int m_currentDirection = NO_DIRECTION;
+    int m_currentDirection = Direction::NONE;
     int m_lastDrawnType = NO_TYPE;
-    int m_lastDrawnDirection = NO_DIRECTION;
-    std::string m_layerName;
+    int m_lastDrawnDirection = Direction::NONE;
     float m_frameTimer = 0.f;
     int m_frameIndex = 0;
     SpriteBlink m_blink;

@@ -3,14 +3,12 @@
 // pixels sideways), burns a fuse, then for a while flings every player near it away.
 //
 // Contract: the object must carry a ColliderComponent with a circle fixture and an
-// AnimationRenderComponent with the idle (0) and explosion (2) animations under direction 4.
+// AnimationRenderComponent with the bomb animations of AnimationKey.h under Direction::NONE.
 // Without them the bomb still counts its lifetime but cannot stop, grow or show its explosion.
 // The stop callback runs inside the world step and touches only velocity, gravity and flags.
 
 #include "ItemComponent.h"
-
-#include <SFML/Audio/Sound.hpp>
-#include <SFML/Audio/SoundBuffer.hpp>
+#include "SoundEffect.h"
 
 #include <memory>
 
@@ -29,8 +27,6 @@ public:
     static constexpr float PUSH_START = 0.1f;
     static constexpr float EXPLOSION_DURATION = 0.8f;
     static constexpr float IDLE_RADIUS_METRES = 0.5f;
-    static constexpr int IDLE_ANIMATION = 0;
-    static constexpr int EXPLOSION_ANIMATION = 2;
 
     BombComponent(GameObject& gameObject, RigidBodyComponent& rigidBody, float explosionForce, float explosionRadius);
     ~BombComponent() override;
@@ -40,9 +36,13 @@ public:
     void deactivate() override;
     void setThrown(bool thrown) override;
 
+    /// For testing.
     bool isExploding() const { return m_exploding; }
+    /// For testing.
     float getFuseTimer() const { return m_fuseTimer; }
+    /// For testing.
     float getExplosionTimer() const { return m_explosionTimer; }
+    /// For testing.
     float getThrowStartX() const { return m_throwStartX; }
 
 private:
@@ -64,9 +64,8 @@ private:
     float m_fuseTimer = 0.f;
     float m_explosionTimer = 0.f;
     float m_fuseTime = FUSE_TIME;
-    // Shared with every other bomb: one decode per match. Declared before the sound, which goes first.
-    std::shared_ptr<const sf::SoundBuffer> m_explosionBuffer;
-    sf::Sound m_explosionSound;
+    // Shared with every other bomb: one decode per match.
+    SoundEffect m_explosionSound;
 };
 
 } // namespace zelk

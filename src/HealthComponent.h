@@ -3,9 +3,7 @@
 // heart indicator) hear about every change through health callbacks.
 
 #include "IComponent.h"
-
-#include <SFML/Audio/Sound.hpp>
-#include <SFML/Audio/SoundBuffer.hpp>
+#include "SoundEffect.h"
 
 #include <functional>
 #include <list>
@@ -22,9 +20,6 @@ using HealthCallback = std::function<void(int, GameObject&)>;
 class HealthComponent : public IComponent
 {
 public:
-    // Collision category of killzone triggers; compared as a whole value, not as a bit.
-    static constexpr unsigned KILLZONE_CATEGORY = 0x0004;
-
     HealthComponent(GameObject& gameObject, int health);
     ~HealthComponent() override;
 
@@ -37,16 +32,15 @@ public:
     void setHealth(int health);
     void addHealthCallback(HealthCallback callback);
 
-    const sf::Sound& getHitSound() const { return m_hitSound; }
+    /// For testing.
+    const sf::Sound& getHitSound() const { return m_hitSound.getSound(); }
 
 private:
-    void onCollisionEnter(ColliderComponent& other);
+    void loseOneHeart();
 
     int m_health;
     std::list<HealthCallback> m_healthCallbacks;
-    // Shared with the other player. Declared before the sound, which goes first.
-    std::shared_ptr<const sf::SoundBuffer> m_hitBuffer;
-    sf::Sound m_hitSound;
+    SoundEffect m_hitSound;
 };
 
 } // namespace zelk

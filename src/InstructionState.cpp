@@ -1,6 +1,8 @@
 #include "InstructionState.h"
 
+#include "AssetPaths.h"
 #include "Game.h"
+#include "GameNames.h"
 #include "GameStateManager.h"
 #include "InputManager.h"
 #include "TraceTimer.h"
@@ -12,8 +14,6 @@ namespace zelk
 
 namespace
 {
-const char* const PICTURE_PATH = "../assets/Controls.png";
-const char* const FONT_PATH = "../assets/fibberish.ttf";
 const char* const HEADING = "Controls";
 const char* const HINT = "Press Menu Button or ESC to go back!";
 } // namespace
@@ -34,7 +34,7 @@ void InstructionState::init()
     const unsigned windowHeight = window.getSize().y;
     if (!buildPicture(centre, windowHeight))
         return;
-    if (!loadFont())
+    if (!loadFont(m_font))
         return;
     buildTexts(centre, windowHeight);
 
@@ -44,7 +44,7 @@ void InstructionState::init()
 
 bool InstructionState::buildPicture(const sf::Vector2f& centre, unsigned windowHeight)
 {
-    if (!m_pictureTexture.loadFromFile(PICTURE_PATH))
+    if (!m_pictureTexture.loadFromFile(AssetPath::CONTROLS_PICTURE))
     {
         sf::err() << "Could not load Controls\n";
         return false;
@@ -57,16 +57,6 @@ bool InstructionState::buildPicture(const sf::Vector2f& centre, unsigned windowH
     const sf::FloatRect bounds = m_picture.getLocalBounds();
     m_picture.setOrigin(bounds.left + bounds.width / 2.0f, bounds.top + bounds.height / 2.0f);
     m_picture.setPosition(centre);
-    return true;
-}
-
-bool InstructionState::loadFont()
-{
-    if (!m_font.loadFromFile(FONT_PATH))
-    {
-        sf::err() << "Could not load font\n";
-        return false;
-    }
     return true;
 }
 
@@ -97,8 +87,8 @@ void InstructionState::update(float /*dt*/)
         m_game->getWindow().setView(m_view);
 
     const auto& input = InputManager::getInstance();
-    if (input.isKeyPressed("Exit", 0) || input.isButtonPressedOnAnyJoystick("Menu"))
-        m_gameStateManager->setState("MenuState");
+    if (input.isKeyPressed(Action::EXIT, 0) || input.isButtonPressedOnAnyJoystick(Action::MENU))
+        m_gameStateManager->setState(Screen::MENU);
 }
 
 void InstructionState::draw()

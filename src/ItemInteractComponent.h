@@ -8,9 +8,8 @@
 // item through deferred body commands. The carried item is not owned: the game object manager owns it.
 
 #include "IComponent.h"
+#include "SoundEffect.h"
 
-#include <SFML/Audio/Sound.hpp>
-#include <SFML/Audio/SoundBuffer.hpp>
 #include <SFML/System/Vector2.hpp>
 
 #include <memory>
@@ -28,7 +27,6 @@ public:
     static constexpr float CARRY_DISTANCE = 48.f;
     // How far the item is pulled back towards the player per px/s of charge.
     static constexpr float CHARGE_PULL_BACK = 0.02f;
-    static constexpr unsigned AIM_ON_Z_AND_R_VENDOR_ID = 0x054C;
 
     ItemInteractComponent(GameObject& gameObject, int playerIndex);
     ~ItemInteractComponent() override;
@@ -39,11 +37,15 @@ public:
     // Parks the carried item at once; used when the player falls and on restart.
     void dropHeldItem();
     // Contact-begin callback on the player's collider.
-    void pickUp(ColliderComponent& self, ColliderComponent& other);
+    void pickUp(ColliderComponent& itemCollider);
 
+    /// For testing.
     GameObject* getHeldItem() const { return m_heldItem; }
+    /// For testing.
     float getThrowCharge() const { return m_throwCharge; }
+    /// For testing.
     sf::Vector2f getAimDirection() const { return m_aimDirection; }
+    /// For testing.
     int getPlayerIndex() const { return m_playerIndex; }
 
 private:
@@ -61,9 +63,7 @@ private:
     sf::Vector2f m_aim;
     float m_aimDeadZone = 5.f;
     sf::Vector2f m_aimDirection;
-    // Shared with the other player. Declared before the sound, which goes first.
-    std::shared_ptr<const sf::SoundBuffer> m_throwBuffer;
-    sf::Sound m_throwSound;
+    SoundEffect m_throwSound;
     float m_throwCharge = 0.f;
     float m_chargeRate = 1000.f;
     float m_maxCharge = 500.f;

@@ -1,17 +1,16 @@
 #include "ItemPool.h"
 
+#include "AnimationKey.h"
 #include "AnimationRenderComponent.h"
 #include "BombComponent.h"
 #include "ColliderComponent.h"
-#include "EventBus.h"
+#include "CollisionCategory.h"
 #include "GameObject.h"
 #include "GameObjectCreateEvent.h"
 #include "PhysicsManager.h"
 #include "RigidBodyComponent.h"
 #include "RockComponent.h"
 #include "SpriteRenderComponent.h"
-
-#include <SFML/System/Err.hpp>
 
 #include <algorithm>
 #include <cstdint>
@@ -29,12 +28,8 @@ namespace
 constexpr float ITEM_RADIUS_METRES = 0.5f;
 constexpr float EXPLOSION_FORCE = 1000.f;
 constexpr float EXPLOSION_RADIUS_PIXELS = 60.f;
-constexpr std::uint16_t ITEM_CATEGORY = 0x0002;
 // Items touch players but pass through walls, triggers, the river and each other.
-constexpr std::uint16_t ITEM_MASK = 0xFFE1;
-constexpr int NO_DIRECTION = 4;
-constexpr int BOMB_IDLE = 0;
-constexpr int BOMB_EXPLOSION = 2;
+constexpr CategoryBits ITEM_MASK = 0xFFE1;
 
 struct ItemKind
 {
@@ -85,9 +80,11 @@ void addBombLook(GameObject& item, sf::RenderWindow& renderWindow, const ItemKin
 {
     auto animation = item.addComponent<AnimationRenderComponent>(item, renderWindow, layerName, kind.texturePath);
     // Only the frame size counts: the idle frames fill the sheet's first row, the explosion its second.
-    animation->addAnimation(BOMB_IDLE, NO_DIRECTION, bombAnimation(kind.textureRect, 0, 4, 0.2f, 1.f));
-    animation->addAnimation(BOMB_EXPLOSION, NO_DIRECTION, bombAnimation(kind.textureRect, 1, 8, 0.1f, 3.f));
-    animation->setAnimation(BOMB_IDLE, NO_DIRECTION);
+    animation->addAnimation(AnimationType::BOMB_IDLE, Direction::NONE,
+                            bombAnimation(kind.textureRect, 0, ItemPool::BOMB_IDLE_FRAMES, 0.2f, 1.f));
+    animation->addAnimation(AnimationType::BOMB_EXPLOSION, Direction::NONE,
+                            bombAnimation(kind.textureRect, 1, ItemPool::BOMB_EXPLOSION_FRAMES, 0.1f, 3.f));
+    animation->setAnimation(AnimationType::BOMB_IDLE, Direction::NONE);
 }
 
 RigidBodyComponent& addParkedBody(GameObject& item)
@@ -103,17 +100,8 @@ void addCollider(GameObject& item, RigidBodyComponent& rigidBody, float density)
 {
     b2CircleShape circle;
     circle.m_radius = ITEM_RADIUS_METRES;
-
-    b2FixtureDef fixture;
-    fixture.shape = &circle;
-    fixture.friction = 0.2f;
-    fixture.restitution = 0.f;
-    fixture.restitutionThreshold = 1.f;
+    b2FixtureDef fixture = ColliderComponent::makeFixtureDef(circle, CollisionCategory::ITEM, ITEM_MASK);
     fixture.density = density;
-    fixture.isSensor = false;
-    fixture.filter.categoryBits = ITEM_CATEGORY;
-    fixture.filter.maskBits = ITEM_MASK;
-    fixture.filter.groupIndex = 0;
     item.addComponent<ColliderComponent>(item, rigidBody, fixture);
 }
 
@@ -160,10 +148,10 @@ ItemPool::ItemPool(int poolSize, sf::RenderWindow& renderWindow,
         const ItemKind kind{texturePaths[kindIndex], textureRects[kindIndex], densities[kindIndex]};
         slot = makeItem(kindIndex, kind, s_itemCounter++, renderWindow, layerName);
 
-        if (!slot->init())
-            sf::err() << "Could not initialize go " << slot->getId() << std::endl;
+        slot->initReporting("");
+        // Parked until a spawner brings it into play.
         slot->setActive(false);
-        EventBus::getInstance().fireEvent(std::make_shared<GameObjectCreateEvent>(slot));
+        GameObjectCreateEvent::announce(slot);
     }
     std::cout << "## pool-size: " << m_items.size() << std::endl;
 }
@@ -175,6 +163,13 @@ std::shared_ptr<GameObject> ItemPool::takeNextItem()
     const std::size_t slot = m_nextIndex % m_items.size();
     ++m_nextIndex;
     return m_items[slot];
+}
+
+sf::IntRect ItemPool::sheetAreaOf(int kind, const sf::IntRect& textureRect)
+{
+    if (kind == ROCK)
+        return textureRect;
+    return {0, 0, BOMB_EXPLOSION_FRAMES * textureRect.width, 2 * textureRect.height};
 }
 
 std::array<float, ItemPool::KIND_COUNT> ItemPool::kindThresholds(const std::array<float, KIND_COUNT>& spawnRates)

@@ -25,6 +25,8 @@ public:
     static constexpr int ROCK = 0;
     static constexpr int BOMB = 1;
     static constexpr int KIND_COUNT = 2;
+    static constexpr int BOMB_IDLE_FRAMES = 4;
+    static constexpr int BOMB_EXPLOSION_FRAMES = 8;
 
     // Entry 0 of every list describes the rock, entry 1 the bomb. Every item is announced with a
     // GameObjectCreateEvent, so the game object manager holds it for the whole match.
@@ -36,11 +38,17 @@ public:
     std::shared_ptr<GameObject> takeNextItem();
 
     const std::vector<std::shared_ptr<GameObject>>& getItems() const { return m_items; }
+    /// For testing.
     unsigned int getNextIndex() const { return m_nextIndex; }
 
     // Running sums of the rates that the kind draws are compared against. Rates that add up to less
     // than 1 are scaled up so every draw finds a kind; unusable rates (negative, NaN) count as 0.
     static std::array<float, KIND_COUNT> kindThresholds(const std::array<float, KIND_COUNT>& spawnRates);
+
+    // The pixel area of its image that a kind's frames are cut from: the rock shows its texture
+    // rectangle; the bomb uses only the rectangle's size, idle frames in the sheet's first row
+    // and the explosion in its second.
+    static sf::IntRect sheetAreaOf(int kind, const sf::IntRect& textureRect);
 
 private:
     std::vector<std::shared_ptr<GameObject>> m_items;

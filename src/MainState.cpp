@@ -1,8 +1,10 @@
 #include "MainState.h"
 
+#include "AssetPaths.h"
 #include "CameraRenderComponent.h"
 #include "EventBus.h"
 #include "Game.h"
+#include "GameNames.h"
 #include "GameObject.h"
 #include "GameStateManager.h"
 #include "HealthComponent.h"
@@ -20,7 +22,6 @@
 
 #include <SFML/System/Err.hpp>
 
-#include <cmath>
 #include <cstdlib>
 #include <iostream>
 #include <iterator>
@@ -31,23 +32,10 @@ namespace zelk
 
 namespace
 {
-const char* const MUSIC_PATH = "../assets/Sounds/pixel-sky.wav";
 const float MUSIC_VOLUME = 50.f;
-const char* const FONT_PATH = "../assets/fibberish.ttf";
-const char* const HEART_BACKGROUND_PATH = "../assets/Health/background.png";
-const char* const HEART_PATH = "../assets/Health/heart.png";
-const char* const PLAYER_IDS[] = {"Player0", "Player1"};
 const sf::Vector2f INDICATOR_SCALE(2.5f, 2.5f);
 const char* const RESTART_ENTRY = "Restart";
 const char* const EXIT_ENTRY = "Exit";
-// The win screen's own stick thresholds: back near the centre, and far enough for a move.
-const float STICK_RELEASED = 1.f;
-const float STICK_MOVE = 20.f;
-
-std::filesystem::path assetDirectory()
-{
-    return std::filesystem::path("../") / "assets";
-}
 
 sf::Vector2f centredOrigin(const sf::Text& text)
 {
@@ -83,25 +71,23 @@ void MainState::init()
     reportIncompletePlayers();
     createCamera();
     createHealthIndicators();
-    m_spriteManager.setLayerOrder({"Background", "Top", "Objects", "GUI"});
+    m_spriteManager.setLayerOrder({MapName::DRAWN_LAYERS.begin(), MapName::DRAWN_LAYERS.end()});
     m_isRunning = true;
 }
 
 void MainState::forgetPreviousMatch()
 {
     m_isRunning = false;
-    m_stickReleased = false;
     m_winnerText = sf::Text();
     m_playerStarts.clear();
-    m_menuEntries.clear();
-    m_selected = nullptr;
+    m_winMenu.clear();
 }
 
 void MainState::loadTileMap()
 {
     TraceTimer timer("Load Tile Map");
-    const std::filesystem::path baseDirectory = assetDirectory();
-    const std::filesystem::path mapPath = baseDirectory / "game.tmj";
+    const std::filesystem::path baseDirectory = AssetPath::DIRECTORY;
+    const std::filesystem::path mapPath = baseDirectory / AssetPath::MAP_FILE;
     TiledMap map;
     if (!map.loadFromFile(mapPath))
     {
@@ -115,7 +101,7 @@ void MainState::loadTileMap()
 
 bool MainState::startMusic()
 {
-    if (!m_music.openFromFile(MUSIC_PATH))
+    if (!m_music.openFromFile(AssetPath::MUSIC))
     {
         std::cerr << "Could not load background music\n";
         return false;
@@ -129,7 +115,7 @@ bool MainState::startMusic()
 void MainState::recordPlayerStarts()
 {
     // One record per player id, so index 0 is always "Player0" even when the map lacks it.
-    for (const char* id : PLAYER_IDS)
+    for (const char* id : MapName::PLAYER_IDS)
     {
         PlayerStart start;
         if (const auto player = findPlayer(id))
@@ -137,7 +123,7 @@ void MainState::recordPlayerStarts()
             if (const auto rigidBody = player->getComponent<RigidBodyComponent>(); rigidBody && rigidBody->getBody())
             {
                 const b2Vec2 position = rigidBody->getBody()->GetPosition();
-                start.position = {position.x * PIXELS_PER_METRE, position.y * PIXELS_PER_METRE};
+                start.position = toPixels(position);
             }
             if (const auto health = player->getComponent<HealthComponent>())
                 start.health = health->getHealth();
@@ -148,7 +134,7 @@ void MainState::recordPlayerStarts()
 
 void MainState::reportIncompletePlayers() const
 {
-    for (const char* id : PLAYER_IDS)
+    for (const char* id : MapName::PLAYER_IDS)
     {
         const auto player = findPlayer(id);
         if (!player)
@@ -185,8 +171,8 @@ void MainState::createCamera()
 
 void MainState::createHealthIndicators()
 {
-    createHealthIndicator(PLAYER_IDS[0], {200.f, 50.f}, 111);
-    createHealthIndicator(PLAYER_IDS[1], {1000.f, 50.f}, 134);
+    createHealthIndicator(MapName::PLAYER_IDS[0], {200.f, 50.f}, 111);
+    createHealthIndicator(MapName::PLAYER_IDS[1], {1000.f, 50.f}, 134);
 }
 
 void MainState::createHealthIndicator(const std::string& playerId, sf::Vector2f position, int errorLine)
@@ -200,7 +186,7 @@ void MainState::createHealthIndicator(const std::string& playerId, sf::Vector2f 
     auto indicatorObject = std::make_shared<GameObject>(playerId + "HealthIndicator");
     indicatorObject->setPosition(position);
     auto indicator = indicatorObject->addComponent<HealthIndicatorRenderComponent>(
-        *indicatorObject, m_game->getWindow(), HEART_BACKGROUND_PATH, HEART_PATH, "GUI", INDICATOR_SCALE,
+        *indicatorObject, m_game->getWindow(), AssetPath::HEART_BACKGROUND, AssetPath::HEART, "GUI", INDICATOR_SCALE,
         health->getHealth());
     // Runs inside the world step; it only forwards the number.
     health->addHealthCallback([indicator](int newHealth, GameObject&) { indicator->setHealth(newHealth); });
@@ -218,7 +204,7 @@ void MainState::update(float deltaTime)
     if (isLeaveRequested())
     {
         m_music.stop();
-        m_gameStateManager->setState("MenuState");
+        m_gameStateManager->setState(Screen::MENU);
         return;
     }
 
@@ -237,7 +223,7 @@ void MainState::update(float deltaTime)
 bool MainState::isLeaveRequested() const
 {
     const auto& input = InputManager::getInstance();
-    return input.isKeyPressed("Exit", 0) || input.isButtonPressedOnAnyJoystick("Menu");
+    return input.isKeyPressed(Action::EXIT, 0) || input.isButtonPressedOnAnyJoystick(Action::MENU);
 }
 
 std::shared_ptr<GameObject> MainState::findPlayer(const std::string& id) const
@@ -249,8 +235,8 @@ std::shared_ptr<GameObject> MainState::findPlayer(const std::string& id) const
 
 void MainState::checkForLoss()
 {
-    const auto player0 = findPlayer(PLAYER_IDS[0]);
-    const auto player1 = findPlayer(PLAYER_IDS[1]);
+    const auto player0 = findPlayer(MapName::PLAYER_IDS[0]);
+    const auto player1 = findPlayer(MapName::PLAYER_IDS[1]);
     // With a player missing there is nobody to name as winner.
     if (!player0 || !player1)
         return;
@@ -271,17 +257,13 @@ void MainState::openWinScreen(std::shared_ptr<GameObject> winner, std::shared_pt
     }
 
     // Still running: the loss is seen again next frame and the load retried then.
-    if (!m_font.loadFromFile(FONT_PATH))
-    {
-        sf::err() << "Could not load font\n";
+    if (!loadFont(m_font))
         return;
-    }
 
     placeText(m_winnerText, winner->getId() + " WON!", 60, {0.f, -80.f});
     placeText(m_restartText, RESTART_ENTRY, 25, {0.f, 0.f});
     placeText(m_exitText, EXIT_ENTRY, 25, {0.f, 30.f});
-    m_menuEntries = {m_restartText, m_exitText};
-    m_selected = &m_menuEntries.front();
+    m_winMenu.setEntries({m_restartText, m_exitText});
 
     std::cout << winner->getId() << " won!" << std::endl;
     m_isRunning = false;
@@ -303,41 +285,16 @@ void MainState::placeText(sf::Text& text, const std::string& string, unsigned ch
 
 void MainState::handleWinScreenInput()
 {
-    const float axis = InputManager::getInstance().getAxisPosition(0, sf::Joystick::Y);
-    if (std::abs(axis) < STICK_RELEASED)
-        m_stickReleased = true;
-
-    // Without entries (the win screen never opened) there is nothing to move to or choose.
-    if (m_menuEntries.empty() || m_selected == nullptr)
-        return;
-
-    if (isMoveRequested())
-        selectNextEntry();
-
-    const auto& input = InputManager::getInstance();
-    if (input.isButtonPressed("select", 0) || input.isKeyPressed("select", 0))
+    // With two entries every move, up or down, toggles. Without entries (the win screen never
+    // opened) there is nothing to move to or choose.
+    m_winMenu.navigate();
+    if (m_winMenu.isConfirmed())
         chooseSelectedEntry();
-}
-
-bool MainState::isMoveRequested()
-{
-    const float axis = InputManager::getInstance().getAxisPosition(0, sf::Joystick::Y);
-    const auto& input = InputManager::getInstance();
-    return (std::abs(axis) > STICK_MOVE && m_stickReleased) || input.isKeyPressed("menuDown", 0) ||
-           input.isKeyPressed("menuUp", 0) || input.isKeyPressed("up", 0) || input.isKeyPressed("down", 0);
-}
-
-void MainState::selectNextEntry()
-{
-    // With two entries every move, up or down, toggles.
-    const auto index = static_cast<std::size_t>(m_selected - m_menuEntries.data());
-    m_selected = &m_menuEntries[(index + 1) % m_menuEntries.size()];
-    m_stickReleased = false;
 }
 
 void MainState::chooseSelectedEntry()
 {
-    const std::string choice = m_selected->getString();
+    const std::string choice = m_winMenu.getMarkedWord();
     if (choice == RESTART_ENTRY)
         restartGame();
     else if (choice == EXIT_ENTRY)
@@ -347,9 +304,9 @@ void MainState::chooseSelectedEntry()
 void MainState::restartGame()
 {
     m_isRunning = true;
-    for (std::size_t index = 0; index < m_playerStarts.size() && index < std::size(PLAYER_IDS); ++index)
+    for (std::size_t index = 0; index < m_playerStarts.size() && index < std::size(MapName::PLAYER_IDS); ++index)
     {
-        if (const auto player = findPlayer(PLAYER_IDS[index]))
+        if (const auto player = findPlayer(MapName::PLAYER_IDS[index]))
             restartPlayer(player, m_playerStarts[index]);
     }
     parkEveryItem();
@@ -360,7 +317,7 @@ void MainState::restartPlayer(const std::shared_ptr<GameObject>& player, const P
     const auto rigidBody = player->getComponent<RigidBodyComponent>();
     if (b2Body* body = rigidBody ? rigidBody->getBody() : nullptr)
     {
-        const b2Vec2 home(start.position.x * METRES_PER_PIXEL, start.position.y * METRES_PER_PIXEL);
+        const b2Vec2 home = toMetres(start.position);
         PhysicsManager::deferSetTransform(body, home, body->GetAngle());
     }
     if (const auto health = player->getComponent<HealthComponent>())
@@ -391,20 +348,16 @@ void MainState::draw()
     if (m_isRunning)
         return;
     m_game->getWindow().draw(m_winnerText);
-    drawTexts(m_menuEntries);
+    drawWinMenu();
 }
 
-void MainState::drawTexts(std::vector<sf::Text>& texts)
+void MainState::drawWinMenu()
 {
-    const sf::String selected = m_selected ? m_selected->getString() : sf::String();
-    for (const sf::Text& text : texts)
+    for (std::size_t index = 0; index < m_winMenu.getEntries().size(); ++index)
     {
-        // The stored entries stay plain; the decoration follows the selection on the copy.
-        sf::Text copy = text;
-        if (m_selected && copy.getString() == selected)
-            copy.setString("> " + copy.getString() + " <");
-        copy.setOrigin(centredOrigin(copy));
-        m_game->getWindow().draw(copy);
+        sf::Text entry = m_winMenu.markedCopy(index);
+        entry.setOrigin(centredOrigin(entry));
+        m_game->getWindow().draw(entry);
     }
 }
 

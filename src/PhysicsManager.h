@@ -10,11 +10,10 @@
 // queued while they run wait for the next frame. Commands never outlive their body (a destroyed
 // rigid body drops its own) nor the match (shutdown() drops the rest).
 
-#include "EventBus.h"
+#include "Subscription.h"
+#include "PhysicsUnits.h"
 
 #include <box2d/box2d.h>
-
-#include <SFML/System/Vector2.hpp>
 
 #include <cstddef>
 #include <memory>
@@ -23,32 +22,8 @@
 namespace zelk
 {
 
+class ColliderComponent;
 class RigidBodyComponent;
-
-constexpr float PIXELS_PER_METRE = 30.f;
-constexpr float METRES_PER_PIXEL = 1.f / 30.f;
-
-inline b2Vec2 toMetres(const sf::Vector2f& pixels)
-{
-    return {pixels.x * METRES_PER_PIXEL, pixels.y * METRES_PER_PIXEL};
-}
-
-inline sf::Vector2f toPixels(const b2Vec2& metres)
-{
-    return {metres.x * PIXELS_PER_METRE, metres.y * PIXELS_PER_METRE};
-}
-
-inline float toDegrees(float radians)
-{
-    constexpr float pi = 3.1415927f;
-    return radians * 180.f / pi;
-}
-
-inline float toRadians(float degrees)
-{
-    constexpr float pi = 3.1415927f;
-    return degrees * pi / 180.f;
-}
 
 // A body change waiting for the end of the current step. Kept as a record naming its body, so the
 // commands of a body that goes away can be found and dropped.
@@ -97,14 +72,18 @@ public:
     static void deferDestroyBody(b2Body* body);
     // Forgets the pending commands of a body that no longer exists.
     static void discardDeferredActions(const b2Body* body);
+    /// For testing.
     static std::size_t getDeferredActionCount();
 
+    /// For testing.
     const std::vector<RigidBodyComponent*>& getRigidBodies() const { return m_rigidBodies; }
 
     void BeginContact(b2Contact* contact) override;
     void EndContact(b2Contact* contact) override;
 
 private:
+    // A's callbacks run before B's.
+    static void tellBothColliders(const b2Contact& contact, void (ColliderComponent::*tell)(ColliderComponent&));
     static void queue(const DeferredBodyCommand& command);
     static void runDeferredActions();
     static void run(const DeferredBodyCommand& command);
@@ -115,13 +94,13 @@ private:
     void syncBodies();
 
     static std::vector<DeferredBodyCommand> s_deferredActions;
-    // Storage for the batch being run, kept between frames.
+    // The batch being run, so a body destroyed meanwhile can drop its commands from it too; empty
+    // between runs, its storage kept from frame to frame.
     static std::vector<DeferredBodyCommand> s_runningBatch;
-    // The batch being run, so a body destroyed meanwhile can drop its commands from it too.
-    static std::vector<DeferredBodyCommand>* s_runningActions;
     static PhysicsManager* s_contactListener;
 
-    std::vector<ListenerId> m_listenerIds;
+    Subscription m_createSubscription;
+    Subscription m_destroySubscription;
     std::vector<RigidBodyComponent*> m_rigidBodies;
 };
 

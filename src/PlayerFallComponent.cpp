@@ -2,6 +2,7 @@
 
 #include "AnimationRenderComponent.h"
 #include "ColliderComponent.h"
+#include "CollisionCategory.h"
 #include "GameObject.h"
 #include "ItemInteractComponent.h"
 #include "PhysicsManager.h"
@@ -35,16 +36,9 @@ bool PlayerFallComponent::init()
 {
     if (const auto collider = m_gameObject.getComponent<ColliderComponent>())
     {
-        collider->registerOnCollisionEnter(
-            [this](ColliderComponent&, ColliderComponent& other) { onCollisionEnter(other); });
+        collider->registerOnEnterWith(CollisionCategory::KILLZONE, [this](ColliderComponent&) { startFall(); });
     }
     return true;
-}
-
-void PlayerFallComponent::onCollisionEnter(ColliderComponent& other)
-{
-    if (other.getCategoryBits() == KILLZONE_CATEGORY)
-        startFall();
 }
 
 void PlayerFallComponent::startFall()
@@ -103,7 +97,7 @@ void PlayerFallComponent::returnToRespawn()
     {
         if (body->GetType() != b2_staticBody)
             body->SetLinearVelocity(b2Vec2(0.f, 0.f));
-        const b2Vec2 respawn(m_respawnPosition.x * METRES_PER_PIXEL, m_respawnPosition.y * METRES_PER_PIXEL);
+        const b2Vec2 respawn = toMetres(m_respawnPosition);
         // Moved now as well, not only after the coming step: this runs outside the step, and the
         // collider is switched back on below. Left where it fell for one more step, the body would
         // meet a killzone it entered in the fall's last step, and that contact would cost a second

@@ -16,9 +16,6 @@ class RigidBodyComponent;
 class PlayerFallComponent : public IComponent
 {
 public:
-    // Collision category of killzone triggers; compared as a whole value, not as a bit.
-    static constexpr unsigned KILLZONE_CATEGORY = 0x0004;
-
     PlayerFallComponent(GameObject& gameObject, RigidBodyComponent& rigidBody, sf::Vector2f respawnPosition);
     ~PlayerFallComponent() override;
 
@@ -32,12 +29,14 @@ public:
     // end of a fall it runs outside the world step, so both move the body at once.
     void reset();
 
+    /// For testing.
     bool isFalling() const { return m_isFalling; }
+    /// For testing.
     float getFallTimer() const { return m_fallTimer; }
+    /// For testing.
     sf::Vector2f getRespawnPosition() const { return m_respawnPosition; }
 
 private:
-    void onCollisionEnter(ColliderComponent& other);
     // Everything the end of a fall and a reset share: stopped, home, upright, walking, collider on.
     void returnToRespawn();
 

@@ -4,9 +4,8 @@
 // downstream with a splash.
 
 #include "IComponent.h"
+#include "SoundEffect.h"
 
-#include <SFML/Audio/Sound.hpp>
-#include <SFML/Audio/SoundBuffer.hpp>
 #include <SFML/System/Vector2.hpp>
 
 #include <memory>
@@ -23,9 +22,6 @@ class RigidBodyComponent;
 class PlayerMoveComponent : public IComponent
 {
 public:
-    // Collision category of river triggers; compared as a whole value (22), not as a bit.
-    static constexpr unsigned RIVER_CATEGORY = 0x0016;
-
     // Configures the body for walking: no rotation, no gravity.
     PlayerMoveComponent(GameObject& gameObject, RigidBodyComponent& rigidBody, int playerIndex);
     ~PlayerMoveComponent() override;
@@ -36,16 +32,17 @@ public:
     // While false, update does nothing at all: the body keeps whatever velocity it has.
     void setCanMove(bool canMove) { m_canMove = canMove; }
     bool canMove() const { return m_canMove; }
+    /// For testing.
     bool isInRiver() const { return m_inRiver; }
     // A falling player's collider is off, so the river's end of contact never arrives; the fall
     // forgets the river instead, or the player would drift downstream after respawning.
     void forgetRiverContact() { m_inRiver = false; }
 
-    const sf::Sound& getSplashSound() const { return m_splashSound; }
+    /// For testing.
+    const sf::Sound& getSplashSound() const { return m_splashSound.getSound(); }
 
 private:
-    void onCollisionEnter(ColliderComponent& other);
-    void onCollisionExit(ColliderComponent& other);
+    void enterRiver();
 
     void applyRiver(b2Body& body, float deltaTime);
     void playSplashOnce();
@@ -65,9 +62,7 @@ private:
     bool m_inRiver = false;
     bool m_splashPlayed = false;
     float m_riverMaxDownSpeed = 50.f;
-    // Shared with the other player. Declared before the sound, which goes first.
-    std::shared_ptr<const sf::SoundBuffer> m_splashBuffer;
-    sf::Sound m_splashSound;
+    SoundEffect m_splashSound;
 };
 
 } // namespace zelk

@@ -4,7 +4,7 @@
 // tile, with the same pixels as drawing the sprites one by one. Sprites changed after construction
 // are therefore not seen.
 
-#include "IRenderComponent.h"
+#include "LayeredRenderComponent.h"
 #include "TileLayerData.h"
 
 #include <SFML/Graphics/Texture.hpp>
@@ -16,7 +16,7 @@
 namespace zelk
 {
 
-class TileLayerRenderComponent : public IRenderComponent
+class TileLayerRenderComponent : public LayeredRenderComponent
 {
 public:
     // Files itself under the layer's name (RenderableCreateEvent). textures: shared ownership of
@@ -30,8 +30,10 @@ public:
     // Default render states: the game object's transform is not applied.
     void draw() override;
 
+    /// For testing.
     const TileLayerData& getLayerData() const { return m_layer; }
     // Draw calls per draw().
+    /// For testing.
     std::size_t getDrawCallCount() const { return m_runs.size(); }
 
 private:

@@ -1,7 +1,7 @@
 #include "TileMapLoader.h"
 
-#include "EventBus.h"
 #include "GameObjectCreateEvent.h"
+#include "TileCut.h"
 #include "TileLayerRenderComponent.h"
 
 #include <SFML/System/Err.hpp>
@@ -18,9 +18,6 @@ namespace zelk
 
 namespace
 {
-
-// The editor keeps horizontal, vertical, diagonal and hexagonal flips in the top four bits.
-constexpr std::uint32_t FlipBits = 0xF0000000u;
 
 // A tileset together with the texture its own image produced (null when it did not load).
 struct LoadedTileset
@@ -93,7 +90,7 @@ std::shared_ptr<sf::Sprite> createTileSprite(int cellIndex, std::uint32_t gid, i
                                              const TileMapGeometry& geometry,
                                              const std::vector<LoadedTileset>& tilesets, SkippedCells& skipped)
 {
-    if (gid & FlipBits)
+    if (gid & TILE_FLIP_BITS)
     {
         ++skipped.flipped;
         return {};
@@ -109,28 +106,24 @@ std::shared_ptr<sf::Sprite> createTileSprite(int cellIndex, std::uint32_t gid, i
         ++skipped.imageMissing;
         return {};
     }
-    const sf::Vector2u textureSize = loaded->texture->getSize();
-    const std::int64_t columns = textureSize.x / static_cast<unsigned>(geometry.tileWidth);
-    if (columns == 0)
-    {
-        ++skipped.imageTooNarrow;
-        return {};
-    }
-
     // Map tile size, not the tileset's: the tilesets are cut on the map's grid.
     const std::int64_t localId = static_cast<std::int64_t>(gid) - loaded->tileset->firstGid;
-    const std::int64_t left = geometry.tileWidth * (localId % columns);
-    const std::int64_t top = geometry.tileHeight * (localId / columns);
-    if (top + geometry.tileHeight > static_cast<std::int64_t>(textureSize.y))
+    sf::IntRect tileRect;
+    switch (cutTile(localId, {geometry.tileWidth, geometry.tileHeight}, loaded->texture->getSize(), tileRect))
     {
+    case TileCut::ImageTooNarrow:
+        ++skipped.imageTooNarrow;
+        return {};
+    case TileCut::OutsideImage:
         ++skipped.outsideImage;
         return {};
+    case TileCut::Inside:
+        break;
     }
 
     auto sprite = std::make_shared<sf::Sprite>();
     sprite->setTexture(*loaded->texture);
-    sprite->setTextureRect(sf::IntRect(static_cast<int>(left), static_cast<int>(top), geometry.tileWidth,
-                                       geometry.tileHeight));
+    sprite->setTextureRect(tileRect);
     sprite->setPosition(static_cast<float>(geometry.tileWidth * (cellIndex % layerWidth)),
                         static_cast<float>(geometry.tileHeight * (cellIndex / layerWidth)));
     return sprite;
@@ -221,15 +214,15 @@ std::shared_ptr<GameObject> loadTileLayers(const TiledMap& map, const std::files
         layers.push_back(createLayerData(layer, geometry, tilesets));
 
     auto tileMap = std::make_shared<GameObject>("TileMap");
-    EventBus::getInstance().fireEvent(std::make_shared<GameObjectCreateEvent>(tileMap));
+    // Announced before its layers are added: listeners learn of the object first, then of its layers.
+    GameObjectCreateEvent::announce(tileMap);
     for (TileLayerData& layer : layers)
     {
         auto textures = texturesOf(layer, tilesets);
         tileMap->addComponent<TileLayerRenderComponent>(*tileMap, spriteManager.getRenderWindow(), std::move(layer),
                                                         std::move(textures));
     }
-    if (!tileMap->init())
-        sf::err() << "Could not initialize go " << tileMap->getId() << " in TileMap " << std::endl;
+    tileMap->initReporting(" in TileMap ");
     return tileMap;
 }
 

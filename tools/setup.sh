@@ -8,7 +8,7 @@ test_packages=(libgtest-dev googletest xvfb xauth xdotool x11-utils imagemagick 
                lintian desktop-file-utils appstream)
 # cpack's Debian generator: dpkg-shlibdeps finds the dependencies, file tells it which files are programs.
 package_packages=(dpkg-dev file)
-bench_packages=(libbenchmark-dev)
+bench_packages=(libbenchmark-dev python3-matplotlib)
 fuzz_packages=(clang-14 libclang-rt-14-dev)
 asset_packages=(python3 python3-pil python3-numpy vorbis-tools python3-fontforge sox tiled)
 
