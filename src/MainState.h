@@ -39,12 +39,18 @@ public:
 
     bool isRunning() const { return m_isRunning; }
     const GameObjectManager& getGameObjectManager() const { return m_gameObjectManager; }
+    /// For testing.
     const SpriteManager& getSpriteManager() const { return m_spriteManager; }
+    /// For testing.
     const sf::Music& getMusic() const { return m_music; }
+    /// For testing.
     const sf::Text& getWinnerText() const { return m_winnerText; }
+    /// For testing.
     const std::vector<sf::Text>& getMenuEntries() const { return m_winMenu.getEntries(); }
     // Null while the win screen has never opened.
+    /// For testing.
     const sf::Text* getSelectedEntry() const { return m_winMenu.getMarkedEntry(); }
+    /// For testing.
     sf::Vector2i getMapSize() const { return m_mapSize; }
 
 private:

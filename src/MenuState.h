@@ -33,13 +33,17 @@ public:
     void exit() override;
 
     bool isInitialized() const { return m_initialized; }
+    /// For testing.
     const std::vector<sf::Text>& getMenuEntries() const { return m_menu.getEntries(); }
     // The marked entry's word, or an empty string while no entries exist.
     std::string getSelectedEntry() const;
     // The text the marked entry is drawn with: its word framed by "> " and " <".
     sf::Text makeDrawnEntry(std::size_t index) const;
+    /// For testing.
     const sf::Sprite& getLogo() const { return m_logo; }
+    /// For testing.
     const sf::Text& getTitle() const { return m_titleText; }
+    /// For testing.
     const sf::Text& getCredit() const { return m_creditText; }
 
 private:

@@ -22,6 +22,7 @@
 namespace zelk
 {
 
+class ColliderComponent;
 class RigidBodyComponent;
 
 // A body change waiting for the end of the current step. Kept as a record naming its body, so the
@@ -71,14 +72,18 @@ public:
     static void deferDestroyBody(b2Body* body);
     // Forgets the pending commands of a body that no longer exists.
     static void discardDeferredActions(const b2Body* body);
+    /// For testing.
     static std::size_t getDeferredActionCount();
 
+    /// For testing.
     const std::vector<RigidBodyComponent*>& getRigidBodies() const { return m_rigidBodies; }
 
     void BeginContact(b2Contact* contact) override;
     void EndContact(b2Contact* contact) override;
 
 private:
+    // A's callbacks run before B's.
+    static void tellBothColliders(const b2Contact& contact, void (ColliderComponent::*tell)(ColliderComponent&));
     static void queue(const DeferredBodyCommand& command);
     static void runDeferredActions();
     static void run(const DeferredBodyCommand& command);
@@ -89,10 +94,9 @@ private:
     void syncBodies();
 
     static std::vector<DeferredBodyCommand> s_deferredActions;
-    // Storage for the batch being run, kept between frames.
+    // The batch being run, so a body destroyed meanwhile can drop its commands from it too; empty
+    // between runs, its storage kept from frame to frame.
     static std::vector<DeferredBodyCommand> s_runningBatch;
-    // The batch being run, so a body destroyed meanwhile can drop its commands from it too.
-    static std::vector<DeferredBodyCommand>* s_runningActions;
     static PhysicsManager* s_contactListener;
 
     Subscription m_createSubscription;
