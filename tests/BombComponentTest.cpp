@@ -113,7 +113,7 @@ void runUntilExplosionTimerPasses(ItemScene& scene, const std::shared_ptr<GameOb
 
 } // namespace
 
-TEST(BombComponent, ThrownLeftAt400FromX600StopsPastX400AndExplodesASecondLater)
+TEST(BombComponentTest, ThrownLeftAt400FromX600StopsPastX400AndExplodesASecondLater)
 {
     ItemScene scene;
     BombPool pool(1);
@@ -157,7 +157,7 @@ TEST(BombComponent, ThrownLeftAt400FromX600StopsPastX400AndExplodesASecondLater)
     EXPECT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), BombComponent::EXPLOSION_ANIMATION);
 }
 
-TEST(BombComponent, PlayerThrownBombStopsOnTheOtherPlayer)
+TEST(BombComponentTest, PlayerThrownBombStopsOnTheOtherPlayer)
 {
     ItemScene scene;
     BombPool pool(1);
@@ -183,7 +183,7 @@ TEST(BombComponent, PlayerThrownBombStopsOnTheOtherPlayer)
     EXPECT_GT(bomb->getPosition().x, 380.f);
 }
 
-TEST(BombComponent, LyingBombTouchedByAPlayerDoesNotStart)
+TEST(BombComponentTest, LyingBombTouchedByAPlayerDoesNotStart)
 {
     ItemScene scene;
     BombPool pool(1);
@@ -196,7 +196,7 @@ TEST(BombComponent, LyingBombTouchedByAPlayerDoesNotStart)
     EXPECT_FLOAT_EQ(bombOf(bomb).getFuseTimer(), 0.f);
 }
 
-TEST(BombComponent, FlyingBombPassesThroughWallsAndKillzones)
+TEST(BombComponentTest, FlyingBombPassesThroughWallsAndKillzones)
 {
     ItemScene scene;
     BombPool pool(1);
@@ -212,7 +212,7 @@ TEST(BombComponent, FlyingBombPassesThroughWallsAndKillzones)
     EXPECT_GT(bomb->getPosition().y, 460.f);
 }
 
-TEST(BombComponent, ExplosionPushesWhatReachesIntoTheSquareNotWhatIsMerelyClose)
+TEST(BombComponentTest, ExplosionPushesWhatReachesIntoTheSquareNotWhatIsMerelyClose)
 {
     ItemScene scene;
     BombPool pool(1);
@@ -237,7 +237,7 @@ TEST(BombComponent, ExplosionPushesWhatReachesIntoTheSquareNotWhatIsMerelyClose)
     EXPECT_EQ(bodyOf(*beside)->GetLinearVelocity(), b2Vec2(0.f, 0.f));
 }
 
-TEST(BombComponent, PushRepeatsEveryFrameFromATenthToEightTenthsOfASecond)
+TEST(BombComponentTest, PushRepeatsEveryFrameFromATenthToEightTenthsOfASecond)
 {
     ItemScene scene;
     BombPool pool(1);
@@ -274,7 +274,7 @@ TEST(BombComponent, PushRepeatsEveryFrameFromATenthToEightTenthsOfASecond)
     EXPECT_NEAR(pushedFrames, 70, 2);
 }
 
-TEST(BombComponent, BombsDoNotPushEachOther)
+TEST(BombComponentTest, BombsDoNotPushEachOther)
 {
     ItemScene scene;
     BombPool pool(2);
@@ -295,7 +295,7 @@ TEST(BombComponent, BombsDoNotPushEachOther)
     EXPECT_FALSE(bombOf(lying).isExploding());
 }
 
-TEST(BombComponent, BodyRightAtTheCentreIsPushedStraightUp)
+TEST(BombComponentTest, BodyRightAtTheCentreIsPushedStraightUp)
 {
     ItemScene scene;
     BombPool pool(1);
@@ -315,7 +315,7 @@ TEST(BombComponent, BodyRightAtTheCentreIsPushedStraightUp)
     EXPECT_TRUE(isNear(velocity, {0.f, -1000.f}, 0.5f));
 }
 
-TEST(BombComponent, RestartDuringTheFuseParksAnIdleBomb)
+TEST(BombComponentTest, RestartDuringTheFuseParksAnIdleBomb)
 {
     ItemScene scene;
     BombPool pool(1);
@@ -339,7 +339,7 @@ TEST(BombComponent, RestartDuringTheFuseParksAnIdleBomb)
     EXPECT_EQ(bomb->getPosition(), sf::Vector2f(0.f, 0.f));
 }
 
-TEST(BombComponent, RestartDuringTheExplosionShrinksTheBombBackToIdle)
+TEST(BombComponentTest, RestartDuringTheExplosionShrinksTheBombBackToIdle)
 {
     ItemScene scene;
     BombPool pool(1);
@@ -357,7 +357,7 @@ TEST(BombComponent, RestartDuringTheExplosionShrinksTheBombBackToIdle)
     EXPECT_FLOAT_EQ(bombOf(bomb).getExplosionTimer(), 0.f);
 }
 
-TEST(BombComponent, ExplosionEndsByParkingTheBombAboutOnePointEightSecondsAfterItStopped)
+TEST(BombComponentTest, ExplosionEndsByParkingTheBombAboutOnePointEightSecondsAfterItStopped)
 {
     ItemScene scene;
     BombPool pool(1);
@@ -379,7 +379,7 @@ TEST(BombComponent, ExplosionEndsByParkingTheBombAboutOnePointEightSecondsAfterI
     EXPECT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), BombComponent::IDLE_ANIMATION);
 }
 
-TEST(BombComponent, BombParkedBeforeALateTouchIsNotPrimedForItsNextTurn)
+TEST(BombComponentTest, BombParkedBeforeALateTouchIsNotPrimedForItsNextTurn)
 {
     ItemScene scene;
     BombPool pool(1);
@@ -405,7 +405,7 @@ TEST(BombComponent, BombParkedBeforeALateTouchIsNotPrimedForItsNextTurn)
     EXPECT_FLOAT_EQ(bombOf(bomb).getExplosionTimer(), 0.f);
 }
 
-TEST(BombComponent, LifetimeEndingInFlightLeavesNoPrimedBomb)
+TEST(BombComponentTest, LifetimeEndingInFlightLeavesNoPrimedBomb)
 {
     ItemScene scene;
     BombPool pool(1);
@@ -422,7 +422,7 @@ TEST(BombComponent, LifetimeEndingInFlightLeavesNoPrimedBomb)
     EXPECT_FLOAT_EQ(bombOf(bomb).getFuseTimer(), 0.f);
 }
 
-TEST(BombComponent, BombWithoutColliderOrAnimationStillRunsItsCourse)
+TEST(BombComponentTest, BombWithoutColliderOrAnimationStillRunsItsCourse)
 {
     ItemScene scene;
     auto object = std::make_shared<GameObject>("Bomb_X");

@@ -61,7 +61,7 @@ private:
 
 } // namespace
 
-TEST(ColliderFixture, UserDataLeadsBackToTheCollider)
+TEST(ColliderComponentTest, UserDataLeadsBackToTheCollider)
 {
     auto made = makeBody("crate", {30.f, 30.f}, b2_dynamicBody);
     b2PolygonShape shape;
@@ -78,7 +78,7 @@ TEST(ColliderFixture, UserDataLeadsBackToTheCollider)
     EXPECT_EQ(ColliderComponent::fromFixture(nullptr), nullptr);
 }
 
-TEST(ColliderFixture, CategoryComesFromTheFirstFixtureOfTheBody)
+TEST(ColliderComponentTest, CategoryComesFromTheFirstFixtureOfTheBody)
 {
     auto made = makeBox("trigger", {30.f, 30.f}, b2_staticBody, {0.5f, 0.5f, true, 0x0016});
     ColliderComponent* second = addBoxCollider(made, {0.2f, 0.2f, true, 0x0004});
@@ -88,7 +88,7 @@ TEST(ColliderFixture, CategoryComesFromTheFirstFixtureOfTheBody)
     EXPECT_EQ(second->getCategoryBits(), first);
 }
 
-TEST(ColliderFixture, WithoutBodyNoFixtureIsMadeAndTheReasonIsReported)
+TEST(ColliderComponentTest, WithoutBodyNoFixtureIsMadeAndTheReasonIsReported)
 {
     PhysicsManager manager;
     manager.init();
@@ -106,7 +106,7 @@ TEST(ColliderFixture, WithoutBodyNoFixtureIsMadeAndTheReasonIsReported)
     EXPECT_EQ(errors.text(), "Collider of late has no body to attach to: no fixture created\n");
 }
 
-TEST(ColliderFixture, WithoutShapeNoFixtureIsMadeAndTheReasonIsReported)
+TEST(ColliderComponentTest, WithoutShapeNoFixtureIsMadeAndTheReasonIsReported)
 {
     auto made = makeBody("crate", {30.f, 30.f}, b2_dynamicBody);
     StreamCapture errors(sf::err());
@@ -119,7 +119,7 @@ TEST(ColliderFixture, WithoutShapeNoFixtureIsMadeAndTheReasonIsReported)
     EXPECT_EQ(errors.text(), "Collider of crate has no shape: no fixture created\n");
 }
 
-TEST(ColliderFixture, ShapeWithoutAreaIsRefusedOnlyWhenItHasDensity)
+TEST(ColliderComponentTest, ShapeWithoutAreaIsRefusedOnlyWhenItHasDensity)
 {
     auto made = makeBody("flat", {30.f, 30.f}, b2_dynamicBody);
     StreamCapture errors(sf::err());
@@ -146,7 +146,7 @@ TEST(ColliderFixture, ShapeWithoutAreaIsRefusedOnlyWhenItHasDensity)
               nullptr);
 }
 
-TEST(ColliderFixture, MadeDuringAStepIsRefusedAndReported)
+TEST(ColliderComponentTest, MadeDuringAStepIsRefusedAndReported)
 {
     PhysicsManager manager;
     manager.init();
@@ -166,7 +166,7 @@ TEST(ColliderFixture, MadeDuringAStepIsRefusedAndReported)
     EXPECT_EQ(errors.text(), "Collider of late created during a physics step: no fixture created\n");
 }
 
-TEST(ColliderCallbacks, RunInRegistrationOrderWithSelfAndOther)
+TEST(ColliderComponentTest, RunInRegistrationOrderWithSelfAndOther)
 {
     PhysicsManager manager;
     manager.init();
@@ -185,7 +185,7 @@ TEST(ColliderCallbacks, RunInRegistrationOrderWithSelfAndOther)
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(ColliderCallbacks, DisabledColliderRaisesNoneOfItsOwnButTheOtherSideStillDoes)
+TEST(ColliderComponentTest, DisabledColliderRaisesNoneOfItsOwnButTheOtherSideStillDoes)
 {
     PhysicsManager manager;
     manager.init();
@@ -203,7 +203,7 @@ TEST(ColliderCallbacks, DisabledColliderRaisesNoneOfItsOwnButTheOtherSideStillDo
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(ColliderCallbacks, SwitchingBackOnRestoresCallbacksForLaterContacts)
+TEST(ColliderComponentTest, SwitchingBackOnRestoresCallbacksForLaterContacts)
 {
     PhysicsManager manager;
     manager.init();
@@ -221,7 +221,7 @@ TEST(ColliderCallbacks, SwitchingBackOnRestoresCallbacksForLaterContacts)
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(ColliderCallbacks, OneRegisteredWhileTheListRunsWaitsForTheNextContact)
+TEST(ColliderComponentTest, OneRegisteredWhileTheListRunsWaitsForTheNextContact)
 {
     PhysicsManager manager;
     manager.init();
@@ -245,7 +245,7 @@ TEST(ColliderCallbacks, OneRegisteredWhileTheListRunsWaitsForTheNextContact)
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(ColliderLifetime, ColliderGoneBeforeItsBodyNoLongerReceivesContacts)
+TEST(ColliderComponentTest, ColliderGoneBeforeItsBodyNoLongerReceivesContacts)
 {
     PhysicsManager manager;
     manager.init();
@@ -267,7 +267,7 @@ TEST(ColliderLifetime, ColliderGoneBeforeItsBodyNoLongerReceivesContacts)
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(ColliderLifetime, ColliderOutlivingItsRigidBodyNeverReachesIt)
+TEST(ColliderComponentTest, ColliderOutlivingItsRigidBodyNeverReachesIt)
 {
     auto made = makeBox("crate", {30.f, 30.f}, b2_dynamicBody);
     ColliderComponent* collider = made.collider;

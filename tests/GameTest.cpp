@@ -60,7 +60,7 @@ private:
     Log& m_log;
 };
 
-class GameFixture : public ::testing::Test
+class GameTest : public ::testing::Test
 {
 protected:
     // Several cases share one process when the executable is run by hand.
@@ -98,7 +98,7 @@ protected:
     std::function<void(int)> m_onFrame;
 };
 
-TEST_F(GameFixture, InitOpensAFullScreenWindowAndRequestsTheMenu)
+TEST_F(GameTest, InitOpensAFullScreenWindowAndRequestsTheMenu)
 {
     ASSERT_TRUE(m_game.init());
     const sf::VideoMode desktop = sf::VideoMode::getDesktopMode();
@@ -113,7 +113,7 @@ TEST_F(GameFixture, InitOpensAFullScreenWindowAndRequestsTheMenu)
     EXPECT_FALSE(DebugDraw::getInstance().isEnabled());
 }
 
-TEST_F(GameFixture, FirstUpdateEntersTheMenuBeforeUpdatingIt)
+TEST_F(GameTest, FirstUpdateEntersTheMenuBeforeUpdatingIt)
 {
     ASSERT_TRUE(m_game.init());
     auto recorder = std::make_shared<RecordingState>(&m_game, m_log);
@@ -128,7 +128,7 @@ TEST_F(GameFixture, FirstUpdateEntersTheMenuBeforeUpdatingIt)
     EXPECT_EQ(m_log.back(), "draw");
 }
 
-TEST_F(GameFixture, FrameTimeIsTheWallTimeOfTheLastFrame)
+TEST_F(GameTest, FrameTimeIsTheWallTimeOfTheLastFrame)
 {
     ASSERT_TRUE(m_game.init());
     auto recorder = std::make_shared<RecordingState>(&m_game, m_log);
@@ -140,7 +140,7 @@ TEST_F(GameFixture, FrameTimeIsTheWallTimeOfTheLastFrame)
     EXPECT_LT(recorder->m_lastDt, 1.0f);
 }
 
-TEST_F(GameFixture, ClosingTheWindowExitsTheCurrentStateOnceAndSkipsTheRestOfTheFrame)
+TEST_F(GameTest, ClosingTheWindowExitsTheCurrentStateOnceAndSkipsTheRestOfTheFrame)
 {
     replaceMenuAtFirstFrame();
     m_onFrame = [this](int frame) {
@@ -153,7 +153,7 @@ TEST_F(GameFixture, ClosingTheWindowExitsTheCurrentStateOnceAndSkipsTheRestOfThe
     EXPECT_EQ(m_log, (Log{"init", "update", "draw", "update", "draw", "exit"}));
 }
 
-TEST_F(GameFixture, ClosingBeforeAnyStateIsCurrentExitsNothing)
+TEST_F(GameTest, ClosingBeforeAnyStateIsCurrentExitsNothing)
 {
     m_game.injectEvent(sf::Event{sf::Event::Closed, {}});
     replaceMenuAtFirstFrame();
@@ -162,7 +162,7 @@ TEST_F(GameFixture, ClosingBeforeAnyStateIsCurrentExitsNothing)
     EXPECT_FALSE(m_game.getWindow().isOpen());
 }
 
-TEST_F(GameFixture, StateClosingTheWindowStillGetsItsFrameDrawnThenExitsOnce)
+TEST_F(GameTest, StateClosingTheWindowStillGetsItsFrameDrawnThenExitsOnce)
 {
     auto recorder = replaceMenuAtFirstFrame();
     m_onFrame = [recorder](int frame) { recorder->m_closeOnUpdate = frame == 2; };
@@ -171,7 +171,7 @@ TEST_F(GameFixture, StateClosingTheWindowStillGetsItsFrameDrawnThenExitsOnce)
     EXPECT_EQ(m_log, (Log{"init", "update", "draw", "update", "draw", "exit"}));
 }
 
-TEST_F(GameFixture, RunWritesStartupAndRuntimeTracesAsValidJson)
+TEST_F(GameTest, RunWritesStartupAndRuntimeTracesAsValidJson)
 {
     replaceMenuAtFirstFrame();
     m_onFrame = [this](int frame) {
@@ -224,10 +224,8 @@ TEST_F(GameFixture, RunWritesStartupAndRuntimeTracesAsValidJson)
     ASSERT_EQ(runtime.back()["name"], "Frame") << "the closing frame is recorded too";
 }
 
-TEST(GameFrameRate, IsZeroDuringTheFirstSecondThenTheFrameCountOfTheLastSecond)
+TEST_F(GameTest, IsZeroDuringTheFirstSecondThenTheFrameCountOfTheLastSecond)
 {
-    test::AssetSandbox sandbox;
-    test::ScopedWorkingDirectory workingDirectory(sandbox.bin());
     // Taken before the game exists, so this clock never runs behind the game's own.
     const auto start = std::chrono::steady_clock::now();
     const auto elapsed = [start] { return std::chrono::steady_clock::now() - start; };
@@ -246,7 +244,7 @@ TEST(GameFrameRate, IsZeroDuringTheFirstSecondThenTheFrameCountOfTheLastSecond)
     EXPECT_LE(game.getFps(), 300) << "the window limits the game to 280 frames per second";
 }
 
-TEST_F(GameFixture, WindowEventsReachTheInputServiceThroughTheLoop)
+TEST_F(GameTest, WindowEventsReachTheInputServiceThroughTheLoop)
 {
     ASSERT_TRUE(m_game.init());
     auto& input = InputManager::getInstance();
@@ -257,7 +255,7 @@ TEST_F(GameFixture, WindowEventsReachTheInputServiceThroughTheLoop)
     EXPECT_TRUE(input.isKeyDown("Exit", 0));
 }
 
-TEST_F(GameFixture, UnknownKeyCodeLeavesTheSnapshotsUnchanged)
+TEST_F(GameTest, UnknownKeyCodeLeavesTheSnapshotsUnchanged)
 {
     ASSERT_TRUE(m_game.init());
     test::pressKey(m_game, sf::Keyboard::Unknown);
@@ -271,7 +269,7 @@ TEST_F(GameFixture, UnknownKeyCodeLeavesTheSnapshotsUnchanged)
     }
 }
 
-TEST_F(GameFixture, DebugShapesAreDiscardedAfterEveryDrawShownOrNot)
+TEST_F(GameTest, DebugShapesAreDiscardedAfterEveryDrawShownOrNot)
 {
     ASSERT_TRUE(m_game.init());
     auto& debugDraw = DebugDraw::getInstance();
@@ -285,7 +283,7 @@ TEST_F(GameFixture, DebugShapesAreDiscardedAfterEveryDrawShownOrNot)
     }
 }
 
-TEST_F(GameFixture, ReleasingF1TogglesTheDebugOverlayThroughTheLoop)
+TEST_F(GameTest, ReleasingF1TogglesTheDebugOverlayThroughTheLoop)
 {
     ASSERT_TRUE(m_game.init());
     auto& debugDraw = DebugDraw::getInstance();
@@ -301,14 +299,13 @@ using test::GameProcess;
 using test::PrivateDisplay;
 using test::countEvents;
 
-TEST(GameExecutable, MenuLeadsToControlsAndBackThenExitEndsWithStatusZero)
+TEST_F(GameTest, MenuLeadsToControlsAndBackThenExitEndsWithStatusZero)
 {
-    test::AssetSandbox sandbox;
-    test::writeScreenAssets(sandbox);
+    test::writeScreenAssets(m_sandbox);
     PrivateDisplay display;
     ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
 
-    GameProcess game(display, sandbox.bin());
+    GameProcess game(display, m_sandbox.bin());
     ASSERT_TRUE(game.started());
     const std::string window = display.xdotool("search --sync --name Bramblot");
     ASSERT_FALSE(window.empty());
@@ -328,8 +325,8 @@ TEST(GameExecutable, MenuLeadsToControlsAndBackThenExitEndsWithStatusZero)
     display.tap("Return");
     EXPECT_EQ(game.waitForExit(std::chrono::seconds(30)), 0);
 
-    const auto runtime = nlohmann::json::parse(test::readFile(sandbox.bin() / "runtime.json"));
-    const auto startup = nlohmann::json::parse(test::readFile(sandbox.bin() / "startup.json"));
+    const auto runtime = nlohmann::json::parse(test::readFile(m_sandbox.bin() / "runtime.json"));
+    const auto startup = nlohmann::json::parse(test::readFile(m_sandbox.bin() / "startup.json"));
     EXPECT_EQ(countEvents(startup, "zelk::Game::init"), 1);
     EXPECT_EQ(countEvents(runtime, "zelk::InstructionState::init"), 1);
     EXPECT_EQ(countEvents(runtime, "zelk::InstructionState::exit"), 1);

@@ -42,7 +42,7 @@ struct HealthyPlayer
     std::shared_ptr<RigidBodyComponent> body;
 };
 
-class HealthTest : public ::testing::Test
+class HealthComponentTest : public ::testing::Test
 {
 protected:
     void SetUp() override { directory.writeSound("Sounds/loseHealth2.wav", 2.f); }
@@ -53,7 +53,7 @@ protected:
 
 } // namespace
 
-TEST_F(HealthTest, KillzoneContactCostsOnePointPlaysTheHitAndNotifies)
+TEST_F(HealthComponentTest, KillzoneContactCostsOnePointPlaysTheHitAndNotifies)
 {
     HealthyPlayer player(3);
     auto killzone = makeTrigger("Killzone", {300.f, 300.f}, {64.f, 64.f}, KILLZONE_CATEGORY);
@@ -73,7 +73,7 @@ TEST_F(HealthTest, KillzoneContactCostsOnePointPlaysTheHitAndNotifies)
     EXPECT_EQ(player.health->getHitSound().getStatus(), sf::Sound::Playing);
 }
 
-TEST_F(HealthTest, OnlyTheExactKillzoneCategoryCostsHealth)
+TEST_F(HealthComponentTest, OnlyTheExactKillzoneCategoryCostsHealth)
 {
     HealthyPlayer player(3);
     // A trigger whose category merely contains the killzone bit is not a killzone.
@@ -90,7 +90,7 @@ TEST_F(HealthTest, OnlyTheExactKillzoneCategoryCostsHealth)
     EXPECT_NE(player.health->getHitSound().getStatus(), sf::Sound::Playing);
 }
 
-TEST_F(HealthTest, EveryKillzoneEntryCostsAPointAndHealthGoesBelowZero)
+TEST_F(HealthComponentTest, EveryKillzoneEntryCostsAPointAndHealthGoesBelowZero)
 {
     // Without a falling component nothing switches the collider off, so each entry counts.
     HealthyPlayer player(1);
@@ -104,7 +104,7 @@ TEST_F(HealthTest, EveryKillzoneEntryCostsAPointAndHealthGoesBelowZero)
     EXPECT_EQ(player.health->getHealth(), -1);
 }
 
-TEST_F(HealthTest, ASecondHitWhileTheSoundPlaysDoesNotRestartIt)
+TEST_F(HealthComponentTest, ASecondHitWhileTheSoundPlaysDoesNotRestartIt)
 {
     HealthyPlayer player(3);
     auto killzone = makeTrigger("Killzone", {300.f, 300.f}, {64.f, 64.f}, KILLZONE_CATEGORY);
@@ -123,7 +123,7 @@ TEST_F(HealthTest, ASecondHitWhileTheSoundPlaysDoesNotRestartIt)
     EXPECT_GE(player.health->getHitSound().getPlayingOffset(), before);
 }
 
-TEST_F(HealthTest, SetHealthNotifiesEveryCallbackInOrderEvenWithoutAChange)
+TEST_F(HealthComponentTest, SetHealthNotifiesEveryCallbackInOrderEvenWithoutAChange)
 {
     HealthyPlayer player(3);
     std::vector<std::string> calls;
@@ -137,10 +137,9 @@ TEST_F(HealthTest, SetHealthNotifiesEveryCallbackInOrderEvenWithoutAChange)
     EXPECT_EQ(player.health->getHealth(), 5);
 }
 
-TEST(Health, AMissingHitSoundLeavesTheHitSilentButStillCosts)
+TEST_F(HealthComponentTest, AMissingHitSoundLeavesTheHitSilentButStillCosts)
 {
-    GameDirectory directory;
-    PhysicsScene scene;
+    std::filesystem::remove(directory.assets() / "Sounds/loseHealth2.wav");
     StreamCapture errors(sf::err());
     HealthyPlayer player(2);
     auto killzone = makeTrigger("Killzone", {300.f, 300.f}, {64.f, 64.f}, KILLZONE_CATEGORY);
@@ -152,10 +151,8 @@ TEST(Health, AMissingHitSoundLeavesTheHitSilentButStillCosts)
     EXPECT_NE(player.health->getHitSound().getStatus(), sf::Sound::Playing);
 }
 
-TEST(Health, AnObjectWithoutColliderKeepsItsHealth)
+TEST_F(HealthComponentTest, AnObjectWithoutColliderKeepsItsHealth)
 {
-    GameDirectory directory;
-    PhysicsScene scene;
     auto object = std::make_shared<GameObject>("Statue");
     object->setPosition(320.f, 320.f);
     auto health = object->addComponent<HealthComponent>(*object, 4);

@@ -19,7 +19,7 @@ namespace zelk
 namespace
 {
 
-class ControlsFixture : public ::testing::Test
+class InstructionStateTest : public ::testing::Test
 {
 protected:
     void TearDown() override
@@ -54,7 +54,7 @@ protected:
     InputManager& m_input = InputManager::getInstance();
 };
 
-TEST_F(ControlsFixture, PictureFillsSixTenthsOfTheScreenBetweenHeadingAndHint)
+TEST_F(InstructionStateTest, PictureFillsSixTenthsOfTheScreenBetweenHeadingAndHint)
 {
     test::writeScreenAssets(m_sandbox, 1080);
     openControls();
@@ -81,7 +81,7 @@ TEST_F(ControlsFixture, PictureFillsSixTenthsOfTheScreenBetweenHeadingAndHint)
     EXPECT_FLOAT_EQ(hint.getOrigin().y, hint.getLocalBounds().height);
 }
 
-TEST_F(ControlsFixture, PictureTallerThanTheScreenShrinksInsteadOfVanishing)
+TEST_F(InstructionStateTest, PictureTallerThanTheScreenShrinksInsteadOfVanishing)
 {
     test::writeScreenAssets(m_sandbox, 2160);
     openControls();
@@ -89,7 +89,7 @@ TEST_F(ControlsFixture, PictureTallerThanTheScreenShrinksInsteadOfVanishing)
     EXPECT_NEAR(controls()->getPicture().getGlobalBounds().height, 1080.0f * 0.6f, 0.5f);
 }
 
-TEST_F(ControlsFixture, LowWindowDoesNotWrapTheMarginsAround)
+TEST_F(InstructionStateTest, LowWindowDoesNotWrapTheMarginsAround)
 {
     test::writeScreenAssets(m_sandbox);
     ASSERT_TRUE(m_game.init());
@@ -102,7 +102,7 @@ TEST_F(ControlsFixture, LowWindowDoesNotWrapTheMarginsAround)
     EXPECT_FLOAT_EQ(controls()->getHint().getPosition().y, 15.0f - 5.0f);
 }
 
-TEST_F(ControlsFixture, EscapeReturnsToTheMenuAtTheNextFrame)
+TEST_F(InstructionStateTest, EscapeReturnsToTheMenuAtTheNextFrame)
 {
     test::writeScreenAssets(m_sandbox);
     openControls();
@@ -112,7 +112,7 @@ TEST_F(ControlsFixture, EscapeReturnsToTheMenuAtTheNextFrame)
     EXPECT_EQ(current(), state("MenuState"));
 }
 
-TEST_F(ControlsFixture, MenuButtonOfEitherControllerReturns)
+TEST_F(InstructionStateTest, MenuButtonOfEitherControllerReturns)
 {
     test::writeScreenAssets(m_sandbox);
     openControls();
@@ -125,7 +125,7 @@ TEST_F(ControlsFixture, MenuButtonOfEitherControllerReturns)
     EXPECT_EQ(current(), state("MenuState"));
 }
 
-TEST_F(ControlsFixture, ButtonsWithoutAMenuBindingDoNotReturn)
+TEST_F(InstructionStateTest, ButtonsWithoutAMenuBindingDoNotReturn)
 {
     test::writeScreenAssets(m_sandbox);
     openControls();
@@ -135,7 +135,7 @@ TEST_F(ControlsFixture, ButtonsWithoutAMenuBindingDoNotReturn)
     EXPECT_EQ(current(), state("InstructionState"));
 }
 
-TEST_F(ControlsFixture, ControllerOfVendor054CReturnsWithButtonNine)
+TEST_F(InstructionStateTest, ControllerOfVendor054CReturnsWithButtonNine)
 {
     test::writeScreenAssets(m_sandbox);
     m_input.feedVendorId(0, 0x054C);
@@ -146,7 +146,7 @@ TEST_F(ControlsFixture, ControllerOfVendor054CReturnsWithButtonNine)
     EXPECT_EQ(current(), state("MenuState"));
 }
 
-TEST_F(ControlsFixture, EscapeHeldFromTheMenuDoesNotReturn)
+TEST_F(InstructionStateTest, EscapeHeldFromTheMenuDoesNotReturn)
 {
     test::writeScreenAssets(m_sandbox);
     ASSERT_TRUE(m_game.init());
@@ -164,7 +164,7 @@ TEST_F(ControlsFixture, EscapeHeldFromTheMenuDoesNotReturn)
     EXPECT_EQ(current(), state("MenuState"));
 }
 
-TEST_F(ControlsFixture, MissingPictureShowsNothingButEscapeStillReturnsAndTheNextEntryRetries)
+TEST_F(InstructionStateTest, MissingPictureShowsNothingButEscapeStillReturnsAndTheNextEntryRetries)
 {
     test::writeScreenAssets(m_sandbox);
     m_sandbox.removeAsset("Controls.png");
@@ -184,7 +184,7 @@ TEST_F(ControlsFixture, MissingPictureShowsNothingButEscapeStillReturnsAndTheNex
     EXPECT_TRUE(controls()->isInitialized());
 }
 
-TEST_F(ControlsFixture, MissingFontShowsThePictureWithoutTexts)
+TEST_F(InstructionStateTest, MissingFontShowsThePictureWithoutTexts)
 {
     test::writeScreenAssets(m_sandbox);
     ASSERT_TRUE(m_game.init());

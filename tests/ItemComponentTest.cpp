@@ -19,7 +19,7 @@ ItemComponent& itemOf(const std::shared_ptr<GameObject>& object)
 
 } // namespace
 
-TEST(ItemComponent, LyingItemIsParkedAtHomeJustAfterItsLifetime)
+TEST(ItemComponentTest, LyingItemIsParkedAtHomeJustAfterItsLifetime)
 {
     ItemScene scene;
     auto rock = makeRock(scene, "Rock_0", {300.f, 200.f});
@@ -49,7 +49,7 @@ TEST(ItemComponent, LyingItemIsParkedAtHomeJustAfterItsLifetime)
     EXPECT_FLOAT_EQ(item.getActiveTime(), 0.f);
 }
 
-TEST(ItemComponent, CarriedItemDoesNotAgeAndAThrowStartsItsClockAgain)
+TEST(ItemComponentTest, CarriedItemDoesNotAgeAndAThrowStartsItsClockAgain)
 {
     ItemScene scene;
     auto rock = makeRock(scene, "Rock_0", {300.f, 200.f});
@@ -73,7 +73,7 @@ TEST(ItemComponent, CarriedItemDoesNotAgeAndAThrowStartsItsClockAgain)
     EXPECT_TRUE(item.isHeld());
 }
 
-TEST(ItemComponent, DeactivateStopsTheBodyAtOnceButKeepsTheFlags)
+TEST(ItemComponentTest, DeactivateStopsTheBodyAtOnceButKeepsTheFlags)
 {
     ItemScene scene;
     auto rock = makeRock(scene, "Rock_0", {300.f, 200.f});
@@ -98,7 +98,7 @@ TEST(ItemComponent, DeactivateStopsTheBodyAtOnceButKeepsTheFlags)
     EXPECT_FLOAT_EQ(body->GetPosition().y, 0.f);
 }
 
-TEST(ItemComponent, HomeIsWhereTheObjectStoodWhenTheItemWasMade)
+TEST(ItemComponentTest, HomeIsWhereTheObjectStoodWhenTheItemWasMade)
 {
     ItemScene scene;
     auto object = std::make_shared<GameObject>("Rock_7");

@@ -55,7 +55,7 @@ void holdFireFor(ItemScene& scene, int frames)
 
 } // namespace
 
-TEST(ItemInteractComponent, EmptyHandsPickUpALyingItemAndCarryItAboveFromTheNextFrame)
+TEST(ItemInteractComponentTest, EmptyHandsPickUpALyingItemAndCarryItAboveFromTheNextFrame)
 {
     ItemScene scene;
     auto player = makePlayer(scene, "Player0", PLAYER_POSITION, 0);
@@ -76,7 +76,7 @@ TEST(ItemInteractComponent, EmptyHandsPickUpALyingItemAndCarryItAboveFromTheNext
     EXPECT_TRUE(isNear(rock->getPosition(), {400.f, 252.f})) << "the carried item follows every frame";
 }
 
-TEST(ItemInteractComponent, CarryingPlayerLeavesASecondItemLying)
+TEST(ItemInteractComponentTest, CarryingPlayerLeavesASecondItemLying)
 {
     ItemScene scene;
     CarryingPlayer carrying(scene);
@@ -88,7 +88,7 @@ TEST(ItemInteractComponent, CarryingPlayerLeavesASecondItemLying)
     EXPECT_TRUE(isNear(second->getPosition(), PLAYER_POSITION + sf::Vector2f(-10.f, 0.f)));
 }
 
-TEST(ItemInteractComponent, AFifthOfASecondOfChargeThrowsAt200FromFortyFourPixelsAhead)
+TEST(ItemInteractComponentTest, AFifthOfASecondOfChargeThrowsAt200FromFortyFourPixelsAhead)
 {
     ItemScene scene;
     CarryingPlayer carrying(scene);
@@ -116,7 +116,7 @@ TEST(ItemInteractComponent, AFifthOfASecondOfChargeThrowsAt200FromFortyFourPixel
     EXPECT_LT(carrying.rock->getPosition().y, 256.f - 5.f) << "the rock flies off along the aim";
 }
 
-TEST(ItemInteractComponent, ThrowAddsTheChargeToTheItemsOwnVelocity)
+TEST(ItemInteractComponentTest, ThrowAddsTheChargeToTheItemsOwnVelocity)
 {
     ItemScene scene;
     CarryingPlayer carrying(scene);
@@ -127,7 +127,7 @@ TEST(ItemInteractComponent, ThrowAddsTheChargeToTheItemsOwnVelocity)
     EXPECT_TRUE(isNear(pixelVelocity(*bodyOf(*carrying.rock)), {30.f, -200.f}, 1e-2f));
 }
 
-TEST(ItemInteractComponent, ChargeStopsAtFiveHundred)
+TEST(ItemInteractComponentTest, ChargeStopsAtFiveHundred)
 {
     ItemScene scene;
     CarryingPlayer carrying(scene);
@@ -138,7 +138,7 @@ TEST(ItemInteractComponent, ChargeStopsAtFiveHundred)
     EXPECT_TRUE(isNear(itemOf(carrying.rock).getThrowVelocity(), {0.f, -500.f}));
 }
 
-TEST(ItemInteractComponent, StickComponentsInsideTheDeadZoneCountAsZero)
+TEST(ItemInteractComponentTest, StickComponentsInsideTheDeadZoneCountAsZero)
 {
     ItemScene scene;
     CarryingPlayer carrying(scene);
@@ -163,7 +163,7 @@ TEST(ItemInteractComponent, StickComponentsInsideTheDeadZoneCountAsZero)
     EXPECT_TRUE(isNear(carrying.rock->getPosition(), {400.f + 28.8f, 300.f + 38.4f}));
 }
 
-TEST(ItemInteractComponent, ControllerOfVendor054CAimsWithZAndR)
+TEST(ItemInteractComponentTest, ControllerOfVendor054CAimsWithZAndR)
 {
     ItemScene scene;
     CarryingPlayer carrying(scene);
@@ -179,7 +179,7 @@ TEST(ItemInteractComponent, ControllerOfVendor054CAimsWithZAndR)
     EXPECT_TRUE(isNear(carrying.rock->getPosition(), {352.f, 300.f}));
 }
 
-TEST(ItemInteractComponent, SecondPlayerAimsWithItsOwnController)
+TEST(ItemInteractComponentTest, SecondPlayerAimsWithItsOwnController)
 {
     ItemScene scene;
     auto player = makePlayer(scene, "Player1", PLAYER_POSITION, 1);
@@ -196,7 +196,7 @@ TEST(ItemInteractComponent, SecondPlayerAimsWithItsOwnController)
     EXPECT_EQ(handsOf(player).getHeldItem(), rock.get());
 }
 
-TEST(ItemInteractComponent, KeyReleaseThrowsWithTheStoredChargeOnly)
+TEST(ItemInteractComponentTest, KeyReleaseThrowsWithTheStoredChargeOnly)
 {
     ItemScene scene;
     CarryingPlayer carrying(scene);
@@ -217,7 +217,7 @@ TEST(ItemInteractComponent, KeyReleaseThrowsWithTheStoredChargeOnly)
     EXPECT_GT(bodyOf(*carrying.rock)->GetLinearVelocity().y, 0.f) << "let go without speed, it falls";
 }
 
-TEST(ItemInteractComponent, ThrownItemCannotBeCaughtUntilItIsSpawnedAgain)
+TEST(ItemInteractComponentTest, ThrownItemCannotBeCaughtUntilItIsSpawnedAgain)
 {
     ItemScene scene;
     CarryingPlayer carrying(scene);
@@ -248,7 +248,7 @@ TEST(ItemInteractComponent, ThrownItemCannotBeCaughtUntilItIsSpawnedAgain)
     EXPECT_EQ(handsOf(other).getHeldItem(), carrying.rock.get());
 }
 
-TEST(ItemInteractComponent, DropHeldItemParksItAtOnceAndEmptiesTheHands)
+TEST(ItemInteractComponentTest, DropHeldItemParksItAtOnceAndEmptiesTheHands)
 {
     ItemScene scene;
     CarryingPlayer carrying(scene);
@@ -272,7 +272,7 @@ TEST(ItemInteractComponent, DropHeldItemParksItAtOnceAndEmptiesTheHands)
     EXPECT_EQ(handsOf(carrying.player).getHeldItem(), nullptr);
 }
 
-TEST(ItemInteractComponent, ItemParkedBeforeTheStepIsNotPickedUp)
+TEST(ItemInteractComponentTest, ItemParkedBeforeTheStepIsNotPickedUp)
 {
     ItemScene scene;
     auto player = makePlayer(scene, "Player0", PLAYER_POSITION, 0);
@@ -286,7 +286,7 @@ TEST(ItemInteractComponent, ItemParkedBeforeTheStepIsNotPickedUp)
     EXPECT_FALSE(bodyOf(*rock)->IsEnabled());
 }
 
-TEST(ItemInteractComponent, HeldItemParkedBySomethingElseEmptiesTheHands)
+TEST(ItemInteractComponentTest, HeldItemParkedBySomethingElseEmptiesTheHands)
 {
     ItemScene scene;
     CarryingPlayer carrying(scene);
@@ -304,7 +304,7 @@ TEST(ItemInteractComponent, HeldItemParkedBySomethingElseEmptiesTheHands)
     EXPECT_EQ(carrying.rock->getPosition(), sf::Vector2f(0.f, 0.f));
 }
 
-TEST(ItemInteractComponent, ThrowPlaysThePlayersThrowAnimation)
+TEST(ItemInteractComponentTest, ThrowPlaysThePlayersThrowAnimation)
 {
     ItemScene scene;
     auto player = makePlayer(scene, "Player0", PLAYER_POSITION, 0);
@@ -327,7 +327,7 @@ TEST(ItemInteractComponent, ThrowPlaysThePlayersThrowAnimation)
     EXPECT_EQ(animation->getCurrentDirection(), 1);
 }
 
-TEST(ItemInteractComponent, MissingThrowSoundIsReportedAndThrowingStillWorks)
+TEST(ItemInteractComponentTest, MissingThrowSoundIsReportedAndThrowingStillWorks)
 {
     AssetSandbox sandbox({"Sounds/laserRetro_003.ogg"});
     ScopedWorkingDirectory inSandbox(sandbox.bin());
@@ -345,7 +345,7 @@ TEST(ItemInteractComponent, MissingThrowSoundIsReportedAndThrowingStillWorks)
     EXPECT_TRUE(itemOf(carrying.rock).isThrown());
 }
 
-TEST(ItemInteractComponent, PlayerWithoutAColliderFailsToInitialiseWithOneLine)
+TEST(ItemInteractComponentTest, PlayerWithoutAColliderFailsToInitialiseWithOneLine)
 {
     StreamCapture err(sf::err());
     auto player = std::make_shared<GameObject>("Player0");
@@ -357,7 +357,7 @@ TEST(ItemInteractComponent, PlayerWithoutAColliderFailsToInitialiseWithOneLine)
     EXPECT_EQ(hands->getHeldItem(), nullptr);
 }
 
-TEST(ItemInteractComponent, PlayerIndexWithoutAControllerCarriesStraightUp)
+TEST(ItemInteractComponentTest, PlayerIndexWithoutAControllerCarriesStraightUp)
 {
     ItemScene scene;
     // No fed values at all: sticks would be read from SFML, which must not be asked about a

@@ -83,7 +83,7 @@ bool holds(const std::shared_ptr<IComponent>& component)
 
 } // namespace
 
-TEST(ItemSpawnerComponent, PoolHoldsSixtyParkedAnnouncedItemsAndSaysSoOnce)
+TEST(ItemSpawnerComponentTest, PoolHoldsSixtyParkedAnnouncedItemsAndSaysSoOnce)
 {
     ItemScene scene;
     ItemTextures textures;
@@ -111,7 +111,7 @@ TEST(ItemSpawnerComponent, PoolHoldsSixtyParkedAnnouncedItemsAndSaysSoOnce)
         EXPECT_EQ(item->getPosition(), sf::Vector2f(0.f, 0.f));
 }
 
-TEST(ItemSpawnerComponent, RocksAndBombsAreBuiltComponentByComponent)
+TEST(ItemSpawnerComponentTest, RocksAndBombsAreBuiltComponentByComponent)
 {
     ItemScene scene;
     ItemTextures textures;
@@ -160,7 +160,7 @@ TEST(ItemSpawnerComponent, RocksAndBombsAreBuiltComponentByComponent)
     EXPECT_FLOAT_EQ(fixtureOf(*bombs.items().front())->GetDensity(), 3.f);
 }
 
-TEST(ItemSpawnerComponent, RatesOfOneAndZeroGiveOnlyThatKind)
+TEST(ItemSpawnerComponentTest, RatesOfOneAndZeroGiveOnlyThatKind)
 {
     ItemScene scene;
     ItemTextures textures;
@@ -172,7 +172,7 @@ TEST(ItemSpawnerComponent, RatesOfOneAndZeroGiveOnlyThatKind)
     EXPECT_EQ(bombs.countOf("Bomb_"), 60);
 }
 
-TEST(ItemSpawnerComponent, RatesAddingUpToLessThanOneAreScaledSoEverySlotGetsAKind)
+TEST(ItemSpawnerComponentTest, RatesAddingUpToLessThanOneAreScaledSoEverySlotGetsAKind)
 {
     ItemScene scene;
     ItemTextures textures;
@@ -199,7 +199,7 @@ TEST(ItemSpawnerComponent, RatesAddingUpToLessThanOneAreScaledSoEverySlotGetsAKi
     EXPECT_EQ(ItemPool::kindThresholds({0.7f, 0.7f}), (Thresholds{0.7f, 1.4f}));
 }
 
-TEST(ItemSpawnerComponent, ClockSpawnsOncePerSecondAtTheSpawnerWithASmallOffset)
+TEST(ItemSpawnerComponentTest, ClockSpawnsOncePerSecondAtTheSpawnerWithASmallOffset)
 {
     ItemScene scene;
     ItemTextures textures;
@@ -233,7 +233,7 @@ TEST(ItemSpawnerComponent, ClockSpawnsOncePerSecondAtTheSpawnerWithASmallOffset)
     EXPECT_TRUE(spawner.items()[1]->isActive());
 }
 
-TEST(ItemSpawnerComponent, LongFrameMakesExactlyOneAttemptAndDropsTheExcess)
+TEST(ItemSpawnerComponentTest, LongFrameMakesExactlyOneAttemptAndDropsTheExcess)
 {
     ItemScene scene;
     ItemTextures textures;
@@ -250,7 +250,7 @@ TEST(ItemSpawnerComponent, LongFrameMakesExactlyOneAttemptAndDropsTheExcess)
     EXPECT_EQ(spawner.component->getPool().getNextIndex(), 1u);
 }
 
-TEST(ItemSpawnerComponent, SlotStillInPlaySkipsThatSecondAndTheNextSecondTriesTheNextSlot)
+TEST(ItemSpawnerComponentTest, SlotStillInPlaySkipsThatSecondAndTheNextSecondTriesTheNextSlot)
 {
     ItemScene scene;
     ItemTextures textures;
@@ -282,7 +282,7 @@ TEST(ItemSpawnerComponent, SlotStillInPlaySkipsThatSecondAndTheNextSecondTriesTh
     EXPECT_NEAR(second->getPosition().y, SPAWNER_POSITION.y, 1e-3f);
 }
 
-TEST(ItemSpawnerComponent, SpawnedItemIsFreshAgainWhateverItWentThrough)
+TEST(ItemSpawnerComponentTest, SpawnedItemIsFreshAgainWhateverItWentThrough)
 {
     ItemScene scene;
     ItemTextures textures;
@@ -314,7 +314,7 @@ TEST(ItemSpawnerComponent, SpawnedItemIsFreshAgainWhateverItWentThrough)
     EXPECT_NEAR(rock->getPosition().y, SPAWNER_POSITION.y, 1e-3f);
 }
 
-TEST(ItemSpawnerComponent, TwoSpawnersNumberTheirItemsWithOneCounter)
+TEST(ItemSpawnerComponentTest, TwoSpawnersNumberTheirItemsWithOneCounter)
 {
     ItemScene scene;
     ItemTextures textures;
@@ -329,7 +329,7 @@ TEST(ItemSpawnerComponent, TwoSpawnersNumberTheirItemsWithOneCounter)
     EXPECT_EQ(scene.objects().getGameObjects().size(), 120u + 2u) << "names never collide in the registry";
 }
 
-TEST(ItemSpawnerComponent, ItemThatFailsToInitialiseIsReportedAndStaysPooled)
+TEST(ItemSpawnerComponentTest, ItemThatFailsToInitialiseIsReportedAndStaysPooled)
 {
     ItemScene scene;
     StreamCapture out(std::cout);
@@ -350,7 +350,7 @@ TEST(ItemSpawnerComponent, ItemThatFailsToInitialiseIsReportedAndStaysPooled)
     EXPECT_EQ(out.text(), "## pool-size: 3\n");
 }
 
-TEST(ItemSpawnerComponent, PoolWithoutSlotsNeverSpawns)
+TEST(ItemSpawnerComponentTest, PoolWithoutSlotsNeverSpawns)
 {
     ItemScene scene;
     ItemTextures textures;

@@ -39,10 +39,10 @@ public:
 
 // The match as the game runs it: a real window, the real state switch between frames, the input
 // snapshot at the start of every frame. Frame times are fixed so physics is repeatable.
-class MatchTest : public ::testing::Test
+class MainStateTest : public ::testing::Test
 {
 protected:
-    MatchTest()
+    MainStateTest()
         : game(GameConfig())
     {
         writeArena("arena.tmj");
@@ -60,7 +60,7 @@ protected:
         states().addState("MainState", match);
     }
 
-    ~MatchTest() override
+    ~MainStateTest() override
     {
         // What the game loop does when the window closes.
         if (GameState* current = states().getCurrentState())
@@ -157,7 +157,7 @@ protected:
 
 } // namespace
 
-TEST_F(MatchTest, EnteringBuildsTheArenaThePlayersAndTheirHearts)
+TEST_F(MainStateTest, EnteringBuildsTheArenaThePlayersAndTheirHearts)
 {
     StreamCapture errors(std::cerr);
     enterMatch();
@@ -184,7 +184,7 @@ TEST_F(MatchTest, EnteringBuildsTheArenaThePlayersAndTheirHearts)
     EXPECT_EQ(errors.text(), "");
 }
 
-TEST_F(MatchTest, AHealthLossReachesThePlayersIndicatorOnly)
+TEST_F(MainStateTest, AHealthLossReachesThePlayersIndicatorOnly)
 {
     enterMatch();
     const auto hearts0 = component<HealthIndicatorRenderComponent>("Player0HealthIndicator");
@@ -202,7 +202,7 @@ TEST_F(MatchTest, AHealthLossReachesThePlayersIndicatorOnly)
     EXPECT_TRUE(match->isRunning());
 }
 
-TEST_F(MatchTest, TheFrameRunsObjectsThenPhysics)
+TEST_F(MainStateTest, TheFrameRunsObjectsThenPhysics)
 {
     enterMatch();
     input().setLiveKey(sf::Keyboard::D, true);
@@ -212,7 +212,7 @@ TEST_F(MatchTest, TheFrameRunsObjectsThenPhysics)
     EXPECT_GT(object("Player0")->getPosition().x, 300.f);
 }
 
-TEST_F(MatchTest, ABrokenMapIsReportedAndTheMatchStillRuns)
+TEST_F(MainStateTest, ABrokenMapIsReportedAndTheMatchStillRuns)
 {
     directory.writeText("game.tmj", "{ not a map");
     StreamCapture errors(std::cerr);
@@ -237,7 +237,7 @@ TEST_F(MatchTest, ABrokenMapIsReportedAndTheMatchStillRuns)
     EXPECT_EQ(sfmlErrors.text().find("Could not find gameobject"), std::string::npos) << sfmlErrors.text();
 }
 
-TEST_F(MatchTest, WithoutMusicTheMatchIsLoadedButNeverRuns)
+TEST_F(MainStateTest, WithoutMusicTheMatchIsLoadedButNeverRuns)
 {
     std::filesystem::remove(directory.assets() / "Sounds" / "pixel-sky.wav");
     StreamCapture errors(std::cerr);
@@ -264,7 +264,7 @@ TEST_F(MatchTest, WithoutMusicTheMatchIsLoadedButNeverRuns)
     EXPECT_TRUE(game.getWindow().isOpen());
 }
 
-TEST_F(MatchTest, ExitStopsTheMusicAndLeavesForTheMenuAtTheNextFrame)
+TEST_F(MainStateTest, ExitStopsTheMusicAndLeavesForTheMenuAtTheNextFrame)
 {
     enterMatch();
     const sf::Vector2f before = object("Player0")->getPosition();
@@ -287,7 +287,7 @@ TEST_F(MatchTest, ExitStopsTheMusicAndLeavesForTheMenuAtTheNextFrame)
     EXPECT_TRUE(match->getGameObjectManager().getGameObjects().empty());
 }
 
-TEST_F(MatchTest, ExitKeyAndMenuButtonInOneFrameLeaveOnce)
+TEST_F(MainStateTest, ExitKeyAndMenuButtonInOneFrameLeaveOnce)
 {
     enterMatch();
     input().setLiveKey(sf::Keyboard::Escape, true);
@@ -301,7 +301,7 @@ TEST_F(MatchTest, ExitKeyAndMenuButtonInOneFrameLeaveOnce)
     EXPECT_EQ(menu->exits, 0);
 }
 
-TEST_F(MatchTest, ComingBackLoadsTheMapAgainAndKeepsOnlyTheNewObjects)
+TEST_F(MainStateTest, ComingBackLoadsTheMapAgainAndKeepsOnlyTheNewObjects)
 {
     enterMatch();
     frames(70);
@@ -335,7 +335,7 @@ TEST_F(MatchTest, ComingBackLoadsTheMapAgainAndKeepsOnlyTheNewObjects)
     EXPECT_TRUE(match->isRunning());
 }
 
-TEST_F(MatchTest, ALostPlayerOpensTheWinScreenForTheOther)
+TEST_F(MainStateTest, ALostPlayerOpensTheWinScreenForTheOther)
 {
     enterMatch();
     StreamCapture output(std::cout);
@@ -364,7 +364,7 @@ TEST_F(MatchTest, ALostPlayerOpensTheWinScreenForTheOther)
     EXPECT_FALSE(component<PlayerMoveComponent>("Player1")->canMove());
 }
 
-TEST_F(MatchTest, TheWinScreenFreezesObjectsAndPhysics)
+TEST_F(MainStateTest, TheWinScreenFreezesObjectsAndPhysics)
 {
     enterMatch();
     body("Player1").SetLinearVelocity(b2Vec2(3.f, 0.f));
@@ -376,7 +376,7 @@ TEST_F(MatchTest, TheWinScreenFreezesObjectsAndPhysics)
     EXPECT_EQ(body("Player1").GetPosition(), bodyAt);
 }
 
-TEST_F(MatchTest, BothPlayersLosingInOneFrameNamesPlayer0)
+TEST_F(MainStateTest, BothPlayersLosingInOneFrameNamesPlayer0)
 {
     enterMatch();
     StreamCapture output(std::cout);
@@ -390,7 +390,7 @@ TEST_F(MatchTest, BothPlayersLosingInOneFrameNamesPlayer0)
     EXPECT_EQ(selected(), "Restart");
 }
 
-TEST_F(MatchTest, AMissingFontKeepsTheMatchGoingAndIsRetriedEveryFrame)
+TEST_F(MainStateTest, AMissingFontKeepsTheMatchGoingAndIsRetriedEveryFrame)
 {
     std::filesystem::remove(directory.assets() / "fibberish.ttf");
     enterMatch();
@@ -415,7 +415,7 @@ TEST_F(MatchTest, AMissingFontKeepsTheMatchGoingAndIsRetriedEveryFrame)
     EXPECT_EQ(output.text(), "Player1 won!\n");
 }
 
-TEST_F(MatchTest, EveryMoveKeyTogglesBetweenTheTwoEntries)
+TEST_F(MainStateTest, EveryMoveKeyTogglesBetweenTheTwoEntries)
 {
     enterMatch();
     defeatPlayer0();
@@ -435,7 +435,7 @@ TEST_F(MatchTest, EveryMoveKeyTogglesBetweenTheTwoEntries)
     EXPECT_EQ(selected(), "Restart");
 }
 
-TEST_F(MatchTest, AHeldStickMovesOnceUntilItReturnsToTheCentre)
+TEST_F(MainStateTest, AHeldStickMovesOnceUntilItReturnsToTheCentre)
 {
     enterMatch();
     defeatPlayer0();
@@ -457,7 +457,7 @@ TEST_F(MatchTest, AHeldStickMovesOnceUntilItReturnsToTheCentre)
     EXPECT_EQ(selected(), "Restart");
 }
 
-TEST_F(MatchTest, TheSelectedEntryIsDrawnDecoratedAndCentred)
+TEST_F(MainStateTest, TheSelectedEntryIsDrawnDecoratedAndCentred)
 {
     enterMatch();
     defeatPlayer0();
@@ -514,7 +514,7 @@ TEST_F(MatchTest, TheSelectedEntryIsDrawnDecoratedAndCentred)
     EXPECT_EQ(std::string(match->getMenuEntries()[0].getString()), "Restart");
 }
 
-TEST_F(MatchTest, RestartPutsEverythingBackWithoutReloading)
+TEST_F(MainStateTest, RestartPutsEverythingBackWithoutReloading)
 {
     enterMatch();
     // Let the spawner put a few items into play, and move both players off their marks.
@@ -558,7 +558,7 @@ TEST_F(MatchTest, RestartPutsEverythingBackWithoutReloading)
     EXPECT_EQ(selected(), "Restart");
 }
 
-TEST_F(MatchTest, RestartDuringAFallBringsThePlayerHomeAtOnce)
+TEST_F(MainStateTest, RestartDuringAFallBringsThePlayerHomeAtOnce)
 {
     enterMatch();
     body("Player1").SetTransform(metres({500.f, 730.f}), 0.f);
@@ -577,7 +577,7 @@ TEST_F(MatchTest, RestartDuringAFallBringsThePlayerHomeAtOnce)
     EXPECT_TRUE(component<ColliderComponent>("Player1")->isEnabled());
 }
 
-TEST_F(MatchTest, ExitOnTheWinScreenClosesTheWindow)
+TEST_F(MainStateTest, ExitOnTheWinScreenClosesTheWindow)
 {
     enterMatch();
     defeatPlayer0();
@@ -588,7 +588,7 @@ TEST_F(MatchTest, ExitOnTheWinScreenClosesTheWindow)
     EXPECT_FALSE(game.getWindow().isOpen());
 }
 
-TEST_F(MatchTest, LeavingRightAfterARestartDropsTheQueuedMovesSafely)
+TEST_F(MainStateTest, LeavingRightAfterARestartDropsTheQueuedMovesSafely)
 {
     enterMatch();
     defeatPlayer0();
@@ -612,7 +612,7 @@ TEST_F(MatchTest, LeavingRightAfterARestartDropsTheQueuedMovesSafely)
     EXPECT_NEAR(object("Player0")->getPosition().x, 300.f, 0.01f);
 }
 
-TEST_F(MatchTest, AMapWithoutASecondPlayerRunsAndSaysSoOnce)
+TEST_F(MainStateTest, AMapWithoutASecondPlayerRunsAndSaysSoOnce)
 {
     writeArena("one-player.tmj");
     StreamCapture errors(sf::err());

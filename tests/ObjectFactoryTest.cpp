@@ -158,7 +158,7 @@ int messagesAbout(const std::string& errors, const std::string& objectName)
 }
 
 // A match in miniature: the registry and the layers listen, the factory fills them from a real map.
-class FactoryTest : public ::testing::Test
+class ObjectFactoryTest : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -217,15 +217,10 @@ protected:
     ListenerId m_creationListener = 0;
 };
 
-using SpriteObjects = FactoryTest;
-using WallAndTriggerObjects = FactoryTest;
-using SpawnerObjects = FactoryTest;
-using MalformedMapObjects = FactoryTest;
-using MapObjectLoading = FactoryTest;
 
 } // namespace
 
-TEST_F(SpriteObjects, WithoutPropertiesGetsBodyColliderFallAndInteractionForPlayerZeroOnly)
+TEST_F(ObjectFactoryTest, WithoutPropertiesGetsBodyColliderFallAndInteractionForPlayerZeroOnly)
 {
     const auto bare = build("sprites.tmj", "Bare");
     ASSERT_NE(bare, nullptr);
@@ -235,7 +230,7 @@ TEST_F(SpriteObjects, WithoutPropertiesGetsBodyColliderFallAndInteractionForPlay
     EXPECT_EQ(bare->getPosition(), sf::Vector2f(100.f, 200.f));
 }
 
-TEST_F(SpriteObjects, WithEveryPropertyGetsTheFullComponentListInUpdateOrder)
+TEST_F(ObjectFactoryTest, WithEveryPropertyGetsTheFullComponentListInUpdateOrder)
 {
     const auto player = build("sprites.tmj", "Complete");
     ASSERT_NE(player, nullptr);
@@ -246,7 +241,7 @@ TEST_F(SpriteObjects, WithEveryPropertyGetsTheFullComponentListInUpdateOrder)
     EXPECT_EQ(player->getComponent<PlayerFallComponent>()->getRespawnPosition(), sf::Vector2f(320.f, 160.f));
 }
 
-TEST_F(SpriteObjects, HealthZeroStillAddsHealthButNegativeHealthDoesNot)
+TEST_F(ObjectFactoryTest, HealthZeroStillAddsHealthButNegativeHealthDoesNot)
 {
     const auto zero = build("sprites.tmj", "HealthZero");
     const auto negative = build("sprites.tmj", "HealthNegative");
@@ -257,7 +252,7 @@ TEST_F(SpriteObjects, HealthZeroStillAddsHealthButNegativeHealthDoesNot)
     EXPECT_EQ(negative->getComponent<HealthComponent>(), nullptr);
 }
 
-TEST_F(SpriteObjects, OnlyAGivenInputPlayerIdxMakesThePlayerWalk)
+TEST_F(ObjectFactoryTest, OnlyAGivenInputPlayerIdxMakesThePlayerWalk)
 {
     const auto walker = build("sprites.tmj", "Walker");
     const auto bare = build("sprites.tmj", "Bare");
@@ -269,7 +264,7 @@ TEST_F(SpriteObjects, OnlyAGivenInputPlayerIdxMakesThePlayerWalk)
     EXPECT_EQ(bare->getComponent<ItemInteractComponent>()->getPlayerIndex(), 0);
 }
 
-TEST_F(SpriteObjects, AnInputPlayerIdxWithoutKeyBindingsIsAccepted)
+TEST_F(ObjectFactoryTest, AnInputPlayerIdxWithoutKeyBindingsIsAccepted)
 {
     const StreamCapture errors(sf::err());
     const auto third = build("sprites.tmj", "ThirdPlayer");
@@ -279,7 +274,7 @@ TEST_F(SpriteObjects, AnInputPlayerIdxWithoutKeyBindingsIsAccepted)
     EXPECT_EQ(messagesAbout(errors.text(), "ThirdPlayer"), 0);
 }
 
-TEST_F(SpriteObjects, BodyIsADynamicBoxCentredOnTheMapPositionWithTheDensityGiven)
+TEST_F(ObjectFactoryTest, BodyIsADynamicBoxCentredOnTheMapPositionWithTheDensityGiven)
 {
     const auto player = build("sprites.tmj", "Complete");
     ASSERT_NE(player, nullptr);
@@ -299,7 +294,7 @@ TEST_F(SpriteObjects, BodyIsADynamicBoxCentredOnTheMapPositionWithTheDensityGive
     EXPECT_EQ(fixture.GetFilterData().groupIndex, 0);
 }
 
-TEST_F(SpriteObjects, DensityDefaultsToOne)
+TEST_F(ObjectFactoryTest, DensityDefaultsToOne)
 {
     const auto bare = build("sprites.tmj", "Bare");
     ASSERT_NE(bare, nullptr);
@@ -307,7 +302,7 @@ TEST_F(SpriteObjects, DensityDefaultsToOne)
     expectBounds(*bare->getComponent<ColliderComponent>(), 100.f - 8.f, 200.f - 12.f, 16.f, 24.f);
 }
 
-TEST_F(SpriteObjects, FractionalMapCoordinatesAreCutToWholePixels)
+TEST_F(ObjectFactoryTest, FractionalMapCoordinatesAreCutToWholePixels)
 {
     const auto player = build("sprites.tmj", "FractionalPlace");
     ASSERT_NE(player, nullptr);
@@ -315,7 +310,7 @@ TEST_F(SpriteObjects, FractionalMapCoordinatesAreCutToWholePixels)
     expectBounds(*player->getComponent<ColliderComponent>(), 40.f - 8.f, 70.f - 8.f, 16.f, 16.f);
 }
 
-TEST_F(SpriteObjects, TexturedPlayerIsDrawnOnItsLayerStandingFacingDown)
+TEST_F(ObjectFactoryTest, TexturedPlayerIsDrawnOnItsLayerStandingFacingDown)
 {
     const auto player = build("sprites.tmj", "Complete");
     ASSERT_NE(player, nullptr);
@@ -339,7 +334,7 @@ TEST_F(SpriteObjects, TexturedPlayerIsDrawnOnItsLayerStandingFacingDown)
     EXPECT_TRUE(standing->loop);
 }
 
-TEST_F(SpriteObjects, WalkingAndThrowingAnimationsComeFromTheirSheetColumns)
+TEST_F(ObjectFactoryTest, WalkingAndThrowingAnimationsComeFromTheirSheetColumns)
 {
     const auto player = build("sprites.tmj", "Unscaled");
     ASSERT_NE(player, nullptr);
@@ -361,7 +356,7 @@ TEST_F(SpriteObjects, WalkingAndThrowingAnimationsComeFromTheirSheetColumns)
     EXPECT_FALSE(throwingUp->loop);
 }
 
-TEST(DirectionalAnimations, DownUpAndRightColumnsSideBySideAndLeftMirrorsRight)
+TEST_F(ObjectFactoryTest, DownUpAndRightColumnsSideBySideAndLeftMirrorsRight)
 {
     GameObject owner("Sheet");
     AnimationRenderComponent animation(owner, testWindow(), "Objects", "unused.png");
@@ -393,7 +388,7 @@ TEST(DirectionalAnimations, DownUpAndRightColumnsSideBySideAndLeftMirrorsRight)
     EXPECT_EQ(animation.getCurrentAnimation(), nullptr) << "only the four directions are added";
 }
 
-TEST(DirectionalAnimations, AFrameCountBelowOneAddsNothing)
+TEST_F(ObjectFactoryTest, AFrameCountBelowOneAddsNothing)
 {
     GameObject owner("Sheet");
     AnimationRenderComponent animation(owner, testWindow(), "Objects", "unused.png");
@@ -404,7 +399,7 @@ TEST(DirectionalAnimations, AFrameCountBelowOneAddsNothing)
     EXPECT_EQ(animation.getCurrentAnimation(), nullptr);
 }
 
-TEST_F(WallAndTriggerObjects, ColliderIsAStaticSolidWallCoveringItsRectangleFromTheTopLeft)
+TEST_F(ObjectFactoryTest, ColliderIsAStaticSolidWallCoveringItsRectangleFromTheTopLeft)
 {
     const auto wall = build("walls.tmj", "Wall");
     ASSERT_NE(wall, nullptr);
@@ -421,7 +416,7 @@ TEST_F(WallAndTriggerObjects, ColliderIsAStaticSolidWallCoveringItsRectangleFrom
     EXPECT_TRUE(m_sprites.getLayer("Objects").empty());
 }
 
-TEST_F(WallAndTriggerObjects, ColliderIgnoresItsProperties)
+TEST_F(ObjectFactoryTest, ColliderIgnoresItsProperties)
 {
     const auto wall = build("walls.tmj", "WallWithProperties");
     ASSERT_NE(wall, nullptr);
@@ -430,7 +425,7 @@ TEST_F(WallAndTriggerObjects, ColliderIgnoresItsProperties)
     EXPECT_FLOAT_EQ(fixture.GetDensity(), 0.f);
 }
 
-TEST_F(WallAndTriggerObjects, TriggerIsAStaticSensorCoveringItsRectangle)
+TEST_F(ObjectFactoryTest, TriggerIsAStaticSensorCoveringItsRectangle)
 {
     const auto chasm = build("walls.tmj", "Chasm");
     ASSERT_NE(chasm, nullptr);
@@ -441,7 +436,7 @@ TEST_F(WallAndTriggerObjects, TriggerIsAStaticSensorCoveringItsRectangle)
     expectBounds(*collider, 300.f, 30.f, 60.f, 90.f);
 }
 
-TEST_F(WallAndTriggerObjects, TriggerCategoryFollowsTheExactTypeName)
+TEST_F(ObjectFactoryTest, TriggerCategoryFollowsTheExactTypeName)
 {
     struct Case
     {
@@ -460,7 +455,7 @@ TEST_F(WallAndTriggerObjects, TriggerCategoryFollowsTheExactTypeName)
     }
 }
 
-TEST_F(WallAndTriggerObjects, TwoCollidersWithOneNameAreBothBuiltAndTheRegistryKeepsTheLater)
+TEST_F(ObjectFactoryTest, TwoCollidersWithOneNameAreBothBuiltAndTheRegistryKeepsTheLater)
 {
     loadAll("walls.tmj");
     EXPECT_EQ(std::count(m_createdIds.begin(), m_createdIds.end(), "Twin"), 2);
@@ -469,7 +464,7 @@ TEST_F(WallAndTriggerObjects, TwoCollidersWithOneNameAreBothBuiltAndTheRegistryK
     EXPECT_EQ(twin->getPosition(), sf::Vector2f(500.f, 600.f));
 }
 
-TEST_F(SpawnerObjects, KindOneRateAloneFillsThePoolWithBombsOfTheGivenDensity)
+TEST_F(ObjectFactoryTest, KindOneRateAloneFillsThePoolWithBombsOfTheGivenDensity)
 {
     const auto spawner = build("spawners.tmj", "BombsOnly");
     ASSERT_NE(spawner, nullptr);
@@ -487,7 +482,7 @@ TEST_F(SpawnerObjects, KindOneRateAloneFillsThePoolWithBombsOfTheGivenDensity)
     }
 }
 
-TEST_F(SpawnerObjects, RockKindGetsItsTextureRectangleAndAPrefixMustStandAtTheStart)
+TEST_F(ObjectFactoryTest, RockKindGetsItsTextureRectangleAndAPrefixMustStandAtTheStart)
 {
     const StreamCapture errors(sf::err());
     const auto spawner = build("spawners.tmj", "RocksOnly");
@@ -506,7 +501,7 @@ TEST_F(SpawnerObjects, RockKindGetsItsTextureRectangleAndAPrefixMustStandAtTheSt
     }
 }
 
-TEST_F(SpawnerObjects, KindIndexIsReadLikeAStandardIntegerConversion)
+TEST_F(ObjectFactoryTest, KindIndexIsReadLikeAStandardIntegerConversion)
 {
     const StreamCapture errors(sf::err());
     const auto spawner = build("spawners.tmj", "BlankAndSign");
@@ -518,7 +513,7 @@ TEST_F(SpawnerObjects, KindIndexIsReadLikeAStandardIntegerConversion)
         EXPECT_NE(item->getComponent<BombComponent>(), nullptr) << "\"ItemSpawnRate 1st\" sets kind 1's rate";
 }
 
-TEST_F(SpawnerObjects, WithoutAnyItemTextureStaysABareObject)
+TEST_F(ObjectFactoryTest, WithoutAnyItemTextureStaysABareObject)
 {
     for (const char* name : {"NoTexture", "PrefixInside"})
     {
@@ -532,7 +527,7 @@ TEST_F(SpawnerObjects, WithoutAnyItemTextureStaysABareObject)
     EXPECT_EQ(m_createdIds, (std::vector<std::string>{"NoTexture", "PrefixInside"})) << "no items were pooled";
 }
 
-TEST_F(MalformedMapObjects, EveryPropertyOfTheWrongTypeIsSkippedWithOneMessage)
+TEST_F(ObjectFactoryTest, EveryPropertyOfTheWrongTypeIsSkippedWithOneMessage)
 {
     const StreamCapture errors(sf::err());
     const auto player = build("malformed.tmj", "WrongTypes");
@@ -551,7 +546,7 @@ TEST_F(MalformedMapObjects, EveryPropertyOfTheWrongTypeIsSkippedWithOneMessage)
     EXPECT_FLOAT_EQ(player->getComponent<ColliderComponent>()->getFixture()->GetDensity(), 1.f);
 }
 
-TEST_F(MalformedMapObjects, AScaleThatIsNotPositiveIsRejectedAndTheDefaultKept)
+TEST_F(ObjectFactoryTest, AScaleThatIsNotPositiveIsRejectedAndTheDefaultKept)
 {
     for (const char* name : {"BadScale", "NegativeScale"})
     {
@@ -567,7 +562,7 @@ TEST_F(MalformedMapObjects, AScaleThatIsNotPositiveIsRejectedAndTheDefaultKept)
     }
 }
 
-TEST_F(MalformedMapObjects, AnEmptyTextureNameLeavesThePlayerUndrawn)
+TEST_F(ObjectFactoryTest, AnEmptyTextureNameLeavesThePlayerUndrawn)
 {
     const StreamCapture errors(sf::err());
     const auto player = build("malformed.tmj", "EmptyTexture");
@@ -576,7 +571,7 @@ TEST_F(MalformedMapObjects, AnEmptyTextureNameLeavesThePlayerUndrawn)
     EXPECT_EQ(player->getComponent<AnimationRenderComponent>(), nullptr);
 }
 
-TEST_F(MalformedMapObjects, ATriggerTypeThatIsNoStringGivesThePlainCategory)
+TEST_F(ObjectFactoryTest, ATriggerTypeThatIsNoStringGivesThePlainCategory)
 {
     const StreamCapture errors(sf::err());
     const auto trigger = build("malformed.tmj", "WrongTriggerType");
@@ -585,7 +580,7 @@ TEST_F(MalformedMapObjects, ATriggerTypeThatIsNoStringGivesThePlainCategory)
     EXPECT_EQ(trigger->getComponent<ColliderComponent>()->getFixture()->GetFilterData().categoryBits, 0x0001);
 }
 
-TEST_F(MalformedMapObjects, SpawnerPropertiesWithoutKindZeroOrOneAreSkippedWithOneMessageEach)
+TEST_F(ObjectFactoryTest, SpawnerPropertiesWithoutKindZeroOrOneAreSkippedWithOneMessageEach)
 {
     const StreamCapture errors(sf::err());
     const auto spawner = build("malformed.tmj", "BadIndices");
@@ -600,7 +595,7 @@ TEST_F(MalformedMapObjects, SpawnerPropertiesWithoutKindZeroOrOneAreSkippedWithO
     EXPECT_TRUE(spawner->getComponents().empty()) << "no texture was accepted, so nothing is pooled";
 }
 
-TEST_F(MalformedMapObjects, ObjectsWithoutAreaOrWithNegativeDensityAreNotCreated)
+TEST_F(ObjectFactoryTest, ObjectsWithoutAreaOrWithNegativeDensityAreNotCreated)
 {
     for (const char* name : {"FlatWall", "FlatTrigger", "ThinPlayer", "HeavyNothing", "NegativeItems"})
     {
@@ -613,7 +608,7 @@ TEST_F(MalformedMapObjects, ObjectsWithoutAreaOrWithNegativeDensityAreNotCreated
     EXPECT_TRUE(m_createdIds.empty());
 }
 
-TEST_F(MalformedMapObjects, LoadingGoesOnPastEveryBrokenObject)
+TEST_F(ObjectFactoryTest, LoadingGoesOnPastEveryBrokenObject)
 {
     const StreamCapture errors(sf::err());
     loadAll("malformed.tmj");
@@ -622,7 +617,7 @@ TEST_F(MalformedMapObjects, LoadingGoesOnPastEveryBrokenObject)
     EXPECT_NE(registered("Survivor"), nullptr);
 }
 
-TEST_F(MalformedMapObjects, NonFiniteValuesNeverReachThePhysics)
+TEST_F(ObjectFactoryTest, NonFiniteValuesNeverReachThePhysics)
 {
     TiledLayer layer;
     layer.name = "Objects";
@@ -661,7 +656,7 @@ TEST_F(MalformedMapObjects, NonFiniteValuesNeverReachThePhysics)
     EXPECT_EQ(countLines(errors.text(), "\"Scale\" must be a finite number greater than 0"), 1);
 }
 
-TEST_F(MapObjectLoading, LayersAndObjectsAreVisitedInFileOrderAndOnlyKnownClassesAreBuilt)
+TEST_F(ObjectFactoryTest, LayersAndObjectsAreVisitedInFileOrderAndOnlyKnownClassesAreBuilt)
 {
     const StreamCapture errors(sf::err());
     loadAll("order.tmj");
@@ -671,7 +666,7 @@ TEST_F(MapObjectLoading, LayersAndObjectsAreVisitedInFileOrderAndOnlyKnownClasse
     EXPECT_EQ(countLines(errors.text(), "Map object"), 0) << "unknown classes are skipped silently";
 }
 
-TEST_F(MapObjectLoading, EveryCreatedObjectIsAnnouncedOnceWithTheObjectItself)
+TEST_F(ObjectFactoryTest, EveryCreatedObjectIsAnnouncedOnceWithTheObjectItself)
 {
     std::vector<std::shared_ptr<GameObject>> announced;
     const ListenerId listener =

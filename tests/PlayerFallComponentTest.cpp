@@ -18,10 +18,10 @@ const sf::Vector2f INSIDE_KILLZONE(320.f, 320.f);
 // Quarter seconds add up exactly, so the fall's end lands on a known frame.
 const float QUARTER = 0.25f;
 
-class PlayerFallTest : public ::testing::Test
+class PlayerFallComponentTest : public ::testing::Test
 {
 protected:
-    PlayerFallTest()
+    PlayerFallComponentTest()
     {
         InputManager::getInstance().installDefaultBindings();
         InputManager::getInstance().feedAxisPosition(0, sf::Joystick::X, 0.f);
@@ -90,7 +90,7 @@ std::shared_ptr<GameObject> makeRock(sf::Vector2f position)
 
 } // namespace
 
-TEST_F(PlayerFallTest, AKillzoneContactStartsASpinningFallWithoutControl)
+TEST_F(PlayerFallComponentTest, AKillzoneContactStartsASpinningFallWithoutControl)
 {
     TestPlayer player("Player0", HOME);
     scene.step(0.f);
@@ -116,7 +116,7 @@ TEST_F(PlayerFallTest, AKillzoneContactStartsASpinningFallWithoutControl)
     EXPECT_GT(player.velocity().y, 9.8f * 0.2f * PIXELS_PER_METRE - 1e-3f);
 }
 
-TEST_F(PlayerFallTest, TheFirstFallLastsOneSecondAndLaterOnesTwo)
+TEST_F(PlayerFallComponentTest, TheFirstFallLastsOneSecondAndLaterOnesTwo)
 {
     TestPlayer player("Player0", HOME);
     teleport(scene, player.body(), INSIDE_KILLZONE);
@@ -133,7 +133,7 @@ TEST_F(PlayerFallTest, TheFirstFallLastsOneSecondAndLaterOnesTwo)
     EXPECT_EQ(player.health->getHealth(), 1);
 }
 
-TEST_F(PlayerFallTest, AfterRespawningThePlayerBlinksForASecondWhileMovable)
+TEST_F(PlayerFallComponentTest, AfterRespawningThePlayerBlinksForASecondWhileMovable)
 {
     TestPlayer player("Player0", HOME);
     teleport(scene, player.body(), INSIDE_KILLZONE);
@@ -147,7 +147,7 @@ TEST_F(PlayerFallTest, AfterRespawningThePlayerBlinksForASecondWhileMovable)
     EXPECT_FALSE(player.animation->isBlinking());
 }
 
-TEST_F(PlayerFallTest, TwoKillzoneFixturesInOneStepCostOnePointAndOneFall)
+TEST_F(PlayerFallComponentTest, TwoKillzoneFixturesInOneStepCostOnePointAndOneFall)
 {
     TestPlayer player("Player0", HOME);
     auto overlapping = makeTrigger("Killzone2", KILLZONE_CORNER + sf::Vector2f(8.f, 8.f), {64.f, 64.f},
@@ -166,7 +166,7 @@ TEST_F(PlayerFallTest, TwoKillzoneFixturesInOneStepCostOnePointAndOneFall)
     EXPECT_EQ(player.health->getHealth(), 2);
 }
 
-TEST_F(PlayerFallTest, ACarriedItemIsParkedAtOnceAndTheHandsStayEmpty)
+TEST_F(PlayerFallComponentTest, ACarriedItemIsParkedAtOnceAndTheHandsStayEmpty)
 {
     TestPlayer player("Player0", HOME);
     auto rock = makeRock(HOME);
@@ -185,7 +185,7 @@ TEST_F(PlayerFallTest, ACarriedItemIsParkedAtOnceAndTheHandsStayEmpty)
     EXPECT_EQ(player.interact->getHeldItem(), nullptr);
 }
 
-TEST_F(PlayerFallTest, ResetDuringAFallSendsThePlayerHomeAtOnceWithoutBlinking)
+TEST_F(PlayerFallComponentTest, ResetDuringAFallSendsThePlayerHomeAtOnceWithoutBlinking)
 {
     TestPlayer player("Player0", HOME);
     teleport(scene, player.body(), INSIDE_KILLZONE);
@@ -205,7 +205,7 @@ TEST_F(PlayerFallTest, ResetDuringAFallSendsThePlayerHomeAtOnceWithoutBlinking)
     EXPECT_EQ(framesUntilRespawn(player), 8);
 }
 
-TEST_F(PlayerFallTest, ResetWithoutAFallIsHarmless)
+TEST_F(PlayerFallComponentTest, ResetWithoutAFallIsHarmless)
 {
     TestPlayer player("Player0", HOME);
     player.fall->reset();
@@ -214,7 +214,7 @@ TEST_F(PlayerFallTest, ResetWithoutAFallIsHarmless)
     EXPECT_EQ(player.health->getHealth(), 3);
 }
 
-TEST_F(PlayerFallTest, APlayerWithOnlyABodyStillFallsAndComesBack)
+TEST_F(PlayerFallComponentTest, APlayerWithOnlyABodyStillFallsAndComesBack)
 {
     PlayerParts parts;
     parts.health = -1;
@@ -229,7 +229,7 @@ TEST_F(PlayerFallTest, APlayerWithOnlyABodyStillFallsAndComesBack)
     expectStandingAtHome(player);
 }
 
-TEST_F(PlayerFallTest, AFallOutOfTheRiverLeavesNoDriftAfterRespawn)
+TEST_F(PlayerFallComponentTest, AFallOutOfTheRiverLeavesNoDriftAfterRespawn)
 {
     TestPlayer player("Player0", HOME);
     auto river = makeTrigger("River", {280.f, 280.f}, {200.f, 200.f}, RIVER_CATEGORY);

@@ -18,10 +18,10 @@ namespace
 const float FRAME = 0.01f;
 const float TOLERANCE = 1e-3f;
 
-class PlayerMoveTest : public ::testing::Test
+class PlayerMoveComponentTest : public ::testing::Test
 {
 protected:
-    PlayerMoveTest()
+    PlayerMoveComponentTest()
     {
         directory.writeSound("Sounds/water.wav", 0.15f);
         input().installDefaultBindings();
@@ -59,7 +59,7 @@ protected:
 
 } // namespace
 
-TEST_F(PlayerMoveTest, TheBodyWalksUprightAndWeightless)
+TEST_F(PlayerMoveComponentTest, TheBodyWalksUprightAndWeightless)
 {
     TestPlayer player("Player0", {100.f, 100.f});
     EXPECT_TRUE(player.body().IsFixedRotation());
@@ -67,7 +67,7 @@ TEST_F(PlayerMoveTest, TheBodyWalksUprightAndWeightless)
     EXPECT_TRUE(player.move->canMove());
 }
 
-TEST_F(PlayerMoveTest, AHeldKeyAcceleratesAgainstTheBraking)
+TEST_F(PlayerMoveComponentTest, AHeldKeyAcceleratesAgainstTheBraking)
 {
     TestPlayer player("Player0", {100.f, 100.f});
     hold({sf::Keyboard::D});
@@ -81,7 +81,7 @@ TEST_F(PlayerMoveTest, AHeldKeyAcceleratesAgainstTheBraking)
     expectAnimation(player, 1, 3);
 }
 
-TEST_F(PlayerMoveTest, TheSpeedSettlesJustBelowTheCap)
+TEST_F(PlayerMoveComponentTest, TheSpeedSettlesJustBelowTheCap)
 {
     TestPlayer player("Player0", {100.f, 100.f});
     hold({sf::Keyboard::S});
@@ -95,7 +95,7 @@ TEST_F(PlayerMoveTest, TheSpeedSettlesJustBelowTheCap)
     EXPECT_GT(player.velocity().y, 190.f);
 }
 
-TEST_F(PlayerMoveTest, InputThatWouldReachTheCapIsDroppedAndOnlyBrakingApplies)
+TEST_F(PlayerMoveComponentTest, InputThatWouldReachTheCapIsDroppedAndOnlyBrakingApplies)
 {
     TestPlayer player("Player0", {100.f, 100.f});
     hold({sf::Keyboard::D});
@@ -109,7 +109,7 @@ TEST_F(PlayerMoveTest, InputThatWouldReachTheCapIsDroppedAndOnlyBrakingApplies)
     EXPECT_NEAR(player.velocity().x, 194.f, TOLERANCE);
 }
 
-TEST_F(PlayerMoveTest, AChangeThatSlowsThePlayerIsTakenAboveTheCap)
+TEST_F(PlayerMoveComponentTest, AChangeThatSlowsThePlayerIsTakenAboveTheCap)
 {
     TestPlayer player("Player0", {100.f, 100.f});
     hold({sf::Keyboard::A});
@@ -121,7 +121,7 @@ TEST_F(PlayerMoveTest, AChangeThatSlowsThePlayerIsTakenAboveTheCap)
     expectAnimation(player, 1, 2);
 }
 
-TEST_F(PlayerMoveTest, LeftAndRightTogetherCancelAndFaceLeft)
+TEST_F(PlayerMoveComponentTest, LeftAndRightTogetherCancelAndFaceLeft)
 {
     TestPlayer player("Player0", {100.f, 100.f});
     hold({sf::Keyboard::D, sf::Keyboard::A});
@@ -132,7 +132,7 @@ TEST_F(PlayerMoveTest, LeftAndRightTogetherCancelAndFaceLeft)
     expectAnimation(player, 1, 2);
 }
 
-TEST_F(PlayerMoveTest, RightAndDownWalkDiagonallyFacingDown)
+TEST_F(PlayerMoveComponentTest, RightAndDownWalkDiagonallyFacingDown)
 {
     TestPlayer player("Player0", {100.f, 100.f});
     hold({sf::Keyboard::D, sf::Keyboard::S});
@@ -146,7 +146,7 @@ TEST_F(PlayerMoveTest, RightAndDownWalkDiagonallyFacingDown)
     expectAnimation(player, 1, 1);
 }
 
-TEST_F(PlayerMoveTest, StickValuesUpToTheDeadZoneAreIgnored)
+TEST_F(PlayerMoveComponentTest, StickValuesUpToTheDeadZoneAreIgnored)
 {
     TestPlayer player("Player0", {100.f, 100.f});
     hold({});
@@ -166,7 +166,7 @@ TEST_F(PlayerMoveTest, StickValuesUpToTheDeadZoneAreIgnored)
     expectAnimation(player, 1, 3);
 }
 
-TEST_F(PlayerMoveTest, TheLastAnimationOfTheFrameWins)
+TEST_F(PlayerMoveComponentTest, TheLastAnimationOfTheFrameWins)
 {
     TestPlayer player("Player0", {100.f, 100.f});
 
@@ -197,7 +197,7 @@ TEST_F(PlayerMoveTest, TheLastAnimationOfTheFrameWins)
     expectAnimation(player, 0, 0);
 }
 
-TEST_F(PlayerMoveTest, FullStickDeflectionEqualsAKey)
+TEST_F(PlayerMoveComponentTest, FullStickDeflectionEqualsAKey)
 {
     TestPlayer player("Player0", {100.f, 100.f});
     hold({});
@@ -207,7 +207,7 @@ TEST_F(PlayerMoveTest, FullStickDeflectionEqualsAKey)
     expectAnimation(player, 1, 0);
 }
 
-TEST_F(PlayerMoveTest, ReleasedInputBrakesToAStandstillWithoutJitter)
+TEST_F(PlayerMoveComponentTest, ReleasedInputBrakesToAStandstillWithoutJitter)
 {
     TestPlayer player("Player0", {100.f, 100.f});
     hold({});
@@ -225,7 +225,7 @@ TEST_F(PlayerMoveTest, ReleasedInputBrakesToAStandstillWithoutJitter)
     }
 }
 
-TEST_F(PlayerMoveTest, ASpeedBelowTheStopThresholdEndsTheMotion)
+TEST_F(PlayerMoveComponentTest, ASpeedBelowTheStopThresholdEndsTheMotion)
 {
     TestPlayer player("Player0", {100.f, 100.f});
     hold({});
@@ -234,7 +234,7 @@ TEST_F(PlayerMoveTest, ASpeedBelowTheStopThresholdEndsTheMotion)
     EXPECT_EQ(player.velocity(), sf::Vector2f());
 }
 
-TEST_F(PlayerMoveTest, AFrozenPlayerKeepsItsVelocityAndAnimation)
+TEST_F(PlayerMoveComponentTest, AFrozenPlayerKeepsItsVelocityAndAnimation)
 {
     TestPlayer player("Player0", {100.f, 100.f});
     auto river = makeTrigger("River", {60.f, 60.f}, {100.f, 100.f}, RIVER_CATEGORY);
@@ -256,7 +256,7 @@ TEST_F(PlayerMoveTest, AFrozenPlayerKeepsItsVelocityAndAnimation)
     expectAnimation(player, 1, 3);
 }
 
-TEST_F(PlayerMoveTest, APlayerWithoutAnimationStillWalks)
+TEST_F(PlayerMoveComponentTest, APlayerWithoutAnimationStillWalks)
 {
     PlayerParts parts;
     parts.animation = false;
@@ -270,7 +270,7 @@ TEST_F(PlayerMoveTest, APlayerWithoutAnimationStillWalks)
     EXPECT_LT(player.velocity().y, 0.f);
 }
 
-TEST_F(PlayerMoveTest, ThePlayerIndexSelectsKeysAndStick)
+TEST_F(PlayerMoveComponentTest, ThePlayerIndexSelectsKeysAndStick)
 {
     PlayerParts parts;
     parts.playerIndex = 1;
@@ -287,7 +287,7 @@ TEST_F(PlayerMoveTest, ThePlayerIndexSelectsKeysAndStick)
     EXPECT_NEAR(second.velocity().y, 10.f - 5.f / std::sqrt(2.f), TOLERANCE);
 }
 
-TEST_F(PlayerMoveTest, TheRiverDragsDownstreamUpToItsSpeedAndSplashesOnce)
+TEST_F(PlayerMoveComponentTest, TheRiverDragsDownstreamUpToItsSpeedAndSplashesOnce)
 {
     TestPlayer player("Player0", {100.f, 100.f});
     auto river = makeTrigger("River", {0.f, 200.f}, {400.f, 400.f}, RIVER_CATEGORY);
@@ -331,7 +331,7 @@ TEST_F(PlayerMoveTest, TheRiverDragsDownstreamUpToItsSpeedAndSplashesOnce)
     EXPECT_NE(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
 }
 
-TEST_F(PlayerMoveTest, LeavingAndReenteringTheRiverSplashesAgain)
+TEST_F(PlayerMoveComponentTest, LeavingAndReenteringTheRiverSplashesAgain)
 {
     TestPlayer player("Player0", {100.f, 100.f});
     auto river = makeTrigger("River", {0.f, 200.f}, {400.f, 400.f}, RIVER_CATEGORY);
@@ -353,7 +353,7 @@ TEST_F(PlayerMoveTest, LeavingAndReenteringTheRiverSplashesAgain)
     EXPECT_EQ(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
 }
 
-TEST_F(PlayerMoveTest, OnlyTheExactRiverCategoryDrags)
+TEST_F(PlayerMoveComponentTest, OnlyTheExactRiverCategoryDrags)
 {
     TestPlayer player("Player0", {100.f, 100.f});
     // 0x0016 shares bits with 0x0004 and 0x0002; neither of them, nor a superset, is a river.

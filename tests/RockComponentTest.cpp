@@ -16,7 +16,7 @@ constexpr float FRAME = 0.01f;
 
 } // namespace
 
-TEST(RockComponent, ThrownRockKnocksTheOtherPlayerBack)
+TEST(RockComponentTest, ThrownRockKnocksTheOtherPlayerBack)
 {
     ItemScene scene;
     auto thrower = makePlayer(scene, "Player0", {300.f, 300.f}, 0);
@@ -39,7 +39,7 @@ TEST(RockComponent, ThrownRockKnocksTheOtherPlayerBack)
     EXPECT_TRUE(rock->isActive());
 }
 
-TEST(RockComponent, FlyingRockIsNotStoppedByTheGame)
+TEST(RockComponentTest, FlyingRockIsNotStoppedByTheGame)
 {
     ItemScene scene;
     auto rock = makeRock(scene, "Rock_0", {600.f, 300.f});
