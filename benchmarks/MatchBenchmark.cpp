@@ -8,9 +8,11 @@
 
 #include "AllocationCounter.h"
 
+#include "AssetPaths.h"
 #include "DebugDraw.h"
 #include "Game.h"
 #include "GameConfig.h"
+#include "GameNames.h"
 #include "GameObject.h"
 #include "GameStateManager.h"
 #include "ItemSpawnerComponent.h"
@@ -108,10 +110,10 @@ public:
         const fs::path realAssets = projectDirectory() / "assets";
         for (const auto& entry : fs::directory_iterator(realAssets))
         {
-            if (entry.path().filename() != "game.tmj")
+            if (entry.path().filename() != AssetPath::MAP_FILE)
                 fs::create_symlink(entry.path(), m_root / "assets" / entry.path().filename());
         }
-        fs::copy_file(map, m_root / "assets" / "game.tmj");
+        fs::copy_file(map, m_root / "assets" / AssetPath::MAP_FILE);
         fs::current_path(m_root / "bin");
     }
 
@@ -160,7 +162,7 @@ public:
         TraceProfiler::getInstance().beginTrace("benchmark", traceFile(benchmarkName).string());
         m_game.init();
         m_game.update();
-        m_game.getGameStateManager().setState("MainState");
+        m_game.getGameStateManager().setState(Screen::MATCH);
         m_game.update();
         m_match = dynamic_cast<MainState*>(m_game.getGameStateManager().getCurrentState());
         if (m_match == nullptr || !m_match->isRunning())
@@ -331,7 +333,7 @@ private:
 
 fs::path arenaMap()
 {
-    return projectDirectory() / "assets" / "game.tmj";
+    return projectDirectory() / "assets" / AssetPath::MAP_FILE;
 }
 
 fs::path fourSpawnerMap()

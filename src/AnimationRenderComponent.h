@@ -5,6 +5,7 @@
 // Draws nothing until its creator has added animations and selected one with setAnimation().
 
 #include "Animation.h"
+#include "AnimationKey.h"
 #include "IRenderComponent.h"
 #include "SpriteBlink.h"
 
@@ -21,9 +22,8 @@ namespace zelk
 class AnimationRenderComponent : public IRenderComponent
 {
 public:
-    // The pair before any selection; creators never add an animation under it.
+    // The type before any selection; creators never add an animation under it.
     static constexpr int NO_TYPE = 8;
-    static constexpr int NO_DIRECTION = 4;
 
     AnimationRenderComponent(GameObject& gameObject, sf::RenderWindow& renderWindow, std::string layerName,
                              std::string texturePath);
@@ -72,9 +72,9 @@ private:
     sf::Texture m_noSheet;
     const Animation* m_currentAnimation = nullptr;
     int m_currentType = NO_TYPE;
-    int m_currentDirection = NO_DIRECTION;
+    int m_currentDirection = Direction::NONE;
     int m_lastDrawnType = NO_TYPE;
-    int m_lastDrawnDirection = NO_DIRECTION;
+    int m_lastDrawnDirection = Direction::NONE;
     std::string m_layerName;
     float m_frameTimer = 0.f;
     int m_frameIndex = 0;

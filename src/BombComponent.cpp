@@ -1,8 +1,11 @@
 #include "BombComponent.h"
 
+#include "AnimationKey.h"
 #include "AnimationRenderComponent.h"
 #include "AssetCache.h"
+#include "AssetPaths.h"
 #include "ColliderComponent.h"
+#include "CollisionCategory.h"
 #include "GameObject.h"
 #include "PhysicsManager.h"
 #include "RigidBodyComponent.h"
@@ -16,9 +19,7 @@ namespace zelk
 namespace
 {
 
-constexpr const char* EXPLOSION_SOUND_PATH = "../assets/Sounds/explosionCrunch_003.ogg";
 constexpr float EXPLOSION_SOUND_VOLUME = 75.f;
-constexpr std::uint16_t PLAYER_CATEGORY = 0x0001;
 
 } // namespace
 
@@ -35,7 +36,7 @@ BombComponent::~BombComponent() = default;
 bool BombComponent::init()
 {
     // A missing sound only leaves the explosion silent (SFML reports the failed load itself).
-    m_explosionBuffer = AssetCache::getSoundBuffer(EXPLOSION_SOUND_PATH);
+    m_explosionBuffer = AssetCache::getSoundBuffer(AssetPath::EXPLOSION_SOUND);
     if (m_explosionBuffer)
         m_explosionSound.setBuffer(*m_explosionBuffer);
     m_explosionSound.setVolume(EXPLOSION_SOUND_VOLUME);
@@ -46,7 +47,7 @@ bool BombComponent::init()
         bombCollider->registerOnCollisionEnter([this](ColliderComponent&, ColliderComponent& other) {
             // A bomb parked during this frame still has its body until the step ends; stopping it
             // would leave it primed for its next time in play.
-            if (other.getCategoryBits() == PLAYER_CATEGORY && m_thrown && m_gameObject.isActive())
+            if (other.getCategoryBits() == CollisionCategory::PLAYER && m_thrown && m_gameObject.isActive())
                 stopFlying();
         });
     }
@@ -78,7 +79,7 @@ void BombComponent::deactivate()
     m_explosionTimer = 0.f;
     setSensor(true);
     setCircleRadius(IDLE_RADIUS_METRES);
-    showAnimation(IDLE_ANIMATION);
+    showAnimation(AnimationType::BOMB_IDLE);
 }
 
 void BombComponent::stopFlying()
@@ -112,8 +113,8 @@ void BombComponent::burnFuse(float deltaTime)
 
 void BombComponent::explode(float deltaTime)
 {
-    setCircleRadius(m_explosionRadius * METRES_PER_PIXEL);
-    showAnimation(EXPLOSION_ANIMATION);
+    setCircleRadius(toMetres(m_explosionRadius));
+    showAnimation(AnimationType::BOMB_EXPLOSION);
     if (m_explosionSound.getStatus() != sf::Sound::Playing)
         m_explosionSound.play();
 
@@ -151,7 +152,7 @@ void BombComponent::handleExplosion()
     if (!bombBody)
         return;
     // The square, not the circle: any body whose broad-phase box reaches into it is pushed.
-    const float halfSide = m_explosionRadius * METRES_PER_PIXEL;
+    const float halfSide = toMetres(m_explosionRadius);
     const b2Vec2 centre = bombBody->GetPosition();
     b2AABB square;
     square.lowerBound = b2Vec2(centre.x - halfSide, centre.y - halfSide);
@@ -164,7 +165,7 @@ void BombComponent::handleExplosion()
 void BombComponent::pushAway(b2Body& body) const
 {
     const b2Fixture* firstFixture = body.GetFixtureList();
-    if (!firstFixture || (firstFixture->GetFilterData().categoryBits & PLAYER_CATEGORY) == 0)
+    if (!firstFixture || (firstFixture->GetFilterData().categoryBits & CollisionCategory::PLAYER) == 0)
         return;
     if (body.GetType() == b2_staticBody)
         return;

@@ -3,7 +3,7 @@
 // pixels sideways), burns a fuse, then for a while flings every player near it away.
 //
 // Contract: the object must carry a ColliderComponent with a circle fixture and an
-// AnimationRenderComponent with the idle (0) and explosion (2) animations under direction 4.
+// AnimationRenderComponent with the bomb animations of AnimationKey.h under Direction::NONE.
 // Without them the bomb still counts its lifetime but cannot stop, grow or show its explosion.
 // The stop callback runs inside the world step and touches only velocity, gravity and flags.
 
@@ -29,8 +29,6 @@ public:
     static constexpr float PUSH_START = 0.1f;
     static constexpr float EXPLOSION_DURATION = 0.8f;
     static constexpr float IDLE_RADIUS_METRES = 0.5f;
-    static constexpr int IDLE_ANIMATION = 0;
-    static constexpr int EXPLOSION_ANIMATION = 2;
 
     BombComponent(GameObject& gameObject, RigidBodyComponent& rigidBody, float explosionForce, float explosionRadius);
     ~BombComponent() override;

@@ -120,7 +120,7 @@ ColliderComponent* ColliderComponent::fromFixture(const b2Fixture* fixture)
     return reinterpret_cast<ColliderComponent*>(const_cast<b2Fixture*>(fixture)->GetUserData().pointer);
 }
 
-std::uint16_t ColliderComponent::getCategoryBits() const
+CategoryBits ColliderComponent::getCategoryBits() const
 {
     if (!m_rigidBodyAlive || m_rigidBody.getBody() == nullptr)
         return 0;

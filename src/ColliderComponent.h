@@ -11,6 +11,7 @@
 // sibling during teardown, neither reaches the other: a collider gone first no longer receives
 // contacts, a collider left over has no fixture.
 
+#include "CollisionCategory.h"
 #include "IComponent.h"
 
 #include <box2d/box2d.h>
@@ -58,7 +59,7 @@ public:
     static ColliderComponent* fromFixture(const b2Fixture* fixture);
     // Category bits of the first fixture of this collider's body (0 when there is none). Gameplay
     // recognises triggers by comparing the whole value (1, 2, 4, 22).
-    std::uint16_t getCategoryBits() const;
+    CategoryBits getCategoryBits() const;
 
 private:
     friend class RigidBodyComponent;

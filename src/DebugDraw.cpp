@@ -1,5 +1,6 @@
 #include "DebugDraw.h"
 
+#include "GameNames.h"
 #include "InputManager.h"
 #include "PhysicsManager.h"
 
@@ -44,7 +45,7 @@ void DebugDraw::clearShapes()
 
 void DebugDraw::update()
 {
-    if (InputManager::getInstance().isKeyReleased("debugdraw", 0))
+    if (InputManager::getInstance().isKeyReleased(Action::DEBUG_DRAW, 0))
         m_enabled = !m_enabled;
 }
 
@@ -121,7 +122,7 @@ void DebugDraw::addCircle(const b2Vec2& center, float radius, const sf::Color& o
 {
     // Centred on the point: the origin sits at the circle's middle. Only the world's own debug
     // drawing, which the game does not connect, makes circles, so they are not recycled.
-    const float pixelRadius = radius * PIXELS_PER_METRE;
+    const float pixelRadius = toPixels(radius);
     auto circle = std::make_shared<sf::CircleShape>(pixelRadius, CIRCLE_POINTS);
     circle->setOrigin(pixelRadius, pixelRadius);
     circle->setPosition(toPixels(center));

@@ -1,6 +1,7 @@
 #include "Game.h"
 
 #include "DebugDraw.h"
+#include "GameNames.h"
 #include "GameState.h"
 #include "InputManager.h"
 #include "InstructionState.h"
@@ -114,9 +115,9 @@ bool Game::init()
     m_debugDraw = &DebugDraw::getInstance();
     m_debugDraw->setEnabled(false);
 
-    m_gameStateManager.addState("MenuState", std::make_shared<MenuState>(&m_gameStateManager, this));
-    m_gameStateManager.addState("MainState", std::make_shared<MainState>(&m_gameStateManager, this));
-    m_gameStateManager.addState("InstructionState",
+    m_gameStateManager.addState(Screen::MENU, std::make_shared<MenuState>(&m_gameStateManager, this));
+    m_gameStateManager.addState(Screen::MATCH, std::make_shared<MainState>(&m_gameStateManager, this));
+    m_gameStateManager.addState(Screen::CONTROLS,
                                 std::make_shared<InstructionState>(&m_gameStateManager, this));
 
     m_window.create(sf::VideoMode::getDesktopMode(), sf::String::fromUtf8(m_config.title.begin(), m_config.title.end()),
@@ -125,7 +126,7 @@ bool Game::init()
     m_gui.setTarget(m_window);
 
     m_inputManager->applyControllerVendorOverrides();
-    m_gameStateManager.setState("MenuState");
+    m_gameStateManager.setState(Screen::MENU);
     return true;
 }
 

@@ -1,7 +1,9 @@
 #include "HealthComponent.h"
 
 #include "AssetCache.h"
+#include "AssetPaths.h"
 #include "ColliderComponent.h"
+#include "CollisionCategory.h"
 #include "GameObject.h"
 
 namespace zelk
@@ -9,7 +11,6 @@ namespace zelk
 
 namespace
 {
-const char* const HIT_SOUND_PATH = "../assets/Sounds/loseHealth2.wav";
 }
 
 HealthComponent::HealthComponent(GameObject& gameObject, int health)
@@ -23,7 +24,7 @@ HealthComponent::~HealthComponent() = default;
 bool HealthComponent::init()
 {
     // A missing sound only silences the hit; SFML reports the failed load itself.
-    m_hitBuffer = AssetCache::getSoundBuffer(HIT_SOUND_PATH);
+    m_hitBuffer = AssetCache::getSoundBuffer(AssetPath::HIT_SOUND);
     if (m_hitBuffer)
         m_hitSound.setBuffer(*m_hitBuffer);
 
@@ -54,7 +55,7 @@ void HealthComponent::addHealthCallback(HealthCallback callback)
 
 void HealthComponent::onCollisionEnter(ColliderComponent& other)
 {
-    if (other.getCategoryBits() != KILLZONE_CATEGORY)
+    if (other.getCategoryBits() != CollisionCategory::KILLZONE)
         return;
     setHealth(m_health - 1);
     if (m_hitSound.getStatus() != sf::Sound::Playing)

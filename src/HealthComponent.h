@@ -22,9 +22,6 @@ using HealthCallback = std::function<void(int, GameObject&)>;
 class HealthComponent : public IComponent
 {
 public:
-    // Collision category of killzone triggers; compared as a whole value, not as a bit.
-    static constexpr unsigned KILLZONE_CATEGORY = 0x0004;
-
     HealthComponent(GameObject& gameObject, int health);
     ~HealthComponent() override;
 

@@ -1,5 +1,7 @@
 #include "InputManager.h"
 
+#include "GameNames.h"
+
 namespace zelk
 {
 
@@ -43,31 +45,31 @@ void InputManager::setButtonBinding(unsigned joystick, const std::string& action
 
 void InputManager::installDefaultBindings()
 {
-    setKeyBinding(0, "Exit", sf::Keyboard::Escape);
-    setKeyBinding(0, "Select", sf::Keyboard::Space);
-    setKeyBinding(0, "up", sf::Keyboard::W);
-    setKeyBinding(0, "left", sf::Keyboard::A);
-    setKeyBinding(0, "down", sf::Keyboard::S);
-    setKeyBinding(0, "right", sf::Keyboard::D);
-    setKeyBinding(0, "fire", sf::Keyboard::Space);
-    setKeyBinding(0, "menuUp", sf::Keyboard::Up);
-    setKeyBinding(0, "menuDown", sf::Keyboard::Down);
-    setKeyBinding(0, "select", sf::Keyboard::Enter);
+    setKeyBinding(0, Action::EXIT, sf::Keyboard::Escape);
+    setKeyBinding(0, Action::SELECT_WITH_SPACE, sf::Keyboard::Space);
+    setKeyBinding(0, Action::UP, sf::Keyboard::W);
+    setKeyBinding(0, Action::LEFT, sf::Keyboard::A);
+    setKeyBinding(0, Action::DOWN, sf::Keyboard::S);
+    setKeyBinding(0, Action::RIGHT, sf::Keyboard::D);
+    setKeyBinding(0, Action::FIRE, sf::Keyboard::Space);
+    setKeyBinding(0, Action::MENU_UP, sf::Keyboard::Up);
+    setKeyBinding(0, Action::MENU_DOWN, sf::Keyboard::Down);
+    setKeyBinding(0, Action::SELECT, sf::Keyboard::Enter);
 
     for (unsigned joystick = 0; joystick < 2; ++joystick)
     {
-        setButtonBinding(joystick, "fire", 5);
-        setButtonBinding(joystick, "select", 0);
-        setButtonBinding(joystick, "Menu", 7);
+        setButtonBinding(joystick, Action::FIRE, 5);
+        setButtonBinding(joystick, Action::SELECT, 0);
+        setButtonBinding(joystick, Action::MENU, 7);
     }
 
-    setKeyBinding(1, "up", sf::Keyboard::Up);
-    setKeyBinding(1, "left", sf::Keyboard::Left);
-    setKeyBinding(1, "down", sf::Keyboard::Down);
-    setKeyBinding(1, "right", sf::Keyboard::Right);
-    setKeyBinding(1, "fire", sf::Keyboard::Enter);
+    setKeyBinding(1, Action::UP, sf::Keyboard::Up);
+    setKeyBinding(1, Action::LEFT, sf::Keyboard::Left);
+    setKeyBinding(1, Action::DOWN, sf::Keyboard::Down);
+    setKeyBinding(1, Action::RIGHT, sf::Keyboard::Right);
+    setKeyBinding(1, Action::FIRE, sf::Keyboard::Enter);
 
-    setKeyBinding(0, "debugdraw", sf::Keyboard::F1);
+    setKeyBinding(0, Action::DEBUG_DRAW, sf::Keyboard::F1);
 }
 
 void InputManager::applyControllerVendorOverrides()
@@ -76,8 +78,8 @@ void InputManager::applyControllerVendorOverrides()
     {
         if (getVendorId(joystick) == SONY_VENDOR_ID)
         {
-            setButtonBinding(joystick, "select", 1);
-            setButtonBinding(joystick, "Menu", 9);
+            setButtonBinding(joystick, Action::SELECT, 1);
+            setButtonBinding(joystick, Action::MENU, 9);
         }
     }
 }

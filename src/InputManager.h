@@ -31,7 +31,7 @@ public:
     void setKeyBinding(int player, const std::string& action, sf::Keyboard::Key key);
     void setButtonBinding(unsigned joystick, const std::string& action, unsigned button);
     void installDefaultBindings();
-    // Controllers of vendor 0x054C confirm with button 1 and open the menu with button 9.
+    // Sony controllers confirm with button 1 and open the menu with button 9.
     void applyControllerVendorOverrides();
     void clearBindings();
 

@@ -1,6 +1,8 @@
 #include "InstructionState.h"
 
+#include "AssetPaths.h"
 #include "Game.h"
+#include "GameNames.h"
 #include "GameStateManager.h"
 #include "InputManager.h"
 #include "TraceTimer.h"
@@ -12,8 +14,6 @@ namespace zelk
 
 namespace
 {
-const char* const PICTURE_PATH = "../assets/Controls.png";
-const char* const FONT_PATH = "../assets/fibberish.ttf";
 const char* const HEADING = "Controls";
 const char* const HINT = "Press Menu Button or ESC to go back!";
 } // namespace
@@ -44,7 +44,7 @@ void InstructionState::init()
 
 bool InstructionState::buildPicture(const sf::Vector2f& centre, unsigned windowHeight)
 {
-    if (!m_pictureTexture.loadFromFile(PICTURE_PATH))
+    if (!m_pictureTexture.loadFromFile(AssetPath::CONTROLS_PICTURE))
     {
         sf::err() << "Could not load Controls\n";
         return false;
@@ -62,7 +62,7 @@ bool InstructionState::buildPicture(const sf::Vector2f& centre, unsigned windowH
 
 bool InstructionState::loadFont()
 {
-    if (!m_font.loadFromFile(FONT_PATH))
+    if (!m_font.loadFromFile(AssetPath::FONT))
     {
         sf::err() << "Could not load font\n";
         return false;
@@ -97,8 +97,8 @@ void InstructionState::update(float /*dt*/)
         m_game->getWindow().setView(m_view);
 
     const auto& input = InputManager::getInstance();
-    if (input.isKeyPressed("Exit", 0) || input.isButtonPressedOnAnyJoystick("Menu"))
-        m_gameStateManager->setState("MenuState");
+    if (input.isKeyPressed(Action::EXIT, 0) || input.isButtonPressedOnAnyJoystick(Action::MENU))
+        m_gameStateManager->setState(Screen::MENU);
 }
 
 void InstructionState::draw()

@@ -1,8 +1,12 @@
 #include "ItemInteractComponent.h"
 
+#include "AnimationKey.h"
 #include "AnimationRenderComponent.h"
 #include "AssetCache.h"
+#include "AssetPaths.h"
 #include "ColliderComponent.h"
+#include "CollisionCategory.h"
+#include "GameNames.h"
 #include "GameObject.h"
 #include "InputManager.h"
 #include "ItemComponent.h"
@@ -22,11 +26,8 @@ namespace zelk
 namespace
 {
 
-constexpr const char* THROW_SOUND_PATH = "../assets/Sounds/laserRetro_003.ogg";
 constexpr float THROW_SOUND_VOLUME = 50.f;
 constexpr float THROW_SOUND_PITCH = 0.75f;
-constexpr std::uint16_t ITEM_CATEGORY = 0x0002;
-constexpr int THROW_ANIMATION = 2;
 const sf::Vector2f STRAIGHT_UP(0.f, -1.f);
 
 float length(sf::Vector2f vector)
@@ -62,7 +63,7 @@ bool ItemInteractComponent::init()
     collider->registerOnCollisionEnter(
         [this](ColliderComponent& self, ColliderComponent& other) { pickUp(self, other); });
 
-    m_throwBuffer = AssetCache::getSoundBuffer(THROW_SOUND_PATH);
+    m_throwBuffer = AssetCache::getSoundBuffer(AssetPath::THROW_SOUND);
     if (m_throwBuffer)
         m_throwSound.setBuffer(*m_throwBuffer);
     else
@@ -75,7 +76,7 @@ bool ItemInteractComponent::init()
 void ItemInteractComponent::pickUp(ColliderComponent& /*self*/, ColliderComponent& other)
 {
     // Runs inside the world step: only flags and velocities may change here.
-    if (m_heldItem || other.getCategoryBits() != ITEM_CATEGORY)
+    if (m_heldItem || other.getCategoryBits() != CollisionCategory::ITEM)
         return;
     GameObject& itemObject = other.getGameObject();
     auto item = itemObject.getComponent<ItemComponent>();
@@ -140,7 +141,8 @@ void ItemInteractComponent::readAim()
         return;
     const InputManager& input = InputManager::getInstance();
     const auto joystick = static_cast<unsigned>(m_playerIndex);
-    const bool aimsWithZAndR = input.getVendorId(joystick) == AIM_ON_Z_AND_R_VENDOR_ID;
+    // Sony's controllers report their right stick on the Z and R axes.
+    const bool aimsWithZAndR = input.getVendorId(joystick) == InputManager::SONY_VENDOR_ID;
     const float x = input.getAxisPosition(joystick, aimsWithZAndR ? sf::Joystick::Z : sf::Joystick::U);
     const float y = input.getAxisPosition(joystick, aimsWithZAndR ? sf::Joystick::R : sf::Joystick::V);
     m_aim = sf::Vector2f(withoutDeadZone(x, m_aimDeadZone), withoutDeadZone(y, m_aimDeadZone));
@@ -164,15 +166,15 @@ void ItemInteractComponent::carryHeldItem()
 void ItemInteractComponent::chargeThrow(float deltaTime)
 {
     // Only the controller's button charges; the keyboard throws with what is stored.
-    if (InputManager::getInstance().isButtonDown("fire", static_cast<unsigned>(m_playerIndex)))
+    if (InputManager::getInstance().isButtonDown(Action::FIRE, static_cast<unsigned>(m_playerIndex)))
         m_throwCharge = std::min(m_throwCharge + deltaTime * m_chargeRate, m_maxCharge);
 }
 
 bool ItemInteractComponent::isThrowReleased() const
 {
     const InputManager& input = InputManager::getInstance();
-    return input.isButtonReleased("fire", static_cast<unsigned>(m_playerIndex))
-           || input.isKeyReleased("fire", m_playerIndex);
+    return input.isButtonReleased(Action::FIRE, static_cast<unsigned>(m_playerIndex))
+           || input.isKeyReleased(Action::FIRE, m_playerIndex);
 }
 
 void ItemInteractComponent::throwHeldItem()
@@ -181,7 +183,7 @@ void ItemInteractComponent::throwHeldItem()
     ItemComponent& item = *heldItemComponent();
 
     if (auto animation = m_gameObject.getComponent<AnimationRenderComponent>())
-        animation->setAnimation(THROW_ANIMATION);
+        animation->setAnimation(AnimationType::THROWING);
 
     // Outside the step, so the body may be changed directly.
     b2Body* body = item.getRigidBody().getBody();

@@ -28,7 +28,6 @@ public:
     static constexpr float CARRY_DISTANCE = 48.f;
     // How far the item is pulled back towards the player per px/s of charge.
     static constexpr float CHARGE_PULL_BACK = 0.02f;
-    static constexpr unsigned AIM_ON_Z_AND_R_VENDOR_ID = 0x054C;
 
     ItemInteractComponent(GameObject& gameObject, int playerIndex);
     ~ItemInteractComponent() override;

@@ -1,8 +1,10 @@
 #include "ItemPool.h"
 
+#include "AnimationKey.h"
 #include "AnimationRenderComponent.h"
 #include "BombComponent.h"
 #include "ColliderComponent.h"
+#include "CollisionCategory.h"
 #include "EventBus.h"
 #include "GameObject.h"
 #include "GameObjectCreateEvent.h"
@@ -29,12 +31,8 @@ namespace
 constexpr float ITEM_RADIUS_METRES = 0.5f;
 constexpr float EXPLOSION_FORCE = 1000.f;
 constexpr float EXPLOSION_RADIUS_PIXELS = 60.f;
-constexpr std::uint16_t ITEM_CATEGORY = 0x0002;
 // Items touch players but pass through walls, triggers, the river and each other.
-constexpr std::uint16_t ITEM_MASK = 0xFFE1;
-constexpr int NO_DIRECTION = 4;
-constexpr int BOMB_IDLE = 0;
-constexpr int BOMB_EXPLOSION = 2;
+constexpr CategoryBits ITEM_MASK = 0xFFE1;
 
 struct ItemKind
 {
@@ -85,9 +83,9 @@ void addBombLook(GameObject& item, sf::RenderWindow& renderWindow, const ItemKin
 {
     auto animation = item.addComponent<AnimationRenderComponent>(item, renderWindow, layerName, kind.texturePath);
     // Only the frame size counts: the idle frames fill the sheet's first row, the explosion its second.
-    animation->addAnimation(BOMB_IDLE, NO_DIRECTION, bombAnimation(kind.textureRect, 0, 4, 0.2f, 1.f));
-    animation->addAnimation(BOMB_EXPLOSION, NO_DIRECTION, bombAnimation(kind.textureRect, 1, 8, 0.1f, 3.f));
-    animation->setAnimation(BOMB_IDLE, NO_DIRECTION);
+    animation->addAnimation(AnimationType::BOMB_IDLE, Direction::NONE, bombAnimation(kind.textureRect, 0, 4, 0.2f, 1.f));
+    animation->addAnimation(AnimationType::BOMB_EXPLOSION, Direction::NONE, bombAnimation(kind.textureRect, 1, 8, 0.1f, 3.f));
+    animation->setAnimation(AnimationType::BOMB_IDLE, Direction::NONE);
 }
 
 RigidBodyComponent& addParkedBody(GameObject& item)
@@ -111,7 +109,7 @@ void addCollider(GameObject& item, RigidBodyComponent& rigidBody, float density)
     fixture.restitutionThreshold = 1.f;
     fixture.density = density;
     fixture.isSensor = false;
-    fixture.filter.categoryBits = ITEM_CATEGORY;
+    fixture.filter.categoryBits = CollisionCategory::ITEM;
     fixture.filter.maskBits = ITEM_MASK;
     fixture.filter.groupIndex = 0;
     item.addComponent<ColliderComponent>(item, rigidBody, fixture);

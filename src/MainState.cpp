@@ -1,8 +1,10 @@
 #include "MainState.h"
 
+#include "AssetPaths.h"
 #include "CameraRenderComponent.h"
 #include "EventBus.h"
 #include "Game.h"
+#include "GameNames.h"
 #include "GameObject.h"
 #include "GameStateManager.h"
 #include "HealthComponent.h"
@@ -31,11 +33,7 @@ namespace zelk
 
 namespace
 {
-const char* const MUSIC_PATH = "../assets/Sounds/pixel-sky.wav";
 const float MUSIC_VOLUME = 50.f;
-const char* const FONT_PATH = "../assets/fibberish.ttf";
-const char* const HEART_BACKGROUND_PATH = "../assets/Health/background.png";
-const char* const HEART_PATH = "../assets/Health/heart.png";
 const char* const PLAYER_IDS[] = {"Player0", "Player1"};
 const sf::Vector2f INDICATOR_SCALE(2.5f, 2.5f);
 const char* const RESTART_ENTRY = "Restart";
@@ -43,11 +41,6 @@ const char* const EXIT_ENTRY = "Exit";
 // The win screen's own stick thresholds: back near the centre, and far enough for a move.
 const float STICK_RELEASED = 1.f;
 const float STICK_MOVE = 20.f;
-
-std::filesystem::path assetDirectory()
-{
-    return std::filesystem::path("../") / "assets";
-}
 
 sf::Vector2f centredOrigin(const sf::Text& text)
 {
@@ -100,8 +93,8 @@ void MainState::forgetPreviousMatch()
 void MainState::loadTileMap()
 {
     TraceTimer timer("Load Tile Map");
-    const std::filesystem::path baseDirectory = assetDirectory();
-    const std::filesystem::path mapPath = baseDirectory / "game.tmj";
+    const std::filesystem::path baseDirectory = AssetPath::DIRECTORY;
+    const std::filesystem::path mapPath = baseDirectory / AssetPath::MAP_FILE;
     TiledMap map;
     if (!map.loadFromFile(mapPath))
     {
@@ -115,7 +108,7 @@ void MainState::loadTileMap()
 
 bool MainState::startMusic()
 {
-    if (!m_music.openFromFile(MUSIC_PATH))
+    if (!m_music.openFromFile(AssetPath::MUSIC))
     {
         std::cerr << "Could not load background music\n";
         return false;
@@ -137,7 +130,7 @@ void MainState::recordPlayerStarts()
             if (const auto rigidBody = player->getComponent<RigidBodyComponent>(); rigidBody && rigidBody->getBody())
             {
                 const b2Vec2 position = rigidBody->getBody()->GetPosition();
-                start.position = {position.x * PIXELS_PER_METRE, position.y * PIXELS_PER_METRE};
+                start.position = toPixels(position);
             }
             if (const auto health = player->getComponent<HealthComponent>())
                 start.health = health->getHealth();
@@ -200,7 +193,7 @@ void MainState::createHealthIndicator(const std::string& playerId, sf::Vector2f 
     auto indicatorObject = std::make_shared<GameObject>(playerId + "HealthIndicator");
     indicatorObject->setPosition(position);
     auto indicator = indicatorObject->addComponent<HealthIndicatorRenderComponent>(
-        *indicatorObject, m_game->getWindow(), HEART_BACKGROUND_PATH, HEART_PATH, "GUI", INDICATOR_SCALE,
+        *indicatorObject, m_game->getWindow(), AssetPath::HEART_BACKGROUND, AssetPath::HEART, "GUI", INDICATOR_SCALE,
         health->getHealth());
     // Runs inside the world step; it only forwards the number.
     health->addHealthCallback([indicator](int newHealth, GameObject&) { indicator->setHealth(newHealth); });
@@ -218,7 +211,7 @@ void MainState::update(float deltaTime)
     if (isLeaveRequested())
     {
         m_music.stop();
-        m_gameStateManager->setState("MenuState");
+        m_gameStateManager->setState(Screen::MENU);
         return;
     }
 
@@ -242,7 +235,7 @@ void MainState::updateWorld(GameObjectManager& gameObjectManager, PhysicsManager
 bool MainState::isLeaveRequested() const
 {
     const auto& input = InputManager::getInstance();
-    return input.isKeyPressed("Exit", 0) || input.isButtonPressedOnAnyJoystick("Menu");
+    return input.isKeyPressed(Action::EXIT, 0) || input.isButtonPressedOnAnyJoystick(Action::MENU);
 }
 
 std::shared_ptr<GameObject> MainState::findPlayer(const std::string& id) const
@@ -276,7 +269,7 @@ void MainState::openWinScreen(std::shared_ptr<GameObject> winner, std::shared_pt
     }
 
     // Still running: the loss is seen again next frame and the load retried then.
-    if (!m_font.loadFromFile(FONT_PATH))
+    if (!m_font.loadFromFile(AssetPath::FONT))
     {
         sf::err() << "Could not load font\n";
         return;
@@ -320,7 +313,7 @@ void MainState::handleWinScreenInput()
         selectNextEntry();
 
     const auto& input = InputManager::getInstance();
-    if (input.isButtonPressed("select", 0) || input.isKeyPressed("select", 0))
+    if (input.isButtonPressed(Action::SELECT, 0) || input.isKeyPressed(Action::SELECT, 0))
         chooseSelectedEntry();
 }
 
@@ -328,8 +321,8 @@ bool MainState::isMoveRequested()
 {
     const float axis = InputManager::getInstance().getAxisPosition(0, sf::Joystick::Y);
     const auto& input = InputManager::getInstance();
-    return (std::abs(axis) > STICK_MOVE && m_stickReleased) || input.isKeyPressed("menuDown", 0) ||
-           input.isKeyPressed("menuUp", 0) || input.isKeyPressed("up", 0) || input.isKeyPressed("down", 0);
+    return (std::abs(axis) > STICK_MOVE && m_stickReleased) || input.isKeyPressed(Action::MENU_DOWN, 0) ||
+           input.isKeyPressed(Action::MENU_UP, 0) || input.isKeyPressed(Action::UP, 0) || input.isKeyPressed(Action::DOWN, 0);
 }
 
 void MainState::selectNextEntry()
@@ -365,7 +358,7 @@ void MainState::restartPlayer(const std::shared_ptr<GameObject>& player, const P
     const auto rigidBody = player->getComponent<RigidBodyComponent>();
     if (b2Body* body = rigidBody ? rigidBody->getBody() : nullptr)
     {
-        const b2Vec2 home(start.position.x * METRES_PER_PIXEL, start.position.y * METRES_PER_PIXEL);
+        const b2Vec2 home = toMetres(start.position);
         PhysicsManager::deferSetTransform(body, home, body->GetAngle());
     }
     if (const auto health = player->getComponent<HealthComponent>())

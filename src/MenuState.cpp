@@ -1,6 +1,8 @@
 #include "MenuState.h"
 
+#include "AssetPaths.h"
 #include "Game.h"
+#include "GameNames.h"
 #include "GameStateManager.h"
 #include "InputManager.h"
 #include "TraceTimer.h"
@@ -14,8 +16,6 @@ namespace zelk
 
 namespace
 {
-const char* const LOGO_PATH = "../assets/Logo/kelo_logo.png";
-const char* const FONT_PATH = "../assets/fibberish.ttf";
 const char* const TITLE = "Bramblot";
 const char* const CREDIT_LINE = "A game by the Bramblot team";
 
@@ -52,7 +52,7 @@ void MenuState::init()
 
 bool MenuState::buildLogo(const sf::Vector2f& centre)
 {
-    if (!m_logoTexture.loadFromFile(LOGO_PATH))
+    if (!m_logoTexture.loadFromFile(AssetPath::LOGO))
     {
         sf::err() << "Could not load logo\n";
         return false;
@@ -67,7 +67,7 @@ bool MenuState::buildLogo(const sf::Vector2f& centre)
 
 bool MenuState::loadFont()
 {
-    if (!m_font.loadFromFile(FONT_PATH))
+    if (!m_font.loadFromFile(AssetPath::FONT))
     {
         sf::err() << "Could not load font\n";
         return false;
@@ -112,14 +112,14 @@ void MenuState::navigate()
     if (std::fabs(stick) < STICK_CENTRE_ZONE)
         m_stickReleased = true;
 
-    if ((stick > STICK_MOVE_THRESHOLD && m_stickReleased) || input.isKeyPressed("menuDown", 0) ||
-        input.isKeyPressed("down", 0))
+    if ((stick > STICK_MOVE_THRESHOLD && m_stickReleased) || input.isKeyPressed(Action::MENU_DOWN, 0) ||
+        input.isKeyPressed(Action::DOWN, 0))
     {
         moveSelection(1);
         m_stickReleased = false;
     }
-    else if ((stick < -STICK_MOVE_THRESHOLD && m_stickReleased) || input.isKeyPressed("menuUp", 0) ||
-             input.isKeyPressed("up", 0))
+    else if ((stick < -STICK_MOVE_THRESHOLD && m_stickReleased) || input.isKeyPressed(Action::MENU_UP, 0) ||
+             input.isKeyPressed(Action::UP, 0))
     {
         moveSelection(-1);
         m_stickReleased = false;
@@ -137,16 +137,16 @@ void MenuState::moveSelection(int step)
 void MenuState::confirmSelection()
 {
     const auto& input = InputManager::getInstance();
-    if (!input.isButtonPressed("select", 0) && !input.isKeyPressed("select", 0))
+    if (!input.isButtonPressed(Action::SELECT, 0) && !input.isKeyPressed(Action::SELECT, 0))
         return;
 
     const std::string entry = getSelectedEntry();
     if (entry == "Start")
-        m_gameStateManager->setState("MainState");
+        m_gameStateManager->setState(Screen::MATCH);
     else if (entry == "Exit")
         m_game->getWindow().close();
     else if (entry == "Controls")
-        m_gameStateManager->setState("InstructionState");
+        m_gameStateManager->setState(Screen::CONTROLS);
 }
 
 std::string MenuState::getSelectedEntry() const

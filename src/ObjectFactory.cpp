@@ -1,7 +1,9 @@
 #include "ObjectFactory.h"
 
+#include "AnimationKey.h"
 #include "AnimationRenderComponent.h"
 #include "ColliderComponent.h"
+#include "CollisionCategory.h"
 #include "EventBus.h"
 #include "GameObject.h"
 #include "GameObjectCreateEvent.h"
@@ -35,23 +37,8 @@ namespace zelk
 namespace
 {
 
-// Fixture categories. Gameplay compares the whole category value, so the river's 0x0016 is a value
-// of its own and not a combination of bits.
-constexpr std::uint16_t PLAYER_CATEGORY = 0x0001;
-constexpr std::uint16_t KILLZONE_CATEGORY = 0x0004;
-constexpr std::uint16_t WALL_CATEGORY = 0x0008;
-constexpr std::uint16_t RIVER_CATEGORY = 0x0016;
-constexpr std::uint16_t DEFAULT_CATEGORY = 0x0001;
-constexpr std::uint16_t FULL_MASK = 0xFFFF;
-
 constexpr int SPAWNER_POOL_SIZE = 60;
 constexpr int ITEM_KIND_COUNT = ItemPool::KIND_COUNT;
-
-// Animation keys of a player's sheet: types, and the direction shown when the match starts.
-constexpr int STANDING = 0;
-constexpr int WALKING = 1;
-constexpr int THROWING = 2;
-constexpr int FACING_DOWN = 1;
 
 // The map object reduced to what the factory reads: whole pixels.
 struct ObjectRect
@@ -208,20 +195,19 @@ b2FixtureDef defaultFixture()
     fixture.restitutionThreshold = 1.0f;
     fixture.density = 0.0f;
     fixture.isSensor = false;
-    fixture.filter.categoryBits = DEFAULT_CATEGORY;
-    fixture.filter.maskBits = FULL_MASK;
+    fixture.filter.categoryBits = CollisionCategory::PLAIN_TRIGGER;
+    fixture.filter.maskBits = CollisionCategory::ALL;
     fixture.filter.groupIndex = 0;
     return fixture;
 }
 
 b2Vec2 halfExtents(const ObjectRect& rect)
 {
-    return {static_cast<float>(rect.width) * METRES_PER_PIXEL * 0.5f,
-            static_cast<float>(rect.height) * METRES_PER_PIXEL * 0.5f};
+    return {toMetres(static_cast<float>(rect.width)) * 0.5f, toMetres(static_cast<float>(rect.height)) * 0.5f};
 }
 
 // Walls and triggers are positioned by their top-left corner, so the box is shifted by half its size.
-std::shared_ptr<GameObject> createStaticBox(const TiledObject& object, const ObjectRect& rect, std::uint16_t category,
+std::shared_ptr<GameObject> createStaticBox(const TiledObject& object, const ObjectRect& rect, CategoryBits category,
                                             bool isSensor)
 {
     auto gameObject = makeGameObject(object, rect);
@@ -238,13 +224,13 @@ std::shared_ptr<GameObject> createStaticBox(const TiledObject& object, const Obj
     return finishObject(gameObject);
 }
 
-std::uint16_t triggerCategory(const std::string& triggerType)
+CategoryBits triggerCategory(const std::string& triggerType)
 {
     if (triggerType == "Killzone")
-        return KILLZONE_CATEGORY;
+        return CollisionCategory::KILLZONE;
     if (triggerType == "River")
-        return RIVER_CATEGORY;
-    return DEFAULT_CATEGORY;
+        return CollisionCategory::RIVER;
+    return CollisionCategory::PLAIN_TRIGGER;
 }
 
 // Returns false when the object must not be built at all.
@@ -299,10 +285,10 @@ void addPlayerAnimations(GameObject& gameObject, const ObjectRect& rect, const S
     animation->getSprite().setTextureRect(
         sf::IntRect(settings.textureRectLeft, settings.textureRectTop, rect.width, rect.height));
     animation->getSprite().setOrigin(static_cast<float>(rect.width) * 0.5f, static_cast<float>(rect.height) * 0.5f);
-    addDirectionalAnimations(*animation, STANDING, 2, true, 0.2f, {0, 0}, {16, 16}, settings.scale);
-    addDirectionalAnimations(*animation, WALKING, 4, true, 0.2f, {48, 0}, {16, 16}, settings.scale);
-    addDirectionalAnimations(*animation, THROWING, 4, false, 0.1f, {96, 0}, {32, 32}, settings.scale);
-    animation->setAnimation(STANDING, FACING_DOWN);
+    addDirectionalAnimations(*animation, AnimationType::STANDING, 2, true, 0.2f, {0, 0}, {16, 16}, settings.scale);
+    addDirectionalAnimations(*animation, AnimationType::WALKING, 4, true, 0.2f, {48, 0}, {16, 16}, settings.scale);
+    addDirectionalAnimations(*animation, AnimationType::THROWING, 4, false, 0.1f, {96, 0}, {32, 32}, settings.scale);
+    animation->setAnimation(AnimationType::STANDING, Direction::DOWN);
 }
 
 // The spawner's property names are a prefix followed by the item kind, e.g. "ItemDensity1". The kind
@@ -438,7 +424,7 @@ std::shared_ptr<GameObject> createSprite(const TiledObject& object, const std::s
     b2FixtureDef fixture = defaultFixture();
     fixture.shape = &box;
     fixture.density = settings.density;
-    fixture.filter.categoryBits = PLAYER_CATEGORY;
+    fixture.filter.categoryBits = CollisionCategory::PLAYER;
     gameObject->addComponent<ColliderComponent>(*gameObject, *rigidBody, fixture);
 
     const sf::Vector2f startPosition(static_cast<float>(rect.x), static_cast<float>(rect.y));
@@ -454,7 +440,7 @@ std::shared_ptr<GameObject> createCollider(const TiledObject& object)
     ObjectRect rect;
     if (!readBoxRect(object, rect))
         return {};
-    return createStaticBox(object, rect, WALL_CATEGORY, false);
+    return createStaticBox(object, rect, CollisionCategory::WALL, false);
 }
 
 std::shared_ptr<GameObject> createTrigger(const TiledObject& object)
@@ -493,13 +479,24 @@ void addDirectionalAnimations(AnimationRenderComponent& animation, int type, int
                               float frameTime, sf::Vector2i start, sf::Vector2i frameSize, float scale)
 {
     // Down, up and right have a column each; left reuses the right column, mirrored.
+    enum SheetColumn
+    {
+        DOWN_COLUMN,
+        UP_COLUMN,
+        SIDE_COLUMN
+    };
+    constexpr float AS_DRAWN = 1.0f;
+    constexpr float MIRRORED = -1.0f;
     struct Variant
     {
         int direction;
-        int column;
-        float mirror;
+        SheetColumn column;
+        float horizontalScale;
     };
-    static constexpr std::array<Variant, 4> variants = {{{1, 0, 1.0f}, {0, 1, 1.0f}, {3, 2, 1.0f}, {2, 2, -1.0f}}};
+    static constexpr std::array<Variant, 4> variants = {{{Direction::DOWN, DOWN_COLUMN, AS_DRAWN},
+                                                         {Direction::UP, UP_COLUMN, AS_DRAWN},
+                                                         {Direction::RIGHT, SIDE_COLUMN, AS_DRAWN},
+                                                         {Direction::LEFT, SIDE_COLUMN, MIRRORED}}};
 
     if (frameCount < 1)
     {
@@ -509,7 +506,7 @@ void addDirectionalAnimations(AnimationRenderComponent& animation, int type, int
     for (const Variant& variant : variants)
     {
         Animation record;
-        record.scale = sf::Vector2f(scale * variant.mirror, scale);
+        record.scale = sf::Vector2f(scale * variant.horizontalScale, scale);
         const int left = start.x + variant.column * frameSize.x;
         for (int frame = 0; frame < frameCount; ++frame)
             record.frames.emplace_back(left, start.y + frame * frameSize.y, frameSize.x, frameSize.y);

@@ -11,10 +11,9 @@
 // rigid body drops its own) nor the match (shutdown() drops the rest).
 
 #include "EventBus.h"
+#include "PhysicsUnits.h"
 
 #include <box2d/box2d.h>
-
-#include <SFML/System/Vector2.hpp>
 
 #include <cstddef>
 #include <memory>
@@ -24,31 +23,6 @@ namespace zelk
 {
 
 class RigidBodyComponent;
-
-constexpr float PIXELS_PER_METRE = 30.f;
-constexpr float METRES_PER_PIXEL = 1.f / 30.f;
-
-inline b2Vec2 toMetres(const sf::Vector2f& pixels)
-{
-    return {pixels.x * METRES_PER_PIXEL, pixels.y * METRES_PER_PIXEL};
-}
-
-inline sf::Vector2f toPixels(const b2Vec2& metres)
-{
-    return {metres.x * PIXELS_PER_METRE, metres.y * PIXELS_PER_METRE};
-}
-
-inline float toDegrees(float radians)
-{
-    constexpr float pi = 3.1415927f;
-    return radians * 180.f / pi;
-}
-
-inline float toRadians(float degrees)
-{
-    constexpr float pi = 3.1415927f;
-    return degrees * pi / 180.f;
-}
 
 // A body change waiting for the end of the current step. Kept as a record naming its body, so the
 // commands of a body that goes away can be found and dropped.

@@ -2,6 +2,7 @@
 
 #include "AnimationRenderComponent.h"
 #include "ColliderComponent.h"
+#include "CollisionCategory.h"
 #include "GameObject.h"
 #include "ItemInteractComponent.h"
 #include "PhysicsManager.h"
@@ -43,7 +44,7 @@ bool PlayerFallComponent::init()
 
 void PlayerFallComponent::onCollisionEnter(ColliderComponent& other)
 {
-    if (other.getCategoryBits() == KILLZONE_CATEGORY)
+    if (other.getCategoryBits() == CollisionCategory::KILLZONE)
         startFall();
 }
 
@@ -103,8 +104,7 @@ void PlayerFallComponent::returnToRespawn()
     {
         if (body->GetType() != b2_staticBody)
             body->SetLinearVelocity(b2Vec2(0.f, 0.f));
-        PhysicsManager::deferSetTransform(
-            body, b2Vec2(m_respawnPosition.x * METRES_PER_PIXEL, m_respawnPosition.y * METRES_PER_PIXEL), 0.f);
+        PhysicsManager::deferSetTransform(body, toMetres(m_respawnPosition), 0.f);
         // Fixed rotation also stops the spin.
         body->SetFixedRotation(true);
         body->SetGravityScale(0.f);

@@ -16,9 +16,6 @@ class RigidBodyComponent;
 class PlayerFallComponent : public IComponent
 {
 public:
-    // Collision category of killzone triggers; compared as a whole value, not as a bit.
-    static constexpr unsigned KILLZONE_CATEGORY = 0x0004;
-
     PlayerFallComponent(GameObject& gameObject, RigidBodyComponent& rigidBody, sf::Vector2f respawnPosition);
     ~PlayerFallComponent() override;
 

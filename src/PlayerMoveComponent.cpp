@@ -1,8 +1,12 @@
 #include "PlayerMoveComponent.h"
 
+#include "AnimationKey.h"
 #include "AnimationRenderComponent.h"
 #include "AssetCache.h"
+#include "AssetPaths.h"
 #include "ColliderComponent.h"
+#include "CollisionCategory.h"
+#include "GameNames.h"
 #include "GameObject.h"
 #include "InputManager.h"
 #include "PhysicsManager.h"
@@ -18,25 +22,11 @@ namespace zelk
 
 namespace
 {
-const char* const SPLASH_SOUND_PATH = "../assets/Sounds/water.wav";
 const float SPLASH_VOLUME = 75.f;
 const float RIVER_ACCELERATION = 1550.f;
 const float STOP_SPEED = 0.1f;
 const float KEY_ACCELERATION_FACTOR = 100.f;
 
-enum AnimationType
-{
-    STANDING = 0,
-    WALKING = 1
-};
-
-enum Direction
-{
-    UP = 0,
-    DOWN = 1,
-    LEFT = 2,
-    RIGHT = 3
-};
 
 float length(sf::Vector2f vector)
 {
@@ -47,8 +37,7 @@ float length(sf::Vector2f vector)
 
 sf::Vector2f pixelVelocity(const b2Body& body)
 {
-    const b2Vec2 velocity = body.GetLinearVelocity();
-    return {velocity.x * PIXELS_PER_METRE, velocity.y * PIXELS_PER_METRE};
+    return toPixels(body.GetLinearVelocity());
 }
 
 bool canChangeVelocity(const b2Body& body)
@@ -80,7 +69,7 @@ PlayerMoveComponent::~PlayerMoveComponent() = default;
 bool PlayerMoveComponent::init()
 {
     // A missing file leaves the splash silent; SFML reports the failed load itself.
-    m_splashBuffer = AssetCache::getSoundBuffer(SPLASH_SOUND_PATH);
+    m_splashBuffer = AssetCache::getSoundBuffer(AssetPath::SPLASH_SOUND);
     if (m_splashBuffer)
         m_splashSound.setBuffer(*m_splashBuffer);
     m_splashSound.setVolume(SPLASH_VOLUME);
@@ -98,7 +87,7 @@ bool PlayerMoveComponent::init()
 
 void PlayerMoveComponent::onCollisionEnter(ColliderComponent& other)
 {
-    if (other.getCategoryBits() != RIVER_CATEGORY)
+    if (other.getCategoryBits() != CollisionCategory::RIVER)
         return;
     m_inRiver = true;
     m_splashPlayed = false;
@@ -106,7 +95,7 @@ void PlayerMoveComponent::onCollisionEnter(ColliderComponent& other)
 
 void PlayerMoveComponent::onCollisionExit(ColliderComponent& other)
 {
-    if (other.getCategoryBits() == RIVER_CATEGORY)
+    if (other.getCategoryBits() == CollisionCategory::RIVER)
         m_inRiver = false;
 }
 
@@ -124,7 +113,7 @@ void PlayerMoveComponent::update(float deltaTime)
     // Players built without a sprite sheet have no animation; they still walk.
     const auto animation = m_gameObject.getComponent<AnimationRenderComponent>();
     if (animation)
-        animation->setAnimation(STANDING);
+        animation->setAnimation(AnimationType::STANDING);
 
     applyVelocityChange(*body, readInput(deltaTime, animation.get()));
     applyBraking(*body, deltaTime);
@@ -136,7 +125,7 @@ void PlayerMoveComponent::applyRiver(b2Body& body, float deltaTime)
     if (m_riverMaxDownSpeed > pixelVelocity(body).y && canChangeVelocity(body))
     {
         const b2Vec2 velocity = body.GetLinearVelocity();
-        body.SetLinearVelocity(b2Vec2(velocity.x, velocity.y + RIVER_ACCELERATION * deltaTime * METRES_PER_PIXEL));
+        body.SetLinearVelocity(b2Vec2(velocity.x, velocity.y + toMetres(RIVER_ACCELERATION * deltaTime)));
     }
     playSplashOnce();
 }
@@ -164,36 +153,36 @@ sf::Vector2f PlayerMoveComponent::readInput(float deltaTime, AnimationRenderComp
     // ones, and the stick overrides the keys.
     const float keyStep = m_speed * KEY_ACCELERATION_FACTOR * deltaTime;
     sf::Vector2f change;
-    if (input.isKeyDown("right", m_playerIndex))
+    if (input.isKeyDown(Action::RIGHT, m_playerIndex))
     {
         change.x += keyStep;
-        setAnimation(animation, WALKING, RIGHT);
+        setAnimation(animation, AnimationType::WALKING, Direction::RIGHT);
     }
-    if (input.isKeyDown("left", m_playerIndex))
+    if (input.isKeyDown(Action::LEFT, m_playerIndex))
     {
         change.x -= keyStep;
-        setAnimation(animation, WALKING, LEFT);
+        setAnimation(animation, AnimationType::WALKING, Direction::LEFT);
     }
-    if (input.isKeyDown("up", m_playerIndex))
+    if (input.isKeyDown(Action::UP, m_playerIndex))
     {
         change.y -= keyStep;
-        setAnimation(animation, WALKING, UP);
+        setAnimation(animation, AnimationType::WALKING, Direction::UP);
     }
-    if (input.isKeyDown("down", m_playerIndex))
+    if (input.isKeyDown(Action::DOWN, m_playerIndex))
     {
         change.y += keyStep;
-        setAnimation(animation, WALKING, DOWN);
+        setAnimation(animation, AnimationType::WALKING, Direction::DOWN);
     }
     if (std::abs(m_axis.x) > m_deadZone)
     {
         change.x += m_axis.x * m_speed * deltaTime;
-        setAnimation(animation, WALKING, m_axis.x > 0.f ? RIGHT : LEFT);
+        setAnimation(animation, AnimationType::WALKING, m_axis.x > 0.f ? Direction::RIGHT : Direction::LEFT);
     }
     if (std::abs(m_axis.y) > m_deadZone)
     {
         change.y += m_axis.y * m_speed * deltaTime;
         if (std::abs(m_axis.y) > std::abs(m_axis.x))
-            setAnimation(animation, WALKING, m_axis.y > 0.f ? DOWN : UP);
+            setAnimation(animation, AnimationType::WALKING, m_axis.y > 0.f ? Direction::DOWN : Direction::UP);
     }
     return change;
 }
@@ -207,7 +196,7 @@ void PlayerMoveComponent::applyVelocityChange(b2Body& body, sf::Vector2f change)
     if ((m_maxSpeed > resulting || length(velocity) > resulting) && canChangeVelocity(body))
     {
         const b2Vec2 current = body.GetLinearVelocity();
-        body.SetLinearVelocity(current + b2Vec2(change.x * METRES_PER_PIXEL, change.y * METRES_PER_PIXEL));
+        body.SetLinearVelocity(current + toMetres(change));
     }
 }
 
@@ -226,7 +215,7 @@ void PlayerMoveComponent::applyBraking(b2Body& body, float deltaTime)
         return;
     }
     const sf::Vector2f braked = velocity - (velocity / speed) * braking;
-    body.SetLinearVelocity(b2Vec2(braked.x * METRES_PER_PIXEL, braked.y * METRES_PER_PIXEL));
+    body.SetLinearVelocity(toMetres(braked));
 }
 
 void PlayerMoveComponent::stopWhenSlow(b2Body& body)

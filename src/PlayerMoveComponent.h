@@ -23,9 +23,6 @@ class RigidBodyComponent;
 class PlayerMoveComponent : public IComponent
 {
 public:
-    // Collision category of river triggers; compared as a whole value (22), not as a bit.
-    static constexpr unsigned RIVER_CATEGORY = 0x0016;
-
     // Configures the body for walking: no rotation, no gravity.
     PlayerMoveComponent(GameObject& gameObject, RigidBodyComponent& rigidBody, int playerIndex);
     ~PlayerMoveComponent() override;

@@ -118,7 +118,7 @@ TEST_F(AnimationRenderComponentTest, DrawsAndUpdatesNothingBeforeAnAnimationIsSe
 {
     m_animation->addAnimation(WALK, DOWN, animationOf(4));
     EXPECT_EQ(m_animation->getCurrentType(), AnimationRenderComponent::NO_TYPE);
-    EXPECT_EQ(m_animation->getCurrentDirection(), AnimationRenderComponent::NO_DIRECTION);
+    EXPECT_EQ(m_animation->getCurrentDirection(), zelk::Direction::NONE);
 
     m_animation->startBlinking(1.0f, 0.1f);
     m_animation->update(0.5f);

@@ -154,7 +154,7 @@ TEST(BombComponentTest, ThrownLeftAt400FromX600StopsPastX400AndExplodesASecondLa
     // The fuse counts from the stopping frame on; it must run past 1.0 s.
     EXPECT_NEAR((fuseFrames + 1) * FRAME, 1.0f, 1.5f * FRAME);
     EXPECT_FLOAT_EQ(circleRadius(*bomb), 2.f);
-    EXPECT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), BombComponent::EXPLOSION_ANIMATION);
+    EXPECT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), AnimationType::BOMB_EXPLOSION);
 }
 
 TEST(BombComponentTest, PlayerThrownBombStopsOnTheOtherPlayer)
@@ -333,7 +333,7 @@ TEST(BombComponentTest, RestartDuringTheFuseParksAnIdleBomb)
     EXPECT_FLOAT_EQ(bombOf(bomb).getExplosionTimer(), 0.f);
     EXPECT_FLOAT_EQ(circleRadius(*bomb), 0.5f);
     EXPECT_TRUE(fixtureOf(*bomb)->IsSensor());
-    EXPECT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), BombComponent::IDLE_ANIMATION);
+    EXPECT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), AnimationType::BOMB_IDLE);
     scene.frame(FRAME);
     EXPECT_FALSE(bodyOf(*bomb)->IsEnabled());
     EXPECT_EQ(bomb->getPosition(), sf::Vector2f(0.f, 0.f));
@@ -349,11 +349,11 @@ TEST(BombComponentTest, RestartDuringTheExplosionShrinksTheBombBackToIdle)
     stopInPlace(scene, bomb);
     runUntilExplosionTimerPasses(scene, bomb, 0.3f);
     ASSERT_FLOAT_EQ(circleRadius(*bomb), 2.f);
-    ASSERT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), BombComponent::EXPLOSION_ANIMATION);
+    ASSERT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), AnimationType::BOMB_EXPLOSION);
 
     bombOf(bomb).deactivate();
     EXPECT_FLOAT_EQ(circleRadius(*bomb), 0.5f);
-    EXPECT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), BombComponent::IDLE_ANIMATION);
+    EXPECT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), AnimationType::BOMB_IDLE);
     EXPECT_FLOAT_EQ(bombOf(bomb).getExplosionTimer(), 0.f);
 }
 
@@ -376,7 +376,7 @@ TEST(BombComponentTest, ExplosionEndsByParkingTheBombAboutOnePointEightSecondsAf
     EXPECT_EQ(bomb->getPosition(), sf::Vector2f(0.f, 0.f));
     EXPECT_FALSE(bombOf(bomb).isExploding());
     EXPECT_FLOAT_EQ(circleRadius(*bomb), 0.5f);
-    EXPECT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), BombComponent::IDLE_ANIMATION);
+    EXPECT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), AnimationType::BOMB_IDLE);
 }
 
 TEST(BombComponentTest, BombParkedBeforeALateTouchIsNotPrimedForItsNextTurn)
