@@ -1,11 +1,5 @@
 #include "DebugDraw.h"
-#include "PhysicsManager.h"
-#include "PhysicsTestObjects.h"
-#include "TestSupport.h"
-
-#include <SFML/System/Err.hpp>
-
-#include <gtest/gtest.h>
+#include "MatchKit.h"
 
 #include <functional>
 #include <limits>
@@ -22,7 +16,7 @@ constexpr float FRAME = 1.f / 60.f;
 struct TouchingPair
 {
     PhysicsObject player = makeBox("player", {300.f, 300.f}, b2_dynamicBody);
-    PhysicsObject trigger = makeBox("trigger", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, 0x0004});
+    PhysicsObject trigger = makeBox("trigger", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, CollisionCategory::KILLZONE});
 };
 
 // Keeps a sibling component alive until this one goes.
@@ -65,7 +59,7 @@ TEST(ColliderComponentTest, UserDataLeadsBackToTheCollider)
 {
     auto made = makeBody("crate", {30.f, 30.f}, b2_dynamicBody);
     b2PolygonShape shape;
-    b2FixtureDef fixtureDef = boxFixtureDef(shape, {0.5f, 0.5f, false, 0x0008});
+    b2FixtureDef fixtureDef = boxFixtureDef(shape, {0.5f, 0.5f, false, CollisionCategory::WALL});
     auto collider = made.object->addComponent<ColliderComponent>(*made.object, *made.rigidBody, fixtureDef);
 
     ASSERT_NE(collider->getFixture(), nullptr);
@@ -74,14 +68,14 @@ TEST(ColliderComponentTest, UserDataLeadsBackToTheCollider)
     EXPECT_EQ(fixtureDef.userData.pointer, reinterpret_cast<uintptr_t>(collider.get()));
     EXPECT_EQ(&collider->getRigidBody(), made.rigidBody);
     EXPECT_TRUE(collider->getFixture()->IsSensor() == false);
-    EXPECT_EQ(collider->getFixture()->GetFilterData().categoryBits, 0x0008);
+    EXPECT_EQ(collider->getFixture()->GetFilterData().categoryBits, CollisionCategory::WALL);
     EXPECT_EQ(ColliderComponent::fromFixture(nullptr), nullptr);
 }
 
 TEST(ColliderComponentTest, CategoryComesFromTheFirstFixtureOfTheBody)
 {
-    auto made = makeBox("trigger", {30.f, 30.f}, b2_staticBody, {0.5f, 0.5f, true, 0x0016});
-    ColliderComponent* second = addBoxCollider(made, {0.2f, 0.2f, true, 0x0004});
+    auto made = makeBox("trigger", {30.f, 30.f}, b2_staticBody, {0.5f, 0.5f, true, CollisionCategory::RIVER});
+    ColliderComponent* second = addBoxCollider(made, {0.2f, 0.2f, true, CollisionCategory::KILLZONE});
     const std::uint16_t first = made.body()->GetFixtureList()->GetFilterData().categoryBits;
 
     EXPECT_EQ(made.collider->getCategoryBits(), first);
@@ -92,7 +86,7 @@ TEST(ColliderComponentTest, WithoutBodyNoFixtureIsMadeAndTheReasonIsReported)
 {
     PhysicsManager manager;
     manager.init();
-    auto late = makeObjectWithRefusedBody("late", manager);
+    auto late = makeObjectWithRefusedBody("late");
     ASSERT_NE(late, nullptr);
     auto rigidBody = late->getComponent<RigidBodyComponent>();
     StreamCapture errors(sf::err());

@@ -213,7 +213,8 @@ protected:
         {
             const auto collider = candidate->getComponent<ColliderComponent>();
             const b2Fixture* fixture = collider ? collider->getFixture() : nullptr;
-            if (!fixture || !fixture->IsSensor() || fixture->GetFilterData().categoryBits != 0x0004)
+            if (!fixture || !fixture->IsSensor() ||
+                fixture->GetFilterData().categoryBits != CollisionCategory::KILLZONE)
                 continue;
             const b2AABB box = fixture->GetAABB(0);
             const b2Vec2 size = box.upperBound - box.lowerBound;

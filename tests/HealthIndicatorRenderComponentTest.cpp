@@ -1,9 +1,12 @@
 #include "HealthIndicatorRenderComponent.h"
 
+#include "AssetPaths.h"
+#include "GameObject.h"
 #include "SpriteManager.h"
-#include "match/MatchTestKit.h"
+#include "TestSupport.h"
 
 #include <SFML/Graphics/Texture.hpp>
+#include <SFML/System/Err.hpp>
 #include <gtest/gtest.h>
 
 using namespace zelk;
@@ -32,7 +35,7 @@ protected:
     std::shared_ptr<HealthIndicatorRenderComponent> makeIndicator(int health)
     {
         auto indicator = object->addComponent<HealthIndicatorRenderComponent>(
-            *object, window, "../assets/Health/background.png", "../assets/Health/heart.png", "GUI",
+            *object, window, AssetPath::HEART_BACKGROUND, AssetPath::HEART, "GUI",
             sf::Vector2f(2.5f, 2.5f), health);
         EXPECT_TRUE(object->init());
         return indicator;
@@ -171,11 +174,10 @@ TEST_F(HealthIndicatorRenderComponentTest, NoHealthAtCreationMeansNoPlaces)
 
 TEST_F(HealthIndicatorRenderComponentTest, AMissingImageIsReportedAndInitFails)
 {
-    directory.prepare("Health/heart.png");
-    std::filesystem::remove(directory.assets() / "Health" / "heart.png");
+    directory.removeAsset("Health/heart.png");
     StreamCapture errors(sf::err());
     auto indicator = object->addComponent<HealthIndicatorRenderComponent>(
-        *object, window, "../assets/Health/background.png", "../assets/Health/heart.png", "GUI",
+        *object, window, AssetPath::HEART_BACKGROUND, AssetPath::HEART, "GUI",
         sf::Vector2f(2.5f, 2.5f), 3);
 
     EXPECT_FALSE(indicator->init());

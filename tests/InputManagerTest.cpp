@@ -1,4 +1,5 @@
 #include "InputManager.h"
+#include "ScreenTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -7,22 +8,8 @@ namespace zelk
 namespace
 {
 
-sf::Event keyEvent(sf::Event::EventType type, int code)
-{
-    sf::Event event{};
-    event.type = type;
-    event.key.code = static_cast<sf::Keyboard::Key>(code);
-    return event;
-}
-
-sf::Event buttonEvent(sf::Event::EventType type, unsigned joystick, unsigned button)
-{
-    sf::Event event{};
-    event.type = type;
-    event.joystickButton.joystickId = joystick;
-    event.joystickButton.button = button;
-    return event;
-}
+using test::buttonEvent;
+using test::keyEvent;
 
 class InputManagerTest : public ::testing::Test
 {
@@ -35,8 +22,9 @@ protected:
         m_input.clearFedJoysticks();
     }
 
-    void pressKey(int code) { m_input.handleEvent(keyEvent(sf::Event::KeyPressed, code)); }
-    void releaseKey(int code) { m_input.handleEvent(keyEvent(sf::Event::KeyReleased, code)); }
+    // Codes outside the keyboard's range come in too, so they are plain numbers here.
+    void pressKey(int code) { m_input.handleEvent(keyEvent(sf::Event::KeyPressed, sf::Keyboard::Key(code))); }
+    void releaseKey(int code) { m_input.handleEvent(keyEvent(sf::Event::KeyReleased, sf::Keyboard::Key(code))); }
     void pressButton(unsigned joystick, unsigned button)
     {
         m_input.handleEvent(buttonEvent(sf::Event::JoystickButtonPressed, joystick, button));

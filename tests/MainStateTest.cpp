@@ -5,14 +5,10 @@
 #include "GameConfig.h"
 #include "GameStateManager.h"
 #include "HealthIndicatorRenderComponent.h"
-#include "InputManager.h"
-#include "ItemComponent.h"
-#include "match/MatchTestKit.h"
+#include "MatchKit.h"
+#include "ScreenTestSupport.h"
 
 #include <SFML/Window/Event.hpp>
-#include <gtest/gtest.h>
-
-#include <iostream>
 
 using namespace zelk;
 using namespace zelk::test;
@@ -21,7 +17,6 @@ namespace
 {
 
 const float FRAME = 1.f / 60.f;
-const char* const SYSTEM_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 // Stands in for the menu: it only counts how often it is entered and left.
 class CountingState : public GameState
@@ -47,7 +42,7 @@ protected:
     {
         writeArena("arena.tmj");
         directory.writeSound("Sounds/pixel-sky.wav", 1.f);
-        directory.writeText("fibberish.ttf", readFile(SYSTEM_FONT));
+        directory.writeAsset("fibberish.ttf", readFile(systemFontPath()));
 
         game.getWindow().create(sf::VideoMode(1376, 768), "match test", sf::Style::Titlebar);
         input().resetState();
@@ -69,7 +64,7 @@ protected:
 
     void writeArena(const std::string& mapFile)
     {
-        directory.writeText("game.tmj", readFile(sourceDir() / "tests" / "data" / "match" / mapFile));
+        directory.writeAsset("game.tmj", readFile(sourceDir() / "tests" / "data" / "match" / mapFile));
         directory.writeImage("tiles.png", 64, 32, sf::Color(40, 120, 40));
         directory.writeImage("player.png", 192, 128, sf::Color(200, 200, 40));
         directory.writeImage("rock.png", 16, 16, sf::Color(120, 120, 120));
@@ -191,7 +186,7 @@ TEST_F(MainStateTest, AHealthLossReachesThePlayersIndicatorOnly)
     const auto hearts1 = component<HealthIndicatorRenderComponent>("Player1HealthIndicator");
 
     // Walked into the chasm through the real physics.
-    body("Player1").SetTransform(metres({500.f, 730.f}), 0.f);
+    body("Player1").SetTransform(toMetres({500.f, 730.f}), 0.f);
     frame();
 
     EXPECT_EQ(component<HealthComponent>("Player1")->getHealth(), 2);
@@ -214,7 +209,7 @@ TEST_F(MainStateTest, TheFrameRunsObjectsThenPhysics)
 
 TEST_F(MainStateTest, ABrokenMapIsReportedAndTheMatchStillRuns)
 {
-    directory.writeText("game.tmj", "{ not a map");
+    directory.writeAsset("game.tmj", "{ not a map");
     StreamCapture errors(std::cerr);
     StreamCapture sfmlErrors(sf::err());
 
@@ -239,7 +234,7 @@ TEST_F(MainStateTest, ABrokenMapIsReportedAndTheMatchStillRuns)
 
 TEST_F(MainStateTest, WithoutMusicTheMatchIsLoadedButNeverRuns)
 {
-    std::filesystem::remove(directory.assets() / "Sounds" / "pixel-sky.wav");
+    directory.removeAsset("Sounds/pixel-sky.wav");
     StreamCapture errors(std::cerr);
 
     enterMatch();
@@ -392,7 +387,7 @@ TEST_F(MainStateTest, BothPlayersLosingInOneFrameNamesPlayer0)
 
 TEST_F(MainStateTest, AMissingFontKeepsTheMatchGoingAndIsRetriedEveryFrame)
 {
-    std::filesystem::remove(directory.assets() / "fibberish.ttf");
+    directory.removeAsset("fibberish.ttf");
     enterMatch();
     StreamCapture errors(sf::err());
     StreamCapture output(std::cout);
@@ -409,7 +404,7 @@ TEST_F(MainStateTest, AMissingFontKeepsTheMatchGoingAndIsRetriedEveryFrame)
     EXPECT_NE(errors.text().find(message), std::string::npos);
     EXPECT_FALSE(component<PlayerMoveComponent>("Player1")->canMove());
 
-    directory.writeText("fibberish.ttf", readFile(SYSTEM_FONT));
+    directory.writeAsset("fibberish.ttf", readFile(systemFontPath()));
     frame();
     EXPECT_FALSE(match->isRunning());
     EXPECT_EQ(output.text(), "Player1 won!\n");
@@ -520,8 +515,8 @@ TEST_F(MainStateTest, RestartPutsEverythingBackWithoutReloading)
     // Let the spawner put a few items into play, and move both players off their marks.
     frames(200);
     ASSERT_GT(activeItems(), 0);
-    body("Player0").SetTransform(metres({450.f, 420.f}), 1.f);
-    body("Player1").SetTransform(metres({900.f, 500.f}), 0.f);
+    body("Player0").SetTransform(toMetres({450.f, 420.f}), 1.f);
+    body("Player1").SetTransform(toMetres({900.f, 500.f}), 0.f);
     body("Player1").SetLinearVelocity(b2Vec2(2.f, 0.f));
     component<HealthComponent>("Player1")->setHealth(2);
     const auto player0 = object("Player0");
@@ -561,7 +556,7 @@ TEST_F(MainStateTest, RestartPutsEverythingBackWithoutReloading)
 TEST_F(MainStateTest, RestartDuringAFallBringsThePlayerHomeAtOnce)
 {
     enterMatch();
-    body("Player1").SetTransform(metres({500.f, 730.f}), 0.f);
+    body("Player1").SetTransform(toMetres({500.f, 730.f}), 0.f);
     frame();
     ASSERT_TRUE(component<PlayerFallComponent>("Player1")->isFalling());
     component<HealthComponent>("Player0")->setHealth(0);

@@ -1,35 +1,16 @@
 #include "AnimationRenderComponent.h"
 #include "BombComponent.h"
-#include "ColliderComponent.h"
-#include "EventBus.h"
-#include "GameObject.h"
 #include "GameObjectCreateEvent.h"
-#include "GameObjectManager.h"
-#include "HealthComponent.h"
-#include "ItemInteractComponent.h"
 #include "ItemSpawnerComponent.h"
-#include "ObjectFactory.h"
-#include "PhysicsManager.h"
-#include "PlayerFallComponent.h"
-#include "PlayerMoveComponent.h"
-#include "RigidBodyComponent.h"
-#include "RockComponent.h"
-#include "SpriteManager.h"
 #include "SpriteRenderComponent.h"
-#include "TestSupport.h"
+#include "MatchKit.h"
 #include "TiledMap.h"
 
 #include <SFML/Graphics/Image.hpp>
-#include <SFML/System/Err.hpp>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
-#include <random>
 #include <sstream>
-#include <unistd.h>
 
 using namespace zelk;
 using namespace zelk::test;
@@ -44,38 +25,18 @@ std::filesystem::path mapPath(const std::string& fileName)
 
 // The asset directory of these tests: fresh sprite sheets of known sizes, so a loaded texture
 // proves which file a component was given.
-class ImageDirectory
+class ImageDirectory : public AssetSandbox
 {
 public:
     ImageDirectory()
+        : AssetSandbox(Empty{})
     {
-        std::random_device device;
-        m_path = std::filesystem::temp_directory_path() /
-                 ("bramblot-factory-" + std::to_string(::getpid()) + "-" + std::to_string(device()));
-        std::filesystem::create_directories(m_path);
-        writeImage("player.png", 224, 128);
-        writeImage("rock.png", 48, 16);
-        writeImage("bomb.png", 64, 32);
-    }
-    ~ImageDirectory()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    ImageDirectory(const ImageDirectory&) = delete;
-    ImageDirectory& operator=(const ImageDirectory&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    void writeImage(const std::string& name, unsigned width, unsigned height) const
-    {
-        sf::Image image;
-        image.create(width, height, sf::Color(200, 120, 40));
-        ASSERT_TRUE(image.saveToFile((m_path / name).string()));
+        for (const auto& [name, size] : {std::pair{"player.png", sf::Vector2u(224, 128)},
+                                         {"rock.png", sf::Vector2u(48, 16)}, {"bomb.png", sf::Vector2u(64, 32)}})
+            writeImage(name, size.x, size.y, sf::Color(200, 120, 40));
     }
 
-    std::filesystem::path m_path;
+    std::filesystem::path path() const { return assets(); }
 };
 
 // What a component is, in the words of the component list the tests compare against.
@@ -216,7 +177,6 @@ protected:
     std::vector<std::string> m_createdIds;
     ListenerId m_creationListener = 0;
 };
-
 
 } // namespace
 
@@ -621,36 +581,21 @@ TEST_F(ObjectFactoryTest, NonFiniteValuesNeverReachThePhysics)
 {
     TiledLayer layer;
     layer.name = "Objects";
-    TiledObject object;
-    object.name = "Ghost";
-    object.className = "Collider";
-    object.x = std::numeric_limits<float>::quiet_NaN();
-    object.width = 32;
-    object.height = 32;
+    TiledObject object = mapObject("Collider", "Ghost", {std::numeric_limits<float>::quiet_NaN(), 0.f}, {32.f, 32.f});
 
     const StreamCapture errors(sf::err());
     createObject(object, layer, m_images.path(), m_sprites);
     object.x = 0;
     object.width = std::numeric_limits<float>::infinity();
     createObject(object, layer, m_images.path(), m_sprites);
-    object.className = "Sprite";
-    object.width = 16;
-    object.height = 16;
-    TiledProperty density;
-    density.name = "Density";
-    density.type = TiledPropertyType::Float;
-    density.floatValue = std::numeric_limits<float>::quiet_NaN();
-    object.properties = {density};
+    object = mapObject("Sprite", "Ghost", {0.f, 0.f}, {16.f, 16.f},
+                       {property("Density", std::numeric_limits<float>::quiet_NaN())});
     createObject(object, layer, m_images.path(), m_sprites);
 
     EXPECT_EQ(messagesAbout(errors.text(), "Ghost"), 3) << errors.text();
     EXPECT_TRUE(m_createdIds.empty());
 
-    TiledProperty scale;
-    scale.name = "Scale";
-    scale.type = TiledPropertyType::Float;
-    scale.floatValue = std::numeric_limits<float>::infinity();
-    object.properties = {scale};
+    object.properties = {property("Scale", std::numeric_limits<float>::infinity())};
     const auto player = createSprite(object, "Objects", m_images.path(), m_sprites);
     ASSERT_NE(player, nullptr) << "a bad scale costs the scale only";
     EXPECT_EQ(countLines(errors.text(), "\"Scale\" must be a finite number greater than 0"), 1);

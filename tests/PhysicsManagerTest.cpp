@@ -1,16 +1,8 @@
 #include "DebugDraw.h"
-#include "EventBus.h"
-#include "PhysicsManager.h"
-#include "PhysicsTestObjects.h"
+#include "MatchKit.h"
 #include "RigidBodyCreateEvent.h"
 #include "RigidBodyDestroyEvent.h"
-#include "TestSupport.h"
 
-#include <SFML/System/Err.hpp>
-
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <limits>
 
 using namespace zelk;
@@ -102,7 +94,7 @@ TEST(PhysicsManagerTest, TransformQueuedFromCollisionCallbackShowsInSameFrameSyn
     PhysicsManager manager;
     manager.init();
     auto player = makeBox("player", {600.f, 300.f}, b2_dynamicBody);
-    auto trigger = makeBox("trigger", {600.f, 300.f}, b2_staticBody, {0.5f, 0.5f, true, 0x0004});
+    auto trigger = makeBox("trigger", {600.f, 300.f}, b2_staticBody, {0.5f, 0.5f, true, CollisionCategory::KILLZONE});
     trigger.collider->registerOnCollisionEnter([](ColliderComponent&, ColliderComponent& other) {
         PhysicsManager::deferSetTransform(other.getRigidBody().getBody(), {2.f, 3.f}, 0.f);
     });
@@ -138,7 +130,7 @@ TEST(PhysicsManagerTest, CommandsQueuedWhileTheListRunsWaitForTheNextFrame)
     manager.init();
     auto player = makeBox("player", {300.f, 300.f}, b2_dynamicBody);
     player.body()->SetGravityScale(0.f);
-    auto river = makeBox("river", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, 0x0016});
+    auto river = makeBox("river", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, CollisionCategory::RIVER});
     int exits = 0;
     river.collider->registerOnCollisionExit([&exits](ColliderComponent&, ColliderComponent& other) {
         ++exits;
@@ -199,7 +191,7 @@ TEST(PhysicsManagerTest, CommandsQueuedByExitCallbacksOfTheDyingBodyAreDropped)
     PhysicsManager manager;
     manager.init();
     auto doomed = makeBox("doomed", {300.f, 300.f}, b2_dynamicBody);
-    auto wall = makeBox("wall", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, 0x0008});
+    auto wall = makeBox("wall", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, CollisionCategory::WALL});
     doomed.collider->registerOnCollisionExit([](ColliderComponent& self, ColliderComponent&) {
         PhysicsManager::deferSetEnabled(self.getRigidBody().getBody(), false);
     });
@@ -348,7 +340,7 @@ TEST(PhysicsManagerTest, ComponentWhoseBodyWasRefusedIsDroppedOnTheNextPass)
     PhysicsManager manager;
     manager.init();
     auto player = makeBox("player", {300.f, 300.f}, b2_dynamicBody);
-    auto late = makeObjectWithRefusedBody("late", manager);
+    auto late = makeObjectWithRefusedBody("late");
     ASSERT_NE(late, nullptr);
     EXPECT_EQ(manager.getRigidBodies().back(), late->getComponent<RigidBodyComponent>().get());
 
@@ -434,7 +426,7 @@ TEST(PhysicsManagerTest, BodyDestroyedInsideACollisionCallbackGoesAfterTheStep)
     manager.init();
     auto victim = makeBox("victim", {900.f, 300.f}, b2_staticBody);
     auto player = makeBox("player", {300.f, 300.f}, b2_dynamicBody);
-    auto trigger = makeBox("trigger", {300.f, 300.f}, b2_staticBody, {0.5f, 0.5f, true, 0x0004});
+    auto trigger = makeBox("trigger", {300.f, 300.f}, b2_staticBody, {0.5f, 0.5f, true, CollisionCategory::KILLZONE});
     trigger.collider->registerOnCollisionEnter([&victim](ColliderComponent&, ColliderComponent&) { victim = {}; });
     const int32 bodiesBefore = PhysicsManager::getWorld().GetBodyCount();
 

@@ -1,14 +1,7 @@
 #include "DebugDraw.h"
-#include "EventBus.h"
-#include "PhysicsManager.h"
-#include "PhysicsTestObjects.h"
+#include "MatchKit.h"
 #include "RigidBodyCreateEvent.h"
 #include "RigidBodyDestroyEvent.h"
-#include "TestSupport.h"
-
-#include <SFML/System/Err.hpp>
-
-#include <gtest/gtest.h>
 
 #include <limits>
 
@@ -89,7 +82,7 @@ TEST(RigidBodyComponentTest, RefusedDuringAStepIsReportedAndStillAnnounced)
     RigidBodyEventCounter events;
     const int32 bodiesBefore = PhysicsManager::getWorld().GetBodyCount();
 
-    auto late = makeObjectWithRefusedBody("late", manager);
+    auto late = makeObjectWithRefusedBody("late");
 
     ASSERT_NE(late, nullptr);
     auto lateBody = late->getComponent<RigidBodyComponent>();
@@ -179,7 +172,7 @@ TEST(RigidBodyComponentTest, TouchingFixtureRaisesTheExitCallbacksOfBothCollider
     PhysicsManager manager;
     manager.init();
     auto player = makeBox("player", {300.f, 300.f}, b2_dynamicBody);
-    auto item = makeBox("item", {300.f, 300.f}, b2_dynamicBody, {0.5f, 0.5f, true, 0x0002});
+    auto item = makeBox("item", {300.f, 300.f}, b2_dynamicBody, {0.5f, 0.5f, true, CollisionCategory::ITEM});
     recordCallbacks(*player.collider, log);
     recordCallbacks(*item.collider, log);
     manager.update(FRAME);
@@ -198,7 +191,7 @@ TEST(RigidBodyComponentTest, BodylessComponentGoesQuietly)
     PhysicsManager manager;
     manager.init();
     StreamCapture errors(sf::err());
-    auto late = makeObjectWithRefusedBody("late", manager);
+    auto late = makeObjectWithRefusedBody("late");
     ASSERT_NE(late, nullptr);
     RigidBodyEventCounter events;
     const int32 bodiesBefore = PhysicsManager::getWorld().GetBodyCount();

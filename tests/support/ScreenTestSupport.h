@@ -4,7 +4,6 @@
 
 #include "TestSupport.h"
 
-#include <SFML/Graphics/Color.hpp>
 #include <SFML/Window/Event.hpp>
 #include <SFML/Window/Keyboard.hpp>
 
@@ -21,8 +20,6 @@ namespace zelk::test
 // An installed TrueType font the tests use in place of the game's own.
 std::string systemFontPath();
 
-void writeImage(const AssetSandbox& sandbox, const std::string& relativePath, unsigned width, unsigned height,
-                const sf::Color& color);
 // Logo, font and controls picture at the paths the screens load them from.
 void writeScreenAssets(const AssetSandbox& sandbox, unsigned controlsPictureHeight = 1080);
 
