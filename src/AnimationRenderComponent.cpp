@@ -1,10 +1,7 @@
 #include "AnimationRenderComponent.h"
 
 #include "AssetCache.h"
-#include "EventBus.h"
 #include "GameObject.h"
-#include "RenderableCreateEvent.h"
-#include "RenderableDestroyEvent.h"
 
 #include <SFML/System/Err.hpp>
 
@@ -15,18 +12,12 @@ namespace zelk
 
 AnimationRenderComponent::AnimationRenderComponent(GameObject& gameObject, sf::RenderWindow& renderWindow,
                                                    std::string layerName, std::string texturePath)
-    : IRenderComponent(gameObject, renderWindow)
+    : LayeredRenderComponent(gameObject, renderWindow, std::move(layerName))
     , m_texturePath(std::move(texturePath))
-    , m_layerName(std::move(layerName))
 {
-    EventBus::getInstance().fireEvent(std::make_shared<RenderableCreateEvent>(*this, m_layerName));
 }
 
-AnimationRenderComponent::~AnimationRenderComponent()
-{
-    // First thing: the sprite manager holds a raw pointer to us and must drop it before we go.
-    EventBus::getInstance().fireEvent(std::make_shared<RenderableDestroyEvent>(*this, m_layerName));
-}
+AnimationRenderComponent::~AnimationRenderComponent() = default;
 
 bool AnimationRenderComponent::init()
 {

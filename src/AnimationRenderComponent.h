@@ -6,7 +6,7 @@
 
 #include "Animation.h"
 #include "AnimationKey.h"
-#include "IRenderComponent.h"
+#include "LayeredRenderComponent.h"
 #include "SpriteBlink.h"
 
 #include <SFML/Graphics/Sprite.hpp>
@@ -19,7 +19,7 @@
 namespace zelk
 {
 
-class AnimationRenderComponent : public IRenderComponent
+class AnimationRenderComponent : public LayeredRenderComponent
 {
 public:
     // The type before any selection; creators never add an animation under it.
@@ -52,7 +52,6 @@ public:
     int getFrameIndex() const { return m_frameIndex; }
     // Null until a setAnimation() found an animation with frames.
     const Animation* getCurrentAnimation() const { return m_currentAnimation; }
-    const std::string& getLayerName() const { return m_layerName; }
     // The sprite sheet; an empty texture until init() loaded it, or when it could not be loaded.
     const sf::Texture& getTexture() const { return m_sheet ? *m_sheet : m_noSheet; }
 
@@ -75,7 +74,6 @@ private:
     int m_currentDirection = Direction::NONE;
     int m_lastDrawnType = NO_TYPE;
     int m_lastDrawnDirection = Direction::NONE;
-    std::string m_layerName;
     float m_frameTimer = 0.f;
     int m_frameIndex = 0;
     SpriteBlink m_blink;

@@ -2,7 +2,6 @@
 
 #include "AnimationKey.h"
 #include "AnimationRenderComponent.h"
-#include "AssetCache.h"
 #include "AssetPaths.h"
 #include "ColliderComponent.h"
 #include "CollisionCategory.h"
@@ -36,18 +35,15 @@ BombComponent::~BombComponent() = default;
 bool BombComponent::init()
 {
     // A missing sound only leaves the explosion silent (SFML reports the failed load itself).
-    m_explosionBuffer = AssetCache::getSoundBuffer(AssetPath::EXPLOSION_SOUND);
-    if (m_explosionBuffer)
-        m_explosionSound.setBuffer(*m_explosionBuffer);
-    m_explosionSound.setVolume(EXPLOSION_SOUND_VOLUME);
+    m_explosionSound.load(AssetPath::EXPLOSION_SOUND, EXPLOSION_SOUND_VOLUME);
 
     // Runs inside the world step, so it changes only velocity, gravity and the flag.
     if (auto bombCollider = collider())
     {
-        bombCollider->registerOnCollisionEnter([this](ColliderComponent&, ColliderComponent& other) {
+        bombCollider->registerOnEnterWith(CollisionCategory::PLAYER, [this](ColliderComponent&) {
             // A bomb parked during this frame still has its body until the step ends; stopping it
             // would leave it primed for its next time in play.
-            if (other.getCategoryBits() == CollisionCategory::PLAYER && m_thrown && m_gameObject.isActive())
+            if (m_thrown && m_gameObject.isActive())
                 stopFlying();
         });
     }
@@ -115,8 +111,7 @@ void BombComponent::explode(float deltaTime)
 {
     setCircleRadius(toMetres(m_explosionRadius));
     showAnimation(AnimationType::BOMB_EXPLOSION);
-    if (m_explosionSound.getStatus() != sf::Sound::Playing)
-        m_explosionSound.play();
+    m_explosionSound.playUnlessPlaying();
 
     m_explosionTimer += deltaTime;
     if (m_explosionTimer > EXPLOSION_DURATION)

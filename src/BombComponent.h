@@ -8,9 +8,7 @@
 // The stop callback runs inside the world step and touches only velocity, gravity and flags.
 
 #include "ItemComponent.h"
-
-#include <SFML/Audio/Sound.hpp>
-#include <SFML/Audio/SoundBuffer.hpp>
+#include "SoundEffect.h"
 
 #include <memory>
 
@@ -62,9 +60,8 @@ private:
     float m_fuseTimer = 0.f;
     float m_explosionTimer = 0.f;
     float m_fuseTime = FUSE_TIME;
-    // Shared with every other bomb: one decode per match. Declared before the sound, which goes first.
-    std::shared_ptr<const sf::SoundBuffer> m_explosionBuffer;
-    sf::Sound m_explosionSound;
+    // Shared with every other bomb: one decode per match.
+    SoundEffect m_explosionSound;
 };
 
 } // namespace zelk

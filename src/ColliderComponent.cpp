@@ -100,6 +100,39 @@ void ColliderComponent::registerOnCollisionExit(CollisionCallback callback)
     m_onCollisionExit.push_back(std::move(callback));
 }
 
+void ColliderComponent::registerOnEnterWith(CategoryBits category, ContactAction action)
+{
+    registerOnCollisionEnter(onlyWith(category, std::move(action)));
+}
+
+void ColliderComponent::registerOnExitWith(CategoryBits category, ContactAction action)
+{
+    registerOnCollisionExit(onlyWith(category, std::move(action)));
+}
+
+b2FixtureDef ColliderComponent::makeFixtureDef(const b2Shape& shape, CategoryBits category, CategoryBits mask)
+{
+    b2FixtureDef fixture;
+    fixture.shape = &shape;
+    fixture.friction = 0.2f;
+    fixture.restitution = 0.0f;
+    fixture.restitutionThreshold = 1.0f;
+    fixture.density = 0.0f;
+    fixture.isSensor = false;
+    fixture.filter.categoryBits = category;
+    fixture.filter.maskBits = mask;
+    fixture.filter.groupIndex = 0;
+    return fixture;
+}
+
+CollisionCallback ColliderComponent::onlyWith(CategoryBits category, ContactAction action)
+{
+    return [category, action = std::move(action)](ColliderComponent&, ColliderComponent& other) {
+        if (other.getCategoryBits() == category)
+            action(other);
+    };
+}
+
 void ColliderComponent::onCollisionEnter(ColliderComponent& other)
 {
     if (m_enabled)

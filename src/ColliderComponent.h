@@ -28,6 +28,8 @@ class RigidBodyComponent;
 
 // self: the collider holding the callback; other: the collider it touches.
 using CollisionCallback = std::function<void(ColliderComponent& self, ColliderComponent& other)>;
+// other: the collider touched.
+using ContactAction = std::function<void(ColliderComponent& other)>;
 
 class ColliderComponent : public IComponent
 {
@@ -43,6 +45,9 @@ public:
     // (kept in a deque, so running callbacks stay in place) runs from the next contact on.
     void registerOnCollisionEnter(CollisionCallback callback);
     void registerOnCollisionExit(CollisionCallback callback);
+    // The same, for contacts with colliders of exactly this category (the whole value is compared).
+    void registerOnEnterWith(CategoryBits category, ContactAction action);
+    void registerOnExitWith(CategoryBits category, ContactAction action);
 
     // Called by the contact listener; nothing happens while the collider is disabled.
     void onCollisionEnter(ColliderComponent& other);
@@ -55,6 +60,10 @@ public:
     b2Fixture* getFixture() const { return m_fixture; }
     RigidBodyComponent& getRigidBody() const { return m_rigidBody; }
 
+    // The fixture every map object and item starts from: solid, massless, friction 0.2, no bounce,
+    // given explicitly so that the game does not change with Box2D's defaults.
+    static b2FixtureDef makeFixtureDef(const b2Shape& shape, CategoryBits category,
+                                       CategoryBits mask = CollisionCategory::ALL);
     // The one place that turns fixture user data back into a collider; null for foreign fixtures.
     static ColliderComponent* fromFixture(const b2Fixture* fixture);
     // Category bits of the first fixture of this collider's body (0 when there is none). Gameplay
@@ -66,6 +75,7 @@ private:
     // Told by the rigid body when it goes away first, so nothing here reaches it or its fixture.
     void forgetRigidBody();
 
+    static CollisionCallback onlyWith(CategoryBits category, ContactAction action);
     static void runCallbacks(const std::deque<CollisionCallback>& callbacks, ColliderComponent& self,
                              ColliderComponent& other);
 

@@ -30,6 +30,12 @@ bool GameObject::init()
     return true;
 }
 
+void GameObject::initReporting(const char* where)
+{
+    if (!init())
+        sf::err() << "Could not initialize go " << m_id << where << std::endl;
+}
+
 void GameObject::update(float deltaTime)
 {
     for (const auto& component : m_componentList)

@@ -46,6 +46,9 @@ public:
 
     // Initialises the components in list order and stops at the first failure.
     bool init();
+    // init() for a creator that keeps the object whatever happens: a failure only adds the line
+    // "Could not initialize go <id>" followed by where (" in TileMap " for map objects).
+    void initReporting(const char* where);
     // Updates every component in list order.
     void update(float deltaTime);
 

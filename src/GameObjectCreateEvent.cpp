@@ -1,5 +1,8 @@
 #include "GameObjectCreateEvent.h"
 
+#include "EventBus.h"
+#include "GameObject.h"
+
 namespace zelk
 {
 
@@ -11,6 +14,17 @@ GameObjectCreateEvent::GameObjectCreateEvent(std::shared_ptr<GameObject> gameObj
 EventType GameObjectCreateEvent::getEventType() const
 {
     return Type;
+}
+
+void GameObjectCreateEvent::announce(std::shared_ptr<GameObject> gameObject)
+{
+    EventBus::getInstance().fireEvent(std::make_shared<GameObjectCreateEvent>(std::move(gameObject)));
+}
+
+void GameObjectCreateEvent::initAndAnnounce(const std::shared_ptr<GameObject>& gameObject, const char* where)
+{
+    gameObject->initReporting(where);
+    announce(gameObject);
 }
 
 } // namespace zelk

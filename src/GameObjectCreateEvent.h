@@ -16,6 +16,12 @@ public:
 
     explicit GameObjectCreateEvent(std::shared_ptr<GameObject> gameObject);
     EventType getEventType() const override;
+
+    // Hands a new object to whoever keeps the match's objects (the game object manager).
+    static void announce(std::shared_ptr<GameObject> gameObject);
+    // The end of every creator that builds a whole object first: GameObject::initReporting, then
+    // announce. The object is announced even when it failed to initialise.
+    static void initAndAnnounce(const std::shared_ptr<GameObject>& gameObject, const char* where);
 };
 
 } // namespace zelk

@@ -13,16 +13,15 @@ namespace zelk
 
 GameObjectManager::~GameObjectManager()
 {
-    if (!m_listenerIds.empty())
+    if (m_createSubscription.isActive())
         shutdown();
 }
 
 void GameObjectManager::init()
 {
-    m_listenerIds.push_back(
-        EventBus::getInstance().addListener(GameObjectCreateEvent::Type, [this](std::shared_ptr<IEvent> event) {
-            addGameObject(std::static_pointer_cast<GameObjectCreateEvent>(event)->getData());
-        }));
+    m_createSubscription = Subscription(GameObjectCreateEvent::Type, [this](std::shared_ptr<IEvent> event) {
+        addGameObject(std::static_pointer_cast<GameObjectCreateEvent>(event)->getData());
+    });
 }
 
 void GameObjectManager::shutdown()
@@ -37,10 +36,7 @@ void GameObjectManager::shutdown()
         keepUntilThePassEnds(std::move(entry.second));
     released.clear();
 
-    auto& bus = EventBus::getInstance();
-    for (const ListenerId id : m_listenerIds)
-        bus.removeListener(id);
-    m_listenerIds.clear();
+    m_createSubscription.reset();
 }
 
 void GameObjectManager::addGameObject(const std::shared_ptr<GameObject>& gameObject)

@@ -6,7 +6,7 @@
 // Components may add, replace or remove objects while the update pass runs: the pass walks a
 // snapshot, so the registry itself is never modified under its own feet.
 
-#include "EventBus.h"
+#include "Subscription.h"
 
 #include <list>
 #include <memory>
@@ -58,7 +58,7 @@ private:
     void releaseDeparted();
 
     GameObjectMap m_gameObjects;
-    std::list<ListenerId> m_listenerIds;
+    Subscription m_createSubscription;
 
     // The registered objects once more, in one contiguous list. The pass runs every frame over a
     // few hundred objects, most of them parked items: walking the map's scattered nodes and

@@ -1,6 +1,5 @@
 #include "HealthComponent.h"
 
-#include "AssetCache.h"
 #include "AssetPaths.h"
 #include "ColliderComponent.h"
 #include "CollisionCategory.h"
@@ -24,15 +23,12 @@ HealthComponent::~HealthComponent() = default;
 bool HealthComponent::init()
 {
     // A missing sound only silences the hit; SFML reports the failed load itself.
-    m_hitBuffer = AssetCache::getSoundBuffer(AssetPath::HIT_SOUND);
-    if (m_hitBuffer)
-        m_hitSound.setBuffer(*m_hitBuffer);
+    m_hitSound.load(AssetPath::HIT_SOUND);
 
     if (const auto collider = m_gameObject.getComponent<ColliderComponent>())
     {
         // Runs inside the world step: it only changes numbers and starts a sound, no body is touched.
-        collider->registerOnCollisionEnter(
-            [this](ColliderComponent&, ColliderComponent& other) { onCollisionEnter(other); });
+        collider->registerOnEnterWith(CollisionCategory::KILLZONE, [this](ColliderComponent&) { loseOneHeart(); });
     }
     return true;
 }
@@ -53,13 +49,10 @@ void HealthComponent::addHealthCallback(HealthCallback callback)
     m_healthCallbacks.push_back(std::move(callback));
 }
 
-void HealthComponent::onCollisionEnter(ColliderComponent& other)
+void HealthComponent::loseOneHeart()
 {
-    if (other.getCategoryBits() != CollisionCategory::KILLZONE)
-        return;
     setHealth(m_health - 1);
-    if (m_hitSound.getStatus() != sf::Sound::Playing)
-        m_hitSound.play();
+    m_hitSound.playUnlessPlaying();
 }
 
 } // namespace zelk

@@ -3,9 +3,7 @@
 // heart indicator) hear about every change through health callbacks.
 
 #include "IComponent.h"
-
-#include <SFML/Audio/Sound.hpp>
-#include <SFML/Audio/SoundBuffer.hpp>
+#include "SoundEffect.h"
 
 #include <functional>
 #include <list>
@@ -34,16 +32,14 @@ public:
     void setHealth(int health);
     void addHealthCallback(HealthCallback callback);
 
-    const sf::Sound& getHitSound() const { return m_hitSound; }
+    const sf::Sound& getHitSound() const { return m_hitSound.getSound(); }
 
 private:
-    void onCollisionEnter(ColliderComponent& other);
+    void loseOneHeart();
 
     int m_health;
     std::list<HealthCallback> m_healthCallbacks;
-    // Shared with the other player. Declared before the sound, which goes first.
-    std::shared_ptr<const sf::SoundBuffer> m_hitBuffer;
-    sf::Sound m_hitSound;
+    SoundEffect m_hitSound;
 };
 
 } // namespace zelk

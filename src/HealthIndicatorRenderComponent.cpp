@@ -1,11 +1,8 @@
 #include "HealthIndicatorRenderComponent.h"
 
-#include "EventBus.h"
+#include "AssetCache.h"
 #include "GameObject.h"
-#include "RenderableCreateEvent.h"
-#include "RenderableDestroyEvent.h"
 
-#include <SFML/Graphics/Image.hpp>
 #include <SFML/System/Err.hpp>
 
 #include <algorithm>
@@ -22,46 +19,33 @@ const float FLASH_DURATION = 1.f;
 HealthIndicatorRenderComponent::HealthIndicatorRenderComponent(GameObject& gameObject, sf::RenderWindow& renderWindow,
                                                                std::string backgroundPath, std::string heartPath,
                                                                std::string layerName, sf::Vector2f scale, int health)
-    : IRenderComponent(gameObject, renderWindow)
+    : LayeredRenderComponent(gameObject, renderWindow, std::move(layerName))
     , m_health(health)
     , m_backgroundPath(std::move(backgroundPath))
     , m_heartPath(std::move(heartPath))
     , m_scale(scale)
-    , m_layerName(std::move(layerName))
 {
-    EventBus::getInstance().fireEvent(std::make_shared<RenderableCreateEvent>(*this, m_layerName));
 }
 
-HealthIndicatorRenderComponent::~HealthIndicatorRenderComponent()
-{
-    EventBus::getInstance().fireEvent(std::make_shared<RenderableDestroyEvent>(*this, m_layerName));
-}
+HealthIndicatorRenderComponent::~HealthIndicatorRenderComponent() = default;
 
 bool HealthIndicatorRenderComponent::init()
 {
     if (!loadMaskedTexture(m_backgroundPath, m_backgroundTexture) || !loadMaskedTexture(m_heartPath, m_heartTexture))
         return false;
-    appendSprites(m_backgroundSprites, m_backgroundTexture);
-    appendSprites(m_heartSprites, m_heartTexture);
+    appendSprites(m_backgroundSprites, *m_backgroundTexture);
+    appendSprites(m_heartSprites, *m_heartTexture);
     return true;
 }
 
-bool HealthIndicatorRenderComponent::loadMaskedTexture(const std::string& path, sf::Texture& texture) const
+bool HealthIndicatorRenderComponent::loadMaskedTexture(const std::string& path,
+                                                       std::shared_ptr<const sf::Texture>& texture) const
 {
-    sf::Image image;
-    if (!image.loadFromFile(path))
-    {
-        sf::err() << "Could not load texture from " << path << std::endl;
-        return false;
-    }
     // The heart images are drawn on black; black is the transparent colour.
-    image.createMaskFromColor(sf::Color::Black, 0);
-    if (!texture.loadFromImage(image))
-    {
+    texture = AssetCache::getTexture(path, true);
+    if (!texture)
         sf::err() << "Could not load texture from " << path << std::endl;
-        return false;
-    }
-    return true;
+    return texture != nullptr;
 }
 
 void HealthIndicatorRenderComponent::appendSprites(std::vector<sf::Sprite>& sprites, const sf::Texture& texture) const
@@ -112,7 +96,8 @@ int HealthIndicatorRenderComponent::getVisibleHeartCount() const
 float HealthIndicatorRenderComponent::placeStep() const
 {
     // The heart's width is the step for both rows, so the hearts cover the empty places exactly.
-    return static_cast<float>(m_heartTexture.getSize().x) * m_scale.x;
+    const float heartWidth = m_heartTexture ? static_cast<float>(m_heartTexture->getSize().x) : 0.f;
+    return heartWidth * m_scale.x;
 }
 
 void HealthIndicatorRenderComponent::drawRow(const std::vector<sf::Sprite>& sprites, std::size_t count)

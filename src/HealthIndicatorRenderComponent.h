@@ -2,19 +2,20 @@
 // A row of hearts over a row of empty places, drawn at the object's position in screen space; the
 // hearts flash for a second after every loss.
 
-#include "IRenderComponent.h"
+#include "LayeredRenderComponent.h"
 
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Texture.hpp>
 #include <SFML/Graphics/Transform.hpp>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace zelk
 {
 
-class HealthIndicatorRenderComponent : public IRenderComponent
+class HealthIndicatorRenderComponent : public LayeredRenderComponent
 {
 public:
     // The number of places is the health given here; it never changes afterwards.
@@ -36,7 +37,7 @@ public:
     int getVisibleHeartCount() const;
 
 private:
-    bool loadMaskedTexture(const std::string& path, sf::Texture& texture) const;
+    bool loadMaskedTexture(const std::string& path, std::shared_ptr<const sf::Texture>& texture) const;
     void appendSprites(std::vector<sf::Sprite>& sprites, const sf::Texture& texture) const;
     bool areHeartsHidden() const;
     float placeStep() const;
@@ -45,12 +46,12 @@ private:
     int m_health;
     std::string m_backgroundPath;
     std::string m_heartPath;
-    sf::Texture m_heartTexture;
-    sf::Texture m_backgroundTexture;
+    // Shared with the other player's indicator.
+    std::shared_ptr<const sf::Texture> m_heartTexture;
+    std::shared_ptr<const sf::Texture> m_backgroundTexture;
     std::vector<sf::Sprite> m_heartSprites;
     std::vector<sf::Sprite> m_backgroundSprites;
     sf::Vector2f m_scale;
-    std::string m_layerName;
     bool m_flashing = false;
     float m_flashTimer = 0.f;
     float m_flashPeriod = 0.2f;

@@ -2,7 +2,6 @@
 
 #include "AnimationKey.h"
 #include "AnimationRenderComponent.h"
-#include "AssetCache.h"
 #include "AssetPaths.h"
 #include "ColliderComponent.h"
 #include "CollisionCategory.h"
@@ -60,25 +59,19 @@ bool ItemInteractComponent::init()
         return false;
     }
     // The collider outlives no sibling's use of it: both belong to this object.
-    collider->registerOnCollisionEnter(
-        [this](ColliderComponent& self, ColliderComponent& other) { pickUp(self, other); });
+    collider->registerOnEnterWith(CollisionCategory::ITEM, [this](ColliderComponent& item) { pickUp(item); });
 
-    m_throwBuffer = AssetCache::getSoundBuffer(AssetPath::THROW_SOUND);
-    if (m_throwBuffer)
-        m_throwSound.setBuffer(*m_throwBuffer);
-    else
+    if (!m_throwSound.load(AssetPath::THROW_SOUND, THROW_SOUND_VOLUME, THROW_SOUND_PITCH))
         std::cout << "Failed to load sound" << std::endl;
-    m_throwSound.setVolume(THROW_SOUND_VOLUME);
-    m_throwSound.setPitch(THROW_SOUND_PITCH);
     return true;
 }
 
-void ItemInteractComponent::pickUp(ColliderComponent& /*self*/, ColliderComponent& other)
+void ItemInteractComponent::pickUp(ColliderComponent& itemCollider)
 {
     // Runs inside the world step: only flags and velocities may change here.
-    if (m_heldItem || other.getCategoryBits() != CollisionCategory::ITEM)
+    if (m_heldItem)
         return;
-    GameObject& itemObject = other.getGameObject();
+    GameObject& itemObject = itemCollider.getGameObject();
     auto item = itemObject.getComponent<ItemComponent>();
     if (!item || item->isThrown() || item->isHeld())
         return;
@@ -203,8 +196,7 @@ void ItemInteractComponent::throwHeldItem()
 
     m_throwCharge = 0.f;
     m_heldItem = nullptr;
-    if (m_throwSound.getStatus() != sf::Sound::Playing)
-        m_throwSound.play();
+    m_throwSound.playUnlessPlaying();
 }
 
 void ItemInteractComponent::forgetHeldItem()

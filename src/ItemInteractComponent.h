@@ -8,9 +8,8 @@
 // item through deferred body commands. The carried item is not owned: the game object manager owns it.
 
 #include "IComponent.h"
+#include "SoundEffect.h"
 
-#include <SFML/Audio/Sound.hpp>
-#include <SFML/Audio/SoundBuffer.hpp>
 #include <SFML/System/Vector2.hpp>
 
 #include <memory>
@@ -38,7 +37,7 @@ public:
     // Parks the carried item at once; used when the player falls and on restart.
     void dropHeldItem();
     // Contact-begin callback on the player's collider.
-    void pickUp(ColliderComponent& self, ColliderComponent& other);
+    void pickUp(ColliderComponent& itemCollider);
 
     GameObject* getHeldItem() const { return m_heldItem; }
     float getThrowCharge() const { return m_throwCharge; }
@@ -60,9 +59,7 @@ private:
     sf::Vector2f m_aim;
     float m_aimDeadZone = 5.f;
     sf::Vector2f m_aimDirection;
-    // Shared with the other player. Declared before the sound, which goes first.
-    std::shared_ptr<const sf::SoundBuffer> m_throwBuffer;
-    sf::Sound m_throwSound;
+    SoundEffect m_throwSound;
     float m_throwCharge = 0.f;
     float m_chargeRate = 1000.f;
     float m_maxCharge = 500.f;

@@ -5,15 +5,12 @@
 #include "BombComponent.h"
 #include "ColliderComponent.h"
 #include "CollisionCategory.h"
-#include "EventBus.h"
 #include "GameObject.h"
 #include "GameObjectCreateEvent.h"
 #include "PhysicsManager.h"
 #include "RigidBodyComponent.h"
 #include "RockComponent.h"
 #include "SpriteRenderComponent.h"
-
-#include <SFML/System/Err.hpp>
 
 #include <algorithm>
 #include <cstdint>
@@ -101,17 +98,8 @@ void addCollider(GameObject& item, RigidBodyComponent& rigidBody, float density)
 {
     b2CircleShape circle;
     circle.m_radius = ITEM_RADIUS_METRES;
-
-    b2FixtureDef fixture;
-    fixture.shape = &circle;
-    fixture.friction = 0.2f;
-    fixture.restitution = 0.f;
-    fixture.restitutionThreshold = 1.f;
+    b2FixtureDef fixture = ColliderComponent::makeFixtureDef(circle, CollisionCategory::ITEM, ITEM_MASK);
     fixture.density = density;
-    fixture.isSensor = false;
-    fixture.filter.categoryBits = CollisionCategory::ITEM;
-    fixture.filter.maskBits = ITEM_MASK;
-    fixture.filter.groupIndex = 0;
     item.addComponent<ColliderComponent>(item, rigidBody, fixture);
 }
 
@@ -158,10 +146,10 @@ ItemPool::ItemPool(int poolSize, sf::RenderWindow& renderWindow,
         const ItemKind kind{texturePaths[kindIndex], textureRects[kindIndex], densities[kindIndex]};
         slot = makeItem(kindIndex, kind, s_itemCounter++, renderWindow, layerName);
 
-        if (!slot->init())
-            sf::err() << "Could not initialize go " << slot->getId() << std::endl;
+        slot->initReporting("");
+        // Parked until a spawner brings it into play.
         slot->setActive(false);
-        EventBus::getInstance().fireEvent(std::make_shared<GameObjectCreateEvent>(slot));
+        GameObjectCreateEvent::announce(slot);
     }
     std::cout << "## pool-size: " << m_items.size() << std::endl;
 }

@@ -4,7 +4,6 @@
 #include "AnimationRenderComponent.h"
 #include "ColliderComponent.h"
 #include "CollisionCategory.h"
-#include "EventBus.h"
 #include "GameObject.h"
 #include "GameObjectCreateEvent.h"
 #include "HealthComponent.h"
@@ -38,6 +37,8 @@ namespace
 {
 
 constexpr int SPAWNER_POOL_SIZE = 60;
+// How a failed initialisation report of a map object ends.
+constexpr const char* MAP_OBJECT = " in TileMap ";
 constexpr int ITEM_KIND_COUNT = ItemPool::KIND_COUNT;
 
 // The map object reduced to what the factory reads: whole pixels.
@@ -181,24 +182,8 @@ std::shared_ptr<GameObject> makeGameObject(const TiledObject& object, const Obje
 // Shared end of every creator: initialise, then hand the object to whoever listens.
 std::shared_ptr<GameObject> finishObject(std::shared_ptr<GameObject> gameObject)
 {
-    if (!gameObject->init())
-        sf::err() << "Could not initialize go " << gameObject->getId() << " in TileMap " << std::endl;
-    EventBus::getInstance().fireEvent(std::make_shared<GameObjectCreateEvent>(gameObject));
+    GameObjectCreateEvent::initAndAnnounce(gameObject, MAP_OBJECT);
     return gameObject;
-}
-
-b2FixtureDef defaultFixture()
-{
-    b2FixtureDef fixture;
-    fixture.friction = 0.2f;
-    fixture.restitution = 0.0f;
-    fixture.restitutionThreshold = 1.0f;
-    fixture.density = 0.0f;
-    fixture.isSensor = false;
-    fixture.filter.categoryBits = CollisionCategory::PLAIN_TRIGGER;
-    fixture.filter.maskBits = CollisionCategory::ALL;
-    fixture.filter.groupIndex = 0;
-    return fixture;
 }
 
 b2Vec2 halfExtents(const ObjectRect& rect)
@@ -216,10 +201,8 @@ std::shared_ptr<GameObject> createStaticBox(const TiledObject& object, const Obj
     const b2Vec2 half = halfExtents(rect);
     b2PolygonShape box;
     box.SetAsBox(half.x, half.y, half, 0.0f);
-    b2FixtureDef fixture = defaultFixture();
-    fixture.shape = &box;
+    b2FixtureDef fixture = ColliderComponent::makeFixtureDef(box, category);
     fixture.isSensor = isSensor;
-    fixture.filter.categoryBits = category;
     gameObject->addComponent<ColliderComponent>(*gameObject, *rigidBody, fixture);
     return finishObject(gameObject);
 }
@@ -421,10 +404,8 @@ std::shared_ptr<GameObject> createSprite(const TiledObject& object, const std::s
     const b2Vec2 half = halfExtents(rect);
     b2PolygonShape box;
     box.SetAsBox(half.x, half.y);
-    b2FixtureDef fixture = defaultFixture();
-    fixture.shape = &box;
+    b2FixtureDef fixture = ColliderComponent::makeFixtureDef(box, CollisionCategory::PLAYER);
     fixture.density = settings.density;
-    fixture.filter.categoryBits = CollisionCategory::PLAYER;
     gameObject->addComponent<ColliderComponent>(*gameObject, *rigidBody, fixture);
 
     const sf::Vector2f startPosition(static_cast<float>(rect.x), static_cast<float>(rect.y));

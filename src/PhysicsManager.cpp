@@ -38,7 +38,7 @@ b2World& PhysicsManager::getWorld()
 
 PhysicsManager::~PhysicsManager()
 {
-    if (!m_listenerIds.empty())
+    if (m_createSubscription.isActive())
         shutdown();
     if (s_contactListener == this)
     {
@@ -56,15 +56,14 @@ void PhysicsManager::init()
     s_deferredActions.reserve(DEFERRED_COMMANDS_RESERVED);
     s_runningBatch.reserve(DEFERRED_COMMANDS_RESERVED);
 
-    auto& bus = EventBus::getInstance();
-    m_listenerIds.push_back(bus.addListener(RigidBodyCreateEvent::Type, [this](std::shared_ptr<IEvent> event) {
+    m_createSubscription = Subscription(RigidBodyCreateEvent::Type, [this](std::shared_ptr<IEvent> event) {
         if (auto* created = dynamic_cast<RigidBodyCreateEvent*>(event.get()))
             addRigidBody(created->getData());
-    }));
-    m_listenerIds.push_back(bus.addListener(RigidBodyDestroyEvent::Type, [this](std::shared_ptr<IEvent> event) {
+    });
+    m_destroySubscription = Subscription(RigidBodyDestroyEvent::Type, [this](std::shared_ptr<IEvent> event) {
         if (auto* destroyed = dynamic_cast<RigidBodyDestroyEvent*>(event.get()))
             removeRigidBody(destroyed->getData());
-    }));
+    });
 }
 
 void PhysicsManager::update(float dt)
@@ -78,10 +77,8 @@ void PhysicsManager::update(float dt)
 
 void PhysicsManager::shutdown()
 {
-    auto& bus = EventBus::getInstance();
-    for (const ListenerId id : m_listenerIds)
-        bus.removeListener(id);
-    m_listenerIds.clear();
+    m_createSubscription.reset();
+    m_destroySubscription.reset();
     m_rigidBodies.clear();
     discardDeferredActionsKeepingDestruction();
 }

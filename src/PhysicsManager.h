@@ -10,7 +10,7 @@
 // queued while they run wait for the next frame. Commands never outlive their body (a destroyed
 // rigid body drops its own) nor the match (shutdown() drops the rest).
 
-#include "EventBus.h"
+#include "Subscription.h"
 #include "PhysicsUnits.h"
 
 #include <box2d/box2d.h>
@@ -95,7 +95,8 @@ private:
     static std::vector<DeferredBodyCommand>* s_runningActions;
     static PhysicsManager* s_contactListener;
 
-    std::vector<ListenerId> m_listenerIds;
+    Subscription m_createSubscription;
+    Subscription m_destroySubscription;
     std::vector<RigidBodyComponent*> m_rigidBodies;
 };
 

@@ -36,16 +36,9 @@ bool PlayerFallComponent::init()
 {
     if (const auto collider = m_gameObject.getComponent<ColliderComponent>())
     {
-        collider->registerOnCollisionEnter(
-            [this](ColliderComponent&, ColliderComponent& other) { onCollisionEnter(other); });
+        collider->registerOnEnterWith(CollisionCategory::KILLZONE, [this](ColliderComponent&) { startFall(); });
     }
     return true;
-}
-
-void PlayerFallComponent::onCollisionEnter(ColliderComponent& other)
-{
-    if (other.getCategoryBits() == CollisionCategory::KILLZONE)
-        startFall();
 }
 
 void PlayerFallComponent::startFall()

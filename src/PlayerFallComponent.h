@@ -33,7 +33,6 @@ public:
     sf::Vector2f getRespawnPosition() const { return m_respawnPosition; }
 
 private:
-    void onCollisionEnter(ColliderComponent& other);
     // Everything the end of a fall and a reset share: stopped, home, upright, walking, collider on.
     void returnToRespawn();
 

@@ -2,7 +2,6 @@
 
 #include "AnimationKey.h"
 #include "AnimationRenderComponent.h"
-#include "AssetCache.h"
 #include "AssetPaths.h"
 #include "ColliderComponent.h"
 #include "CollisionCategory.h"
@@ -69,34 +68,21 @@ PlayerMoveComponent::~PlayerMoveComponent() = default;
 bool PlayerMoveComponent::init()
 {
     // A missing file leaves the splash silent; SFML reports the failed load itself.
-    m_splashBuffer = AssetCache::getSoundBuffer(AssetPath::SPLASH_SOUND);
-    if (m_splashBuffer)
-        m_splashSound.setBuffer(*m_splashBuffer);
-    m_splashSound.setVolume(SPLASH_VOLUME);
+    m_splashSound.load(AssetPath::SPLASH_SOUND, SPLASH_VOLUME);
 
     if (const auto collider = m_gameObject.getComponent<ColliderComponent>())
     {
         // Both run inside the world step and only change flags.
-        collider->registerOnCollisionEnter(
-            [this](ColliderComponent&, ColliderComponent& other) { onCollisionEnter(other); });
-        collider->registerOnCollisionExit(
-            [this](ColliderComponent&, ColliderComponent& other) { onCollisionExit(other); });
+        collider->registerOnEnterWith(CollisionCategory::RIVER, [this](ColliderComponent&) { enterRiver(); });
+        collider->registerOnExitWith(CollisionCategory::RIVER, [this](ColliderComponent&) { m_inRiver = false; });
     }
     return true;
 }
 
-void PlayerMoveComponent::onCollisionEnter(ColliderComponent& other)
+void PlayerMoveComponent::enterRiver()
 {
-    if (other.getCategoryBits() != CollisionCategory::RIVER)
-        return;
     m_inRiver = true;
     m_splashPlayed = false;
-}
-
-void PlayerMoveComponent::onCollisionExit(ColliderComponent& other)
-{
-    if (other.getCategoryBits() == CollisionCategory::RIVER)
-        m_inRiver = false;
 }
 
 void PlayerMoveComponent::update(float deltaTime)
@@ -132,7 +118,7 @@ void PlayerMoveComponent::applyRiver(b2Body& body, float deltaTime)
 
 void PlayerMoveComponent::playSplashOnce()
 {
-    if (m_splashPlayed || m_splashSound.getStatus() == sf::Sound::Playing)
+    if (m_splashPlayed || m_splashSound.isPlaying())
         return;
     m_splashSound.setPitch(1.f + static_cast<float>(std::rand() % 5) / 10.f);
     m_splashSound.play();

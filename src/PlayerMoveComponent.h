@@ -4,9 +4,8 @@
 // downstream with a splash.
 
 #include "IComponent.h"
+#include "SoundEffect.h"
 
-#include <SFML/Audio/Sound.hpp>
-#include <SFML/Audio/SoundBuffer.hpp>
 #include <SFML/System/Vector2.hpp>
 
 #include <memory>
@@ -38,11 +37,10 @@ public:
     // forgets the river instead, or the player would drift downstream after respawning.
     void forgetRiverContact() { m_inRiver = false; }
 
-    const sf::Sound& getSplashSound() const { return m_splashSound; }
+    const sf::Sound& getSplashSound() const { return m_splashSound.getSound(); }
 
 private:
-    void onCollisionEnter(ColliderComponent& other);
-    void onCollisionExit(ColliderComponent& other);
+    void enterRiver();
 
     void applyRiver(b2Body& body, float deltaTime);
     void playSplashOnce();
@@ -62,9 +60,7 @@ private:
     bool m_inRiver = false;
     bool m_splashPlayed = false;
     float m_riverMaxDownSpeed = 50.f;
-    // Shared with the other player. Declared before the sound, which goes first.
-    std::shared_ptr<const sf::SoundBuffer> m_splashBuffer;
-    sf::Sound m_splashSound;
+    SoundEffect m_splashSound;
 };
 
 } // namespace zelk

@@ -18,21 +18,20 @@ SpriteManager::SpriteManager(sf::RenderWindow& renderWindow)
 
 SpriteManager::~SpriteManager()
 {
-    if (!m_listenerIds.empty())
+    if (m_createSubscription.isActive())
         shutdown();
 }
 
 void SpriteManager::init()
 {
-    auto& bus = EventBus::getInstance();
-    m_listenerIds.push_back(bus.addListener(RenderableCreateEvent::Type, [this](std::shared_ptr<IEvent> event) {
+    m_createSubscription = Subscription(RenderableCreateEvent::Type, [this](std::shared_ptr<IEvent> event) {
         const auto created = std::static_pointer_cast<RenderableCreateEvent>(event);
         setLayer(created->m_layerName, &created->getData());
-    }));
-    m_listenerIds.push_back(bus.addListener(RenderableDestroyEvent::Type, [this](std::shared_ptr<IEvent> event) {
+    });
+    m_destroySubscription = Subscription(RenderableDestroyEvent::Type, [this](std::shared_ptr<IEvent> event) {
         const auto destroyed = std::static_pointer_cast<RenderableDestroyEvent>(event);
         removeComponent(&destroyed->getData());
-    }));
+    });
 }
 
 void SpriteManager::shutdown()
@@ -42,10 +41,8 @@ void SpriteManager::shutdown()
     m_componentLayer.clear();
     m_tileSetTextures.clear();
     m_camera = nullptr;
-    auto& bus = EventBus::getInstance();
-    for (const ListenerId id : m_listenerIds)
-        bus.removeListener(id);
-    m_listenerIds.clear();
+    m_createSubscription.reset();
+    m_destroySubscription.reset();
 }
 
 void SpriteManager::setLayerOrder(std::vector<std::string> order)

@@ -5,7 +5,7 @@
 // The layers hold raw pointers; a component's destroy event is the single way it leaves them, so
 // a destroyed component is never drawn.
 
-#include "EventBus.h"
+#include "Subscription.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Texture.hpp>
@@ -67,7 +67,8 @@ private:
     std::map<std::string, std::list<IRenderComponent*>> m_layers;
     std::map<IRenderComponent*, std::string> m_componentLayer;
     std::vector<std::string> m_layerOrder;
-    std::list<ListenerId> m_listenerIds;
+    Subscription m_createSubscription;
+    Subscription m_destroySubscription;
 };
 
 } // namespace zelk

@@ -1,10 +1,7 @@
 #include "SpriteRenderComponent.h"
 
 #include "AssetCache.h"
-#include "EventBus.h"
 #include "GameObject.h"
-#include "RenderableCreateEvent.h"
-#include "RenderableDestroyEvent.h"
 
 #include <SFML/System/Err.hpp>
 
@@ -15,18 +12,12 @@ namespace zelk
 
 SpriteRenderComponent::SpriteRenderComponent(GameObject& gameObject, sf::RenderWindow& renderWindow,
                                              std::string texturePath, std::string layerName)
-    : IRenderComponent(gameObject, renderWindow)
+    : LayeredRenderComponent(gameObject, renderWindow, std::move(layerName))
     , m_texturePath(std::move(texturePath))
-    , m_layerName(std::move(layerName))
 {
-    EventBus::getInstance().fireEvent(std::make_shared<RenderableCreateEvent>(*this, m_layerName));
 }
 
-SpriteRenderComponent::~SpriteRenderComponent()
-{
-    // First thing: the sprite manager holds a raw pointer to us and must drop it before we go.
-    EventBus::getInstance().fireEvent(std::make_shared<RenderableDestroyEvent>(*this, m_layerName));
-}
+SpriteRenderComponent::~SpriteRenderComponent() = default;
 
 bool SpriteRenderComponent::init()
 {

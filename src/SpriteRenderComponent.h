@@ -2,7 +2,7 @@
 // Draws one image (pure black made transparent) placed by the game object's transform.
 // Filed on its render layer from construction to destruction through the event bus.
 
-#include "IRenderComponent.h"
+#include "LayeredRenderComponent.h"
 #include "SpriteBlink.h"
 
 #include <SFML/Graphics/Sprite.hpp>
@@ -14,7 +14,7 @@
 namespace zelk
 {
 
-class SpriteRenderComponent : public IRenderComponent
+class SpriteRenderComponent : public LayeredRenderComponent
 {
 public:
     SpriteRenderComponent(GameObject& gameObject, sf::RenderWindow& renderWindow, std::string texturePath,
@@ -32,7 +32,6 @@ public:
     void startBlinking(float duration, float interval);
     bool isBlinking() const { return m_blink.isBlinking(); }
 
-    const std::string& getLayerName() const { return m_layerName; }
 
 private:
     bool reportLoadFailure() const;
@@ -41,7 +40,6 @@ private:
     // Shared with every component showing the same image (the pooled rocks): one decode per match.
     std::shared_ptr<const sf::Texture> m_texture;
     sf::Sprite m_sprite;
-    std::string m_layerName;
     SpriteBlink m_blink;
 };
 

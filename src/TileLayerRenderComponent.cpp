@@ -1,9 +1,5 @@
 #include "TileLayerRenderComponent.h"
 
-#include "EventBus.h"
-#include "RenderableCreateEvent.h"
-#include "RenderableDestroyEvent.h"
-
 #include <cstdlib>
 
 namespace zelk
@@ -12,18 +8,14 @@ namespace zelk
 TileLayerRenderComponent::TileLayerRenderComponent(GameObject& gameObject, sf::RenderWindow& renderWindow,
                                                    TileLayerData layer,
                                                    std::vector<std::shared_ptr<const sf::Texture>> textures)
-    : IRenderComponent(gameObject, renderWindow)
+    : LayeredRenderComponent(gameObject, renderWindow, layer.name)
     , m_layer(std::move(layer))
     , m_textures(std::move(textures))
 {
     buildTextureRuns();
-    EventBus::getInstance().fireEvent(std::make_shared<RenderableCreateEvent>(*this, m_layer.name));
 }
 
-TileLayerRenderComponent::~TileLayerRenderComponent()
-{
-    EventBus::getInstance().fireEvent(std::make_shared<RenderableDestroyEvent>(*this, m_layer.name));
-}
+TileLayerRenderComponent::~TileLayerRenderComponent() = default;
 
 bool TileLayerRenderComponent::init()
 {

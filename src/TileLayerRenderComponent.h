@@ -4,7 +4,7 @@
 // tile, with the same pixels as drawing the sprites one by one. Sprites changed after construction
 // are therefore not seen.
 
-#include "IRenderComponent.h"
+#include "LayeredRenderComponent.h"
 #include "TileLayerData.h"
 
 #include <SFML/Graphics/Texture.hpp>
@@ -16,7 +16,7 @@
 namespace zelk
 {
 
-class TileLayerRenderComponent : public IRenderComponent
+class TileLayerRenderComponent : public LayeredRenderComponent
 {
 public:
     // Files itself under the layer's name (RenderableCreateEvent). textures: shared ownership of

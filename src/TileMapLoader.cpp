@@ -1,6 +1,5 @@
 #include "TileMapLoader.h"
 
-#include "EventBus.h"
 #include "GameObjectCreateEvent.h"
 #include "TileLayerRenderComponent.h"
 
@@ -221,15 +220,15 @@ std::shared_ptr<GameObject> loadTileLayers(const TiledMap& map, const std::files
         layers.push_back(createLayerData(layer, geometry, tilesets));
 
     auto tileMap = std::make_shared<GameObject>("TileMap");
-    EventBus::getInstance().fireEvent(std::make_shared<GameObjectCreateEvent>(tileMap));
+    // Announced before its layers are added: listeners learn of the object first, then of its layers.
+    GameObjectCreateEvent::announce(tileMap);
     for (TileLayerData& layer : layers)
     {
         auto textures = texturesOf(layer, tilesets);
         tileMap->addComponent<TileLayerRenderComponent>(*tileMap, spriteManager.getRenderWindow(), std::move(layer),
                                                         std::move(textures));
     }
-    if (!tileMap->init())
-        sf::err() << "Could not initialize go " << tileMap->getId() << " in TileMap " << std::endl;
+    tileMap->initReporting(" in TileMap ");
     return tileMap;
 }
 
