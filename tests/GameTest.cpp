@@ -1,17 +1,13 @@
 #include "DebugDraw.h"
 #include "Game.h"
 #include "GameState.h"
-#include "GameStateManager.h"
-#include "InputManager.h"
 #include "TraceProfiler.h"
 
 #include "GameProcessSupport.h"
 #include "ScreenTestSupport.h"
-#include "TestSupport.h"
 
 #include <SFML/Window/VideoMode.hpp>
 #include <box2d/box2d.h>
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <chrono>
@@ -60,18 +56,9 @@ private:
     Log& m_log;
 };
 
-class GameTest : public ::testing::Test
+class GameTest : public test::SandboxedGame
 {
 protected:
-    // Several cases share one process when the executable is run by hand.
-    void TearDown() override
-    {
-        TraceProfiler::getInstance().endTrace();
-        InputManager::getInstance().resetState();
-        InputManager::getInstance().clearBindings();
-        DebugDraw::getInstance().clearShapes();
-    }
-
     // Puts a recording state in place of the menu before the first frame enters it.
     std::shared_ptr<RecordingState> replaceMenuAtFirstFrame()
     {
@@ -90,9 +77,6 @@ protected:
         return nlohmann::json::parse(test::readFile(m_sandbox.bin() / fileName));
     }
 
-    test::AssetSandbox m_sandbox;
-    test::ScopedWorkingDirectory m_workingDirectory{m_sandbox.bin()};
-    Game m_game{GameConfig{}};
     Log m_log;
     int m_frame = 0;
     std::function<void(int)> m_onFrame;

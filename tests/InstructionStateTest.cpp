@@ -1,15 +1,10 @@
-#include "Game.h"
-#include "GameStateManager.h"
-#include "InputManager.h"
 #include "InstructionState.h"
 #include "MenuState.h"
 #include "TraceProfiler.h"
 
 #include "ScreenTestSupport.h"
-#include "TestSupport.h"
 
 #include <SFML/System/Err.hpp>
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -19,17 +14,9 @@ namespace zelk
 namespace
 {
 
-class InstructionStateTest : public ::testing::Test
+class InstructionStateTest : public test::SandboxedGame
 {
 protected:
-    void TearDown() override
-    {
-        TraceProfiler::getInstance().endTrace();
-        m_input.resetState();
-        m_input.clearBindings();
-        m_input.clearFedJoysticks();
-    }
-
     // Opens the game, lets the menu build, and goes to the controls screen through the menu.
     void openControls()
     {
@@ -45,13 +32,6 @@ protected:
         return std::dynamic_pointer_cast<InstructionState>(
             m_game.getGameStateManager().getState("InstructionState"));
     }
-    GameState* current() { return m_game.getGameStateManager().getCurrentState(); }
-    GameState* state(const std::string& name) { return m_game.getGameStateManager().getState(name).get(); }
-
-    test::AssetSandbox m_sandbox;
-    test::ScopedWorkingDirectory m_workingDirectory{m_sandbox.bin()};
-    Game m_game{GameConfig{}};
-    InputManager& m_input = InputManager::getInstance();
 };
 
 TEST_F(InstructionStateTest, PictureFillsSixTenthsOfTheScreenBetweenHeadingAndHint)

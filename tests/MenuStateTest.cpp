@@ -1,16 +1,11 @@
-#include "Game.h"
-#include "GameStateManager.h"
-#include "InputManager.h"
 #include "InstructionState.h"
 #include "MainState.h"
 #include "MenuState.h"
 #include "TraceProfiler.h"
 
 #include "ScreenTestSupport.h"
-#include "TestSupport.h"
 
 #include <SFML/System/Err.hpp>
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -23,18 +18,10 @@ namespace zelk
 namespace
 {
 
-class MenuStateTest : public ::testing::Test
+class MenuStateTest : public test::SandboxedGame
 {
 protected:
     void SetUp() override { test::writeScreenAssets(m_sandbox); }
-
-    void TearDown() override
-    {
-        TraceProfiler::getInstance().endTrace();
-        m_input.resetState();
-        m_input.clearBindings();
-        m_input.clearFedJoysticks();
-    }
 
     // Opens the game and runs its first frame, which enters the menu.
     void startGame()
@@ -48,8 +35,6 @@ protected:
     {
         return std::dynamic_pointer_cast<MenuState>(m_game.getGameStateManager().getState("MenuState"));
     }
-    GameState* current() { return m_game.getGameStateManager().getCurrentState(); }
-    GameState* state(const std::string& name) { return m_game.getGameStateManager().getState(name).get(); }
     std::string selected() { return menu()->getSelectedEntry(); }
 
     void stickFrame(float position)
@@ -57,11 +42,6 @@ protected:
         m_input.feedAxisPosition(0, sf::Joystick::Y, position);
         m_game.runFrame();
     }
-
-    test::AssetSandbox m_sandbox;
-    test::ScopedWorkingDirectory m_workingDirectory{m_sandbox.bin()};
-    Game m_game{GameConfig{}};
-    InputManager& m_input = InputManager::getInstance();
 };
 
 TEST_F(MenuStateTest, BuildsTheLayoutAroundTheCentreOfTheView)

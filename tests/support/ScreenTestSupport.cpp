@@ -1,6 +1,7 @@
 #include "ScreenTestSupport.h"
 
-#include "Game.h"
+#include "DebugDraw.h"
+#include "TraceProfiler.h"
 
 namespace zelk::test
 {
@@ -60,6 +61,15 @@ void tapButton(Game& game, unsigned joystick, unsigned button)
 {
     runFrameWith(game, buttonEvent(sf::Event::JoystickButtonPressed, joystick, button));
     runFrameWith(game, buttonEvent(sf::Event::JoystickButtonReleased, joystick, button));
+}
+
+void SandboxedGame::TearDown()
+{
+    TraceProfiler::getInstance().endTrace();
+    m_input.resetState();
+    m_input.clearBindings();
+    m_input.clearFedJoysticks();
+    DebugDraw::getInstance().clearShapes();
 }
 
 } // namespace zelk::test
