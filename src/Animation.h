@@ -2,7 +2,6 @@
 // One frame animation of a sprite sheet, as played by AnimationRenderComponent.
 
 #include <SFML/Graphics/Rect.hpp>
-#include <SFML/Graphics/Texture.hpp>
 #include <SFML/System/Vector2.hpp>
 
 #include <vector>
@@ -16,17 +15,12 @@ struct Animation
     sf::Vector2f scale{1.f, 1.f};
     // Shown one after another; an animation can only be selected when it has at least one.
     std::vector<sf::IntRect> frames;
-    // Set by the component the animation is added to.
-    const sf::Texture* texture = nullptr;
     float frameTime = 0.2f;
     // A non-looping animation must reach its last frame before another one can be selected.
     bool loop = true;
 
     int frameCount() const;
     bool isLastFrame(int frameIndex) const;
-
-    // count frames of one size laid out left to right, starting at first.
-    static std::vector<sf::IntRect> frameRow(const sf::IntRect& first, int count);
 };
 
 } // namespace zelk

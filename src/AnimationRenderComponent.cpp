@@ -24,12 +24,6 @@ bool AnimationRenderComponent::init()
     // A failed load leaves an empty texture; the frames then draw nothing visible.
     m_sheet = AssetCache::getTexture(m_texturePath, false);
     m_sprite.setTexture(getTexture());
-    // Animations added before the sheet was loaded name the sheet they play from now.
-    for (auto& [type, byDirection] : m_animations)
-    {
-        for (auto& [direction, animation] : byDirection)
-            animation.texture = &getTexture();
-    }
     return true;
 }
 
@@ -63,7 +57,6 @@ void AnimationRenderComponent::draw()
 
 void AnimationRenderComponent::addAnimation(int type, int direction, Animation animation)
 {
-    animation.texture = &getTexture();
     // Assigning into the existing map node keeps m_currentAnimation pointing at valid storage.
     Animation& stored = m_animations[type][direction];
     stored = std::move(animation);

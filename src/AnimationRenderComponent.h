@@ -47,10 +47,14 @@ public:
     void startBlinking(float duration, float interval);
     bool isBlinking() const { return m_blink.isBlinking(); }
 
+    /// For testing.
     int getCurrentType() const { return m_currentType; }
+    /// For testing.
     int getCurrentDirection() const { return m_currentDirection; }
+    /// For testing.
     int getFrameIndex() const { return m_frameIndex; }
     // Null until a setAnimation() found an animation with frames.
+    /// For testing.
     const Animation* getCurrentAnimation() const { return m_currentAnimation; }
     // The sprite sheet; an empty texture until init() loaded it, or when it could not be loaded.
     const sf::Texture& getTexture() const { return m_sheet ? *m_sheet : m_noSheet; }

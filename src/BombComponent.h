@@ -36,9 +36,13 @@ public:
     void deactivate() override;
     void setThrown(bool thrown) override;
 
+    /// For testing.
     bool isExploding() const { return m_exploding; }
+    /// For testing.
     float getFuseTimer() const { return m_fuseTimer; }
+    /// For testing.
     float getExplosionTimer() const { return m_explosionTimer; }
+    /// For testing.
     float getThrowStartX() const { return m_throwStartX; }
 
 private:

@@ -41,6 +41,7 @@ public:
     Gui& getGui() { return m_gui; }
     GameStateManager& getGameStateManager() { return m_gameStateManager; }
     const GameConfig& getConfig() const { return m_config; }
+    /// For testing.
     int getFps() const { return m_fps; }
 
     // Test seams: an injected event takes the same intake as a polled one, ahead of the window's

@@ -57,6 +57,7 @@ public:
     void markForDelete() { m_markedForDelete = true; }
     bool isMarkedForDelete() const { return m_markedForDelete; }
 
+    /// For testing.
     const std::list<std::shared_ptr<IComponent>>& getComponents() const { return m_componentList; }
 
 private:

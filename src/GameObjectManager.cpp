@@ -31,11 +31,9 @@ void GameObjectManager::shutdown()
     GameObjectMap released = std::move(m_gameObjects);
     m_gameObjects.clear();
     m_objects.clear();
-    ++m_changeCount;
     for (auto& entry : released)
         keepUntilThePassEnds(std::move(entry.second));
     released.clear();
-
     m_createSubscription.reset();
 }
 
@@ -53,7 +51,6 @@ void GameObjectManager::addGameObject(const std::shared_ptr<GameObject>& gameObj
         *listed = gameObject.get();
     else
         m_objects.push_back(gameObject.get());
-    ++m_changeCount;
     if (replaced != gameObject)
         keepUntilThePassEnds(std::move(replaced));
 }
@@ -83,77 +80,67 @@ void GameObjectManager::removeRegistered(const GameObject& gameObject)
     // The object dies (if this was its last owner) after the erase has finished.
     std::shared_ptr<GameObject> removed = std::move(found->second);
     m_gameObjects.erase(found);
-    const auto listed = std::find(m_objects.begin(), m_objects.end(), removed.get());
-    if (listed != m_objects.end())
-        m_objects.erase(listed);
-    ++m_changeCount;
+    unlist(removed.get());
     keepUntilThePassEnds(std::move(removed));
+}
+
+void GameObjectManager::unlist(const GameObject* gameObject)
+{
+    const auto listed = std::find(m_objects.begin(), m_objects.end(), gameObject);
+    if (listed == m_objects.end())
+        return;
+    if (m_inPass)
+        *listed = nullptr;
+    else
+        m_objects.erase(listed);
 }
 
 void GameObjectManager::keepUntilThePassEnds(std::shared_ptr<GameObject> departed)
 {
-    if (m_passDepth > 0 && departed)
+    if (m_inPass && departed)
         m_departed.push_back(std::move(departed));
 }
 
 void GameObjectManager::update(float deltaTime)
 {
-    ++m_passDepth;
-    if (m_passDepth > 1)
+    if (m_inPass)
+        return;
+    // Stays empty, and so costs no allocation, in the frames where nothing is marked.
+    std::vector<GameObject*> toRemove;
+    m_inPass = true;
+    visitObjects(deltaTime, toRemove);
+    for (GameObject* gameObject : toRemove)
     {
-        // A pass started from inside a pass must not reuse the lists the outer one is walking.
-        std::vector<GameObject*> snapshot;
-        std::vector<GameObject*> toRemove;
-        runUpdatePass(deltaTime, snapshot, toRemove);
+        if (isRegistered(*gameObject))
+            removeRegistered(*gameObject);
     }
-    else
-    {
-        runUpdatePass(deltaTime, m_snapshot, m_toRemove);
-    }
-    --m_passDepth;
-    if (m_passDepth == 0)
-        releaseDeparted();
+    m_objects.erase(std::remove(m_objects.begin(), m_objects.end(), nullptr), m_objects.end());
+    m_inPass = false;
+    releaseDeparted();
 }
 
-void GameObjectManager::runUpdatePass(float deltaTime, std::vector<GameObject*>& snapshot,
-                                      std::vector<GameObject*>& toRemove)
+void GameObjectManager::visitObjects(float deltaTime, std::vector<GameObject*>& toRemove)
 {
-    // Every listed object stays alive until the pass ends: the registry owns it, or it departed
-    // during the pass and waits in m_departed.
-    snapshot.assign(m_objects.begin(), m_objects.end());
-    toRemove.clear();
-    const unsigned long changeCountAtSnapshot = m_changeCount;
-
-    for (GameObject* gameObject : snapshot)
+    // Objects added during the pass are appended behind the ones it visits; the list can only
+    // shrink under the pass through shutdown().
+    const std::size_t visited = m_objects.size();
+    for (std::size_t index = 0; index < visited && index < m_objects.size(); ++index)
     {
-        // Something earlier in this pass may have taken the object out of the registry; only
-        // then is it worth looking up.
-        if (m_changeCount != changeCountAtSnapshot && !isRegistered(*gameObject))
+        GameObject* gameObject = m_objects[index];
+        if (gameObject == nullptr)
             continue;
         if (gameObject->isMarkedForDelete())
             toRemove.push_back(gameObject);
         else if (gameObject->isActive())
             gameObject->update(deltaTime);
     }
-    for (GameObject* gameObject : toRemove)
-    {
-        if (isRegistered(*gameObject))
-            removeRegistered(*gameObject);
-    }
-    toRemove.clear();
-    snapshot.clear();
 }
 
 void GameObjectManager::releaseDeparted()
 {
-    if (m_departed.empty())
-        return;
     // Destructors may reach back into the manager: they find the list already empty.
     std::vector<std::shared_ptr<GameObject>> departed;
     departed.swap(m_departed);
-    departed.clear();
-    if (m_departed.empty())
-        m_departed.swap(departed);
 }
 
 bool GameObjectManager::isRegistered(const GameObject& gameObject) const

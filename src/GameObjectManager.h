@@ -3,12 +3,13 @@
 // and removes the objects marked for delete at the end of that pass.
 //
 // Objects arrive through addGameObject() or a GameObjectCreateEvent on the bus (after init()).
-// Components may add, replace or remove objects while the update pass runs: the pass walks a
-// snapshot, so the registry itself is never modified under its own feet.
+// Contract: the match adds its objects while it is set up and nothing but the pass itself removes
+// them. Should a component add or remove objects during the pass all the same, an added object
+// joins the next pass and a removed one is not visited again; it stays alive until the pass ends.
+// A pass must not be started from inside a pass: such a call does nothing.
 
 #include "Subscription.h"
 
-#include <list>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -33,7 +34,7 @@ public:
 
     // Subscribes to GameObjectCreateEvent.
     void init();
-    // Releases every object and cancels the subscriptions.
+    // Releases every object and cancels the subscription.
     void shutdown();
 
     // Files the object under its id, replacing an object filed there before.
@@ -48,29 +49,25 @@ public:
     const GameObjectMap& getGameObjects() const { return m_gameObjects; }
 
 private:
-    // Walks a snapshot of the registry, so the pass never modifies the list it is walking.
-    void runUpdatePass(float deltaTime, std::vector<GameObject*>& snapshot, std::vector<GameObject*>& toRemove);
+    void visitObjects(float deltaTime, std::vector<GameObject*>& toRemove);
     bool isRegistered(const GameObject& gameObject) const;
     void removeRegistered(const GameObject& gameObject);
-    // An object that leaves the registry while a pass runs lives on until the pass has ended, so
-    // the pass's plain pointers never dangle (and no new object can take its address meanwhile).
+    void unlist(const GameObject* gameObject);
     void keepUntilThePassEnds(std::shared_ptr<GameObject> departed);
     void releaseDeparted();
 
     GameObjectMap m_gameObjects;
     Subscription m_createSubscription;
 
-    // The registered objects once more, in one contiguous list. The pass runs every frame over a
-    // few hundred objects, most of them parked items: walking the map's scattered nodes and
-    // touching every object's reference count would cost a cache miss each, every frame.
+    // The registered objects once more, in one contiguous list, which the pass walks. The pass runs
+    // every frame over a few hundred objects, most of them parked items; walking the map's
+    // scattered nodes instead costs several times as much (see docs/PERFORMANCE.md). An object
+    // removed during the pass leaves a null entry until the pass ends, so positions do not shift.
     std::vector<GameObject*> m_objects;
-    // The pass's lists keep their capacity from frame to frame.
-    std::vector<GameObject*> m_snapshot;
-    std::vector<GameObject*> m_toRemove;
+    // Objects that left the registry during the pass, kept alive until it ends: the object being
+    // updated may be among them.
     std::vector<std::shared_ptr<GameObject>> m_departed;
-    // Counts additions and removals, so the pass only looks an object up when something changed.
-    unsigned long m_changeCount = 0;
-    int m_passDepth = 0;
+    bool m_inPass = false;
 };
 
 } // namespace zelk

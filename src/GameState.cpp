@@ -1,5 +1,10 @@
 #include "GameState.h"
 
+#include "AssetPaths.h"
+
+#include <SFML/Graphics/Font.hpp>
+#include <SFML/System/Err.hpp>
+
 namespace zelk
 {
 
@@ -17,6 +22,14 @@ void GameState::init()
 
 void GameState::exit()
 {
+}
+
+bool GameState::loadFont(sf::Font& font)
+{
+    if (font.loadFromFile(AssetPath::FONT))
+        return true;
+    sf::err() << "Could not load font\n";
+    return false;
 }
 
 } // namespace zelk

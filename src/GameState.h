@@ -3,6 +3,11 @@
 // state becomes current and exit() every time it stops being current, so a state that must build
 // its resources only once keeps its own flag for that.
 
+namespace sf
+{
+class Font;
+}
+
 namespace zelk
 {
 
@@ -24,6 +29,9 @@ public:
     virtual void draw() = 0;
 
 protected:
+    // The game's one font, which every screen writes with; false after one line on sf::err().
+    static bool loadFont(sf::Font& font);
+
     GameStateManager* const m_gameStateManager;
     Game* const m_game;
 };

@@ -31,7 +31,9 @@ public:
     void applyPendingState();
 
     GameState* getCurrentState() const { return m_currentState; }
+    /// For testing.
     GameState* getFutureState() const { return m_futureState; }
+    /// For testing.
     std::shared_ptr<GameState> getState(const std::string& name) const;
 
 private:

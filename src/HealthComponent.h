@@ -32,6 +32,7 @@ public:
     void setHealth(int health);
     void addHealthCallback(HealthCallback callback);
 
+    /// For testing.
     const sf::Sound& getHitSound() const { return m_hitSound.getSound(); }
 
 private:

@@ -62,6 +62,7 @@ public:
     void clearFedJoysticks();
 
     const InputState& getCurrentState() const { return m_current; }
+    /// For testing.
     const InputState& getPreviousState() const { return m_previous; }
 
 private:

@@ -34,7 +34,7 @@ void InstructionState::init()
     const unsigned windowHeight = window.getSize().y;
     if (!buildPicture(centre, windowHeight))
         return;
-    if (!loadFont())
+    if (!loadFont(m_font))
         return;
     buildTexts(centre, windowHeight);
 
@@ -57,16 +57,6 @@ bool InstructionState::buildPicture(const sf::Vector2f& centre, unsigned windowH
     const sf::FloatRect bounds = m_picture.getLocalBounds();
     m_picture.setOrigin(bounds.left + bounds.width / 2.0f, bounds.top + bounds.height / 2.0f);
     m_picture.setPosition(centre);
-    return true;
-}
-
-bool InstructionState::loadFont()
-{
-    if (!m_font.loadFromFile(AssetPath::FONT))
-    {
-        sf::err() << "Could not load font\n";
-        return false;
-    }
     return true;
 }
 

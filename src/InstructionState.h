@@ -29,13 +29,15 @@ public:
     void exit() override;
 
     bool isInitialized() const { return m_initialized; }
+    /// For testing.
     const sf::Sprite& getPicture() const { return m_picture; }
+    /// For testing.
     const sf::Text& getHeading() const { return m_heading; }
+    /// For testing.
     const sf::Text& getHint() const { return m_hint; }
 
 private:
     bool buildPicture(const sf::Vector2f& centre, unsigned windowHeight);
-    bool loadFont();
     void buildTexts(const sf::Vector2f& centre, unsigned windowHeight);
 
     sf::Sprite m_picture;

@@ -34,11 +34,14 @@ public:
     bool isHeld() const { return m_held; }
     void setHeld(bool held) { m_held = held; }
     bool isThrown() const { return m_thrown; }
+    /// For testing.
     float getActiveTime() const { return m_activeTime; }
     void setActiveTime(float activeTime) { m_activeTime = activeTime; }
     float getLifetime() const { return m_lifetime; }
+    /// For testing.
     sf::Vector2f getThrowVelocity() const { return m_throwVelocity; }
     void setThrowVelocity(sf::Vector2f velocity) { m_throwVelocity = velocity; }
+    /// For testing.
     sf::Vector2f getHomePosition() const { return m_homePosition; }
     RigidBodyComponent& getRigidBody() const { return *m_rigidBody; }
 

@@ -39,9 +39,13 @@ public:
     // Contact-begin callback on the player's collider.
     void pickUp(ColliderComponent& itemCollider);
 
+    /// For testing.
     GameObject* getHeldItem() const { return m_heldItem; }
+    /// For testing.
     float getThrowCharge() const { return m_throwCharge; }
+    /// For testing.
     sf::Vector2f getAimDirection() const { return m_aimDirection; }
+    /// For testing.
     int getPlayerIndex() const { return m_playerIndex; }
 
 private:

@@ -33,6 +33,7 @@ public:
     void resetItem(GameObject& item);
 
     const ItemPool& getPool() const { return m_pool; }
+    /// For testing.
     float getSpawnTimer() const { return m_spawnTimer; }
 
 private:

@@ -22,7 +22,6 @@
 
 #include <SFML/System/Err.hpp>
 
-#include <cmath>
 #include <cstdlib>
 #include <iostream>
 #include <iterator>
@@ -38,9 +37,6 @@ const char* const PLAYER_IDS[] = {"Player0", "Player1"};
 const sf::Vector2f INDICATOR_SCALE(2.5f, 2.5f);
 const char* const RESTART_ENTRY = "Restart";
 const char* const EXIT_ENTRY = "Exit";
-// The win screen's own stick thresholds: back near the centre, and far enough for a move.
-const float STICK_RELEASED = 1.f;
-const float STICK_MOVE = 20.f;
 
 sf::Vector2f centredOrigin(const sf::Text& text)
 {
@@ -83,11 +79,9 @@ void MainState::init()
 void MainState::forgetPreviousMatch()
 {
     m_isRunning = false;
-    m_stickReleased = false;
     m_winnerText = sf::Text();
     m_playerStarts.clear();
-    m_menuEntries.clear();
-    m_selected = nullptr;
+    m_winMenu.clear();
 }
 
 void MainState::loadTileMap()
@@ -269,17 +263,13 @@ void MainState::openWinScreen(std::shared_ptr<GameObject> winner, std::shared_pt
     }
 
     // Still running: the loss is seen again next frame and the load retried then.
-    if (!m_font.loadFromFile(AssetPath::FONT))
-    {
-        sf::err() << "Could not load font\n";
+    if (!loadFont(m_font))
         return;
-    }
 
     placeText(m_winnerText, winner->getId() + " WON!", 60, {0.f, -80.f});
     placeText(m_restartText, RESTART_ENTRY, 25, {0.f, 0.f});
     placeText(m_exitText, EXIT_ENTRY, 25, {0.f, 30.f});
-    m_menuEntries = {m_restartText, m_exitText};
-    m_selected = &m_menuEntries.front();
+    m_winMenu.setEntries({m_restartText, m_exitText});
 
     std::cout << winner->getId() << " won!" << std::endl;
     m_isRunning = false;
@@ -301,41 +291,16 @@ void MainState::placeText(sf::Text& text, const std::string& string, unsigned ch
 
 void MainState::handleWinScreenInput()
 {
-    const float axis = InputManager::getInstance().getAxisPosition(0, sf::Joystick::Y);
-    if (std::abs(axis) < STICK_RELEASED)
-        m_stickReleased = true;
-
-    // Without entries (the win screen never opened) there is nothing to move to or choose.
-    if (m_menuEntries.empty() || m_selected == nullptr)
-        return;
-
-    if (isMoveRequested())
-        selectNextEntry();
-
-    const auto& input = InputManager::getInstance();
-    if (input.isButtonPressed(Action::SELECT, 0) || input.isKeyPressed(Action::SELECT, 0))
+    // With two entries every move, up or down, toggles. Without entries (the win screen never
+    // opened) there is nothing to move to or choose.
+    m_winMenu.navigate();
+    if (m_winMenu.isConfirmed())
         chooseSelectedEntry();
-}
-
-bool MainState::isMoveRequested()
-{
-    const float axis = InputManager::getInstance().getAxisPosition(0, sf::Joystick::Y);
-    const auto& input = InputManager::getInstance();
-    return (std::abs(axis) > STICK_MOVE && m_stickReleased) || input.isKeyPressed(Action::MENU_DOWN, 0) ||
-           input.isKeyPressed(Action::MENU_UP, 0) || input.isKeyPressed(Action::UP, 0) || input.isKeyPressed(Action::DOWN, 0);
-}
-
-void MainState::selectNextEntry()
-{
-    // With two entries every move, up or down, toggles.
-    const auto index = static_cast<std::size_t>(m_selected - m_menuEntries.data());
-    m_selected = &m_menuEntries[(index + 1) % m_menuEntries.size()];
-    m_stickReleased = false;
 }
 
 void MainState::chooseSelectedEntry()
 {
-    const std::string choice = m_selected->getString();
+    const std::string choice = m_winMenu.getMarkedWord();
     if (choice == RESTART_ENTRY)
         restartGame();
     else if (choice == EXIT_ENTRY)
@@ -389,20 +354,16 @@ void MainState::draw()
     if (m_isRunning)
         return;
     m_game->getWindow().draw(m_winnerText);
-    drawTexts(m_menuEntries);
+    drawWinMenu();
 }
 
-void MainState::drawTexts(std::vector<sf::Text>& texts)
+void MainState::drawWinMenu()
 {
-    const sf::String selected = m_selected ? m_selected->getString() : sf::String();
-    for (const sf::Text& text : texts)
+    for (std::size_t index = 0; index < m_winMenu.getEntries().size(); ++index)
     {
-        // The stored entries stay plain; the decoration follows the selection on the copy.
-        sf::Text copy = text;
-        if (m_selected && copy.getString() == selected)
-            copy.setString("> " + copy.getString() + " <");
-        copy.setOrigin(centredOrigin(copy));
-        m_game->getWindow().draw(copy);
+        sf::Text entry = m_winMenu.markedCopy(index);
+        entry.setOrigin(centredOrigin(entry));
+        m_game->getWindow().draw(entry);
     }
 }
 

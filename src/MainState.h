@@ -9,6 +9,7 @@
 #include "PhysicsManager.h"
 #include "PlayerStart.h"
 #include "SpriteManager.h"
+#include "TextMenu.h"
 
 #include <SFML/Audio/Music.hpp>
 #include <SFML/Graphics/Font.hpp>
@@ -43,15 +44,25 @@ public:
 
     bool isRunning() const { return m_isRunning; }
     const GameObjectManager& getGameObjectManager() const { return m_gameObjectManager; }
+    /// For testing.
     const SpriteManager& getSpriteManager() const { return m_spriteManager; }
+    /// For testing.
     const sf::Music& getMusic() const { return m_music; }
+    /// For testing.
     const sf::Text& getWinnerText() const { return m_winnerText; }
-    const std::vector<sf::Text>& getMenuEntries() const { return m_menuEntries; }
+    /// For testing.
+    const std::vector<sf::Text>& getMenuEntries() const { return m_winMenu.getEntries(); }
     // Null while the win screen has never opened.
-    const sf::Text* getSelectedEntry() const { return m_selected; }
+    /// For testing.
+    const sf::Text* getSelectedEntry() const { return m_winMenu.getMarkedEntry(); }
+    /// For testing.
     sf::Vector2i getMapSize() const { return m_mapSize; }
 
 private:
+    // The win screen's own stick thresholds: back near the centre, and far enough for a move.
+    static constexpr float WIN_STICK_CENTRE_ZONE = 1.f;
+    static constexpr float WIN_STICK_MOVE_THRESHOLD = 20.f;
+
     // Leftovers of an earlier match must not leak into a new entry (for instance one whose
     // music fails to load and so never reaches the running state).
     void forgetPreviousMatch();
@@ -66,13 +77,11 @@ private:
     bool isLeaveRequested() const;
     void checkForLoss();
     void handleWinScreenInput();
-    bool isMoveRequested();
-    void selectNextEntry();
     void chooseSelectedEntry();
 
     void openWinScreen(std::shared_ptr<GameObject> winner, std::shared_ptr<GameObject> loser);
     void placeText(sf::Text& text, const std::string& string, unsigned characterSize, sf::Vector2f offset) const;
-    void drawTexts(std::vector<sf::Text>& texts);
+    void drawWinMenu();
     void restartGame();
     void restartPlayer(const std::shared_ptr<GameObject>& player, const PlayerStart& start);
     void parkEveryItem();
@@ -88,14 +97,12 @@ private:
     sf::Music m_music;
     sf::Vector2i m_mapSize;
 
-    bool m_stickReleased = false;
     sf::Text m_winnerText;
     sf::Text m_restartText;
     sf::Text m_exitText;
     sf::Font m_font;
     std::vector<PlayerStart> m_playerStarts;
-    std::vector<sf::Text> m_menuEntries;
-    sf::Text* m_selected = nullptr;
+    TextMenu m_winMenu{WIN_STICK_CENTRE_ZONE, WIN_STICK_MOVE_THRESHOLD};
 };
 
 } // namespace zelk

@@ -4,12 +4,9 @@
 #include "Game.h"
 #include "GameNames.h"
 #include "GameStateManager.h"
-#include "InputManager.h"
 #include "TraceTimer.h"
 
 #include <SFML/System/Err.hpp>
-
-#include <cmath>
 
 namespace zelk
 {
@@ -40,12 +37,11 @@ void MenuState::init()
     const sf::Vector2f centre = m_game->getWindow().getView().getCenter();
     if (!buildLogo(centre))
         return;
-    if (!loadFont())
+    if (!loadFont(m_font))
         return;
     buildTexts(centre);
 
-    m_menuEntries = {m_startText, m_controlsText, m_exitText};
-    m_selected = 0;
+    m_menu.setEntries({m_startText, m_controlsText, m_exitText});
     m_view = m_game->getWindow().getView();
     m_initialized = true;
 }
@@ -62,16 +58,6 @@ bool MenuState::buildLogo(const sf::Vector2f& centre)
     const sf::FloatRect bounds = m_logo.getLocalBounds();
     m_logo.setOrigin(bounds.left + bounds.width / 2.0f, bounds.top + bounds.height / 2.0f);
     m_logo.setPosition(centre.x, centre.y + 350.0f);
-    return true;
-}
-
-bool MenuState::loadFont()
-{
-    if (!m_font.loadFromFile(AssetPath::FONT))
-    {
-        sf::err() << "Could not load font\n";
-        return false;
-    }
     return true;
 }
 
@@ -101,43 +87,13 @@ void MenuState::update(float /*dt*/)
     if (!m_initialized)
         return;
     m_game->getWindow().setView(m_view);
-    navigate();
+    m_menu.navigate();
     confirmSelection();
-}
-
-void MenuState::navigate()
-{
-    const auto& input = InputManager::getInstance();
-    const float stick = input.getAxisPosition(0, sf::Joystick::Y);
-    if (std::fabs(stick) < STICK_CENTRE_ZONE)
-        m_stickReleased = true;
-
-    if ((stick > STICK_MOVE_THRESHOLD && m_stickReleased) || input.isKeyPressed(Action::MENU_DOWN, 0) ||
-        input.isKeyPressed(Action::DOWN, 0))
-    {
-        moveSelection(1);
-        m_stickReleased = false;
-    }
-    else if ((stick < -STICK_MOVE_THRESHOLD && m_stickReleased) || input.isKeyPressed(Action::MENU_UP, 0) ||
-             input.isKeyPressed(Action::UP, 0))
-    {
-        moveSelection(-1);
-        m_stickReleased = false;
-    }
-}
-
-void MenuState::moveSelection(int step)
-{
-    const auto count = static_cast<int>(m_menuEntries.size());
-    if (count == 0)
-        return;
-    m_selected = static_cast<std::size_t>((static_cast<int>(m_selected) + step + count) % count);
 }
 
 void MenuState::confirmSelection()
 {
-    const auto& input = InputManager::getInstance();
-    if (!input.isButtonPressed(Action::SELECT, 0) && !input.isKeyPressed(Action::SELECT, 0))
+    if (!m_menu.isConfirmed())
         return;
 
     const std::string entry = getSelectedEntry();
@@ -151,19 +107,15 @@ void MenuState::confirmSelection()
 
 std::string MenuState::getSelectedEntry() const
 {
-    if (m_selected >= m_menuEntries.size())
-        return {};
-    return m_menuEntries[m_selected].getString();
+    return m_menu.getMarkedWord();
 }
 
 sf::Text MenuState::makeDrawnEntry(std::size_t index) const
 {
-    sf::Text entry = m_menuEntries.at(index);
-    if (entry.getString() == getSelectedEntry())
-    {
-        entry.setString("> " + entry.getString() + " <");
+    sf::Text entry = m_menu.markedCopy(index);
+    // The frame around the marked word makes it wider; it stays centred on its place.
+    if (m_menu.isMarked(index))
         centreOrigin(entry);
-    }
     return entry;
 }
 
@@ -176,7 +128,7 @@ void MenuState::draw()
         return;
     window.draw(m_titleText);
     window.draw(m_creditText);
-    for (std::size_t index = 0; index < m_menuEntries.size(); ++index)
+    for (std::size_t index = 0; index < m_menu.getEntries().size(); ++index)
         window.draw(makeDrawnEntry(index));
 }
 

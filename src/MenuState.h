@@ -4,6 +4,7 @@
 // every asset; the selection survives leaving and re-entering.
 
 #include "GameState.h"
+#include "TextMenu.h"
 
 #include <SFML/Graphics/Font.hpp>
 #include <SFML/Graphics/Sprite.hpp>
@@ -32,23 +33,24 @@ public:
     void exit() override;
 
     bool isInitialized() const { return m_initialized; }
-    const std::vector<sf::Text>& getMenuEntries() const { return m_menuEntries; }
+    /// For testing.
+    const std::vector<sf::Text>& getMenuEntries() const { return m_menu.getEntries(); }
     // The marked entry's word, or an empty string while no entries exist.
     std::string getSelectedEntry() const;
     // The text the marked entry is drawn with: its word framed by "> " and " <".
     sf::Text makeDrawnEntry(std::size_t index) const;
+    /// For testing.
     const sf::Sprite& getLogo() const { return m_logo; }
+    /// For testing.
     const sf::Text& getTitle() const { return m_titleText; }
+    /// For testing.
     const sf::Text& getCredit() const { return m_creditText; }
 
 private:
     bool buildLogo(const sf::Vector2f& centre);
-    bool loadFont();
     void buildTexts(const sf::Vector2f& centre);
     void setUpText(sf::Text& text, const std::string& content, unsigned size, const sf::Vector2f& position);
 
-    void navigate();
-    void moveSelection(int step);
     void confirmSelection();
 
     sf::Sprite m_logo;
@@ -60,10 +62,8 @@ private:
     sf::Text m_startText;
     sf::Text m_controlsText;
     sf::Text m_exitText;
-    std::vector<sf::Text> m_menuEntries;
-    std::size_t m_selected = 0;
+    TextMenu m_menu{STICK_CENTRE_ZONE, STICK_MOVE_THRESHOLD};
     bool m_initialized = false;
-    bool m_stickReleased = false;
 };
 
 } // namespace zelk

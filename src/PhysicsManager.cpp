@@ -28,7 +28,6 @@ b2ContactListener s_silentListener;
 std::shared_ptr<b2World> PhysicsManager::s_world = std::make_shared<b2World>(b2Vec2(0.f, 9.8f));
 std::vector<DeferredBodyCommand> PhysicsManager::s_deferredActions;
 std::vector<DeferredBodyCommand> PhysicsManager::s_runningBatch;
-std::vector<DeferredBodyCommand>* PhysicsManager::s_runningActions = nullptr;
 PhysicsManager* PhysicsManager::s_contactListener = nullptr;
 
 b2World& PhysicsManager::getWorld()
@@ -109,14 +108,12 @@ void PhysicsManager::discardDeferredActions(const b2Body* body)
     const auto namesBody = [body](const DeferredBodyCommand& command) { return command.body == body; };
     s_deferredActions.erase(std::remove_if(s_deferredActions.begin(), s_deferredActions.end(), namesBody),
                             s_deferredActions.end());
-    // The running batch is walked by index, so its entries are blanked instead of erased.
-    if (s_runningActions != nullptr)
+    // The running batch (empty between runs) is walked by index, so its entries are blanked
+    // instead of erased.
+    for (auto& command : s_runningBatch)
     {
-        for (auto& command : *s_runningActions)
-        {
-            if (namesBody(command))
-                command.body = nullptr;
-        }
+        if (namesBody(command))
+            command.body = nullptr;
     }
 }
 
@@ -161,24 +158,17 @@ void PhysicsManager::queue(const DeferredBodyCommand& command)
 
 void PhysicsManager::runDeferredActions()
 {
-    // Not re-entered in this game; if it ever were, the inner run must not take the batch list
-    // from under the outer one.
-    if (s_runningActions != nullptr)
-        return;
-    // Commands queued while this batch runs (SetEnabled(false) ends contacts and so raises exit
+    // Only update() runs the batch, once per frame. Commands queued while this batch runs (SetEnabled(false) ends contacts and so raises exit
     // callbacks) go to the emptied queue and wait for the next step. The two lists trade places
     // every frame and keep their storage, so carrying an item costs no allocation.
-    std::vector<DeferredBodyCommand>& batch = s_runningBatch;
-    batch.swap(s_deferredActions);
-    s_runningActions = &batch;
-    for (std::size_t i = 0; i < batch.size(); ++i)
+    s_runningBatch.swap(s_deferredActions);
+    for (std::size_t i = 0; i < s_runningBatch.size(); ++i)
     {
-        const DeferredBodyCommand command = batch[i];
+        const DeferredBodyCommand command = s_runningBatch[i];
         if (command.body != nullptr)
             run(command);
     }
-    batch.clear();
-    s_runningActions = nullptr;
+    s_runningBatch.clear();
 }
 
 void PhysicsManager::run(const DeferredBodyCommand& command)

@@ -71,8 +71,10 @@ public:
     static void deferDestroyBody(b2Body* body);
     // Forgets the pending commands of a body that no longer exists.
     static void discardDeferredActions(const b2Body* body);
+    /// For testing.
     static std::size_t getDeferredActionCount();
 
+    /// For testing.
     const std::vector<RigidBodyComponent*>& getRigidBodies() const { return m_rigidBodies; }
 
     void BeginContact(b2Contact* contact) override;
@@ -89,10 +91,9 @@ private:
     void syncBodies();
 
     static std::vector<DeferredBodyCommand> s_deferredActions;
-    // Storage for the batch being run, kept between frames.
+    // The batch being run, so a body destroyed meanwhile can drop its commands from it too; empty
+    // between runs, its storage kept from frame to frame.
     static std::vector<DeferredBodyCommand> s_runningBatch;
-    // The batch being run, so a body destroyed meanwhile can drop its commands from it too.
-    static std::vector<DeferredBodyCommand>* s_runningActions;
     static PhysicsManager* s_contactListener;
 
     Subscription m_createSubscription;

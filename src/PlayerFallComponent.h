@@ -28,8 +28,11 @@ public:
     // Ends any fall at once and sends the player home, without blinking (match restart).
     void reset();
 
+    /// For testing.
     bool isFalling() const { return m_isFalling; }
+    /// For testing.
     float getFallTimer() const { return m_fallTimer; }
+    /// For testing.
     sf::Vector2f getRespawnPosition() const { return m_respawnPosition; }
 
 private:

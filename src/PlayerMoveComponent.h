@@ -32,11 +32,13 @@ public:
     // While false, update does nothing at all: the body keeps whatever velocity it has.
     void setCanMove(bool canMove) { m_canMove = canMove; }
     bool canMove() const { return m_canMove; }
+    /// For testing.
     bool isInRiver() const { return m_inRiver; }
     // A falling player's collider is off, so the river's end of contact never arrives; the fall
     // forgets the river instead, or the player would drift downstream after respawning.
     void forgetRiverContact() { m_inRiver = false; }
 
+    /// For testing.
     const sf::Sound& getSplashSound() const { return m_splashSound.getSound(); }
 
 private:

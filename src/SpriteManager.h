@@ -44,19 +44,25 @@ public:
     void draw();
 
     void setTileSize(sf::Vector2i tileSize) { m_tileSize = tileSize; }
+    /// For testing.
     sf::Vector2i getTileSize() const { return m_tileSize; }
     void setTileSetTextures(std::unordered_map<std::string, std::shared_ptr<sf::Texture>> textures);
+    /// For testing.
     const std::unordered_map<std::string, std::shared_ptr<sf::Texture>>& getTileSetTextures() const
     {
         return m_tileSetTextures;
     }
 
     sf::RenderWindow& getRenderWindow() const { return m_renderWindow; }
+    /// For testing.
     IRenderComponent* getCamera() const { return m_camera; }
+    /// For testing.
     const std::vector<std::string>& getLayerOrder() const { return m_layerOrder; }
     // Components on a layer in drawing order; empty for an unknown layer.
+    /// For testing.
     std::list<IRenderComponent*> getLayer(const std::string& layerName) const;
     // The layer a component is filed under, or an empty string.
+    /// For testing.
     std::string getLayerOf(IRenderComponent* component) const;
 
 private:

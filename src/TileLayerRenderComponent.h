@@ -30,8 +30,10 @@ public:
     // Default render states: the game object's transform is not applied.
     void draw() override;
 
+    /// For testing.
     const TileLayerData& getLayerData() const { return m_layer; }
     // Draw calls per draw().
+    /// For testing.
     std::size_t getDrawCallCount() const { return m_runs.size(); }
 
 private:

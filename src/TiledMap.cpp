@@ -88,16 +88,6 @@ const std::vector<TiledLayer>& TiledMap::getLayers() const
     return m_layers;
 }
 
-const TiledLayer* TiledMap::findLayer(const std::string& name) const
-{
-    for (const TiledLayer& layer : m_layers)
-    {
-        if (layer.name == name)
-            return &layer;
-    }
-    return nullptr;
-}
-
 void TiledMap::clear()
 {
     m_error.clear();

@@ -37,8 +37,6 @@ public:
     const std::vector<TiledTileset>& getTilesets() const;
     // In file order, the children of group layers in place of the group.
     const std::vector<TiledLayer>& getLayers() const;
-    // The first layer of that name, or null.
-    const TiledLayer* findLayer(const std::string& name) const;
 
 private:
     void clear();

@@ -22,9 +22,6 @@ public:
     float width = 0;
     float height = 0;
     std::vector<TiledProperty> properties;
-
-    // The first property of that name (names are case-sensitive), or null.
-    const TiledProperty* findProperty(const std::string& name) const;
 };
 
 } // namespace zelk

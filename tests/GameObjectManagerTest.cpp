@@ -258,33 +258,3 @@ TEST(GameObjectManagerTest, AManagerDestroyedWithoutShutdownLeavesNoListenerBehi
     // Would call into the destroyed manager if its subscription had survived it.
     announce(std::make_shared<GameObject>("orphan"));
 }
-
-TEST(GameObjectManagerTest, APassStartedFromInsideAPassLeavesTheOuterPassIntact)
-{
-    GameObjectManager manager;
-    std::vector<CountedObject> objects;
-    bool nested = false;
-    for (int i = 0; i < 16; ++i)
-        objects.push_back(makeCounted("o" + std::to_string(i)));
-    // The first object visited runs a whole pass of its own, once, and marks another for removal.
-    for (auto& entry : objects)
-    {
-        auto object = entry.object;
-        entry.counter = object->addComponent<CountingComponent>(*object, [&manager, &objects, &nested] {
-            if (nested)
-                return;
-            nested = true;
-            objects.back().object->markForDelete();
-            manager.update(0.1f);
-        });
-        manager.addGameObject(object);
-    }
-
-    manager.update(0.1f);
-    EXPECT_EQ(manager.getGameObjects().size(), 15u);
-    EXPECT_EQ(manager.getGameObjects().count("o15"), 0u);
-
-    manager.update(0.1f);
-    for (std::size_t i = 0; i + 1 < objects.size(); ++i)
-        EXPECT_EQ(objects[i].counter->m_updates, 3) << objects[i].object->getId();
-}

@@ -63,6 +63,26 @@ const TiledObject& objectNamed(const TiledLayer& layer, const std::string& name)
     return none;
 }
 
+const TiledLayer* findLayer(const TiledMap& map, const std::string& name)
+{
+    for (const TiledLayer& layer : map.getLayers())
+    {
+        if (layer.name == name)
+            return &layer;
+    }
+    return nullptr;
+}
+
+const TiledProperty* findProperty(const TiledObject& object, const std::string& name)
+{
+    for (const TiledProperty& property : object.properties)
+    {
+        if (property.name == name)
+            return &property;
+    }
+    return nullptr;
+}
+
 void expectEmpty(const TiledMap& map)
 {
     EXPECT_EQ(map.getWidth(), 0);
@@ -154,7 +174,7 @@ TEST(TiledMapTest, ObjectAndImageLayersCarryNoTiles)
 TEST(TiledMapTest, ReadsObjectsWithTheirClassAndRectangle)
 {
     const TiledMap map = loadMap("editor-csv.tmj");
-    const TiledLayer* objects = map.findLayer("Objects");
+    const TiledLayer* objects = findLayer(map, "Objects");
     ASSERT_NE(objects, nullptr);
     ASSERT_EQ(objects->objects.size(), 3u);
     EXPECT_EQ(objects->objects[0].name, "Player0");
@@ -176,41 +196,41 @@ TEST(TiledMapTest, ReadsObjectsWithTheirClassAndRectangle)
 TEST(TiledMapTest, KeepsTheDeclaredTypeOfEveryProperty)
 {
     const TiledMap map = loadMap("editor-base64.tmj");
-    const TiledLayer* objects = map.findLayer("Objects");
+    const TiledLayer* objects = findLayer(map, "Objects");
     ASSERT_NE(objects, nullptr);
     const TiledObject& player = objectNamed(*objects, "Player0");
     ASSERT_EQ(player.properties.size(), 9u);
 
-    const TiledProperty* density = player.findProperty("Density");
+    const TiledProperty* density = findProperty(player, "Density");
     ASSERT_NE(density, nullptr);
     EXPECT_EQ(density->type, TiledPropertyType::Float) << "the editor writes the float 2 without a decimal point";
     EXPECT_FLOAT_EQ(density->floatValue, 2.f);
-    EXPECT_FLOAT_EQ(player.findProperty("Scale")->floatValue, 2.5f);
+    EXPECT_FLOAT_EQ(findProperty(player, "Scale")->floatValue, 2.5f);
 
-    const TiledProperty* health = player.findProperty("Health");
+    const TiledProperty* health = findProperty(player, "Health");
     ASSERT_NE(health, nullptr);
     EXPECT_EQ(health->type, TiledPropertyType::Int);
     EXPECT_EQ(health->intValue, 3);
 
-    const TiledProperty* texture = player.findProperty("Texture");
+    const TiledProperty* texture = findProperty(player, "Texture");
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(texture->type, TiledPropertyType::String);
     EXPECT_EQ(texture->stringValue, "Sprites/player.png");
 
-    const TiledProperty* sheet = player.findProperty("Sheet");
+    const TiledProperty* sheet = findProperty(player, "Sheet");
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(sheet->type, TiledPropertyType::File) << "a file path must stay distinguishable from a string";
     EXPECT_EQ(sheet->stringValue, "Sprites/player.png");
 
-    EXPECT_EQ(player.findProperty("Solid")->type, TiledPropertyType::Bool);
-    EXPECT_TRUE(player.findProperty("Solid")->boolValue);
-    EXPECT_EQ(player.findProperty("Tint")->type, TiledPropertyType::Color);
-    EXPECT_EQ(player.findProperty("Tint")->stringValue, "#ff112233");
-    EXPECT_EQ(player.findProperty("Target")->type, TiledPropertyType::Object);
-    EXPECT_EQ(player.findProperty("Target")->intValue, 2);
+    EXPECT_EQ(findProperty(player, "Solid")->type, TiledPropertyType::Bool);
+    EXPECT_TRUE(findProperty(player, "Solid")->boolValue);
+    EXPECT_EQ(findProperty(player, "Tint")->type, TiledPropertyType::Color);
+    EXPECT_EQ(findProperty(player, "Tint")->stringValue, "#ff112233");
+    EXPECT_EQ(findProperty(player, "Target")->type, TiledPropertyType::Object);
+    EXPECT_EQ(findProperty(player, "Target")->intValue, 2);
 
-    EXPECT_EQ(player.findProperty("density"), nullptr) << "property names are case-sensitive";
-    EXPECT_EQ(objectNamed(*objects, "Chasm").findProperty("type")->stringValue, "Killzone");
+    EXPECT_EQ(findProperty(player, "density"), nullptr) << "property names are case-sensitive";
+    EXPECT_EQ(findProperty(objectNamed(*objects, "Chasm"), "type")->stringValue, "Killzone");
 }
 
 TEST(TiledMapTest, AcceptsWhatOtherEditorVersionsWrite)
@@ -230,14 +250,14 @@ TEST(TiledMapTest, AcceptsWhatOtherEditorVersionsWrite)
     ASSERT_EQ(objects.objects.size(), 3u);
     const TiledObject& player = objects.objects[0];
     EXPECT_EQ(player.className, "Sprite") << "Tiled 1.9 writes the class under \"class\"";
-    EXPECT_EQ(player.findProperty("Scale")->type, TiledPropertyType::Float);
-    EXPECT_FLOAT_EQ(player.findProperty("Scale")->floatValue, 2.f);
-    EXPECT_EQ(player.findProperty("Note")->type, TiledPropertyType::String);
-    EXPECT_EQ(player.findProperty("Note")->stringValue, "untyped");
-    EXPECT_EQ(player.findProperty("Stats")->type, TiledPropertyType::Class);
-    EXPECT_EQ(player.findProperty("Stats")->stringValue, "{\"speed\":3}");
-    EXPECT_EQ(player.findProperty("Unset")->type, TiledPropertyType::Int);
-    EXPECT_EQ(player.findProperty("Unset")->intValue, 0);
+    EXPECT_EQ(findProperty(player, "Scale")->type, TiledPropertyType::Float);
+    EXPECT_FLOAT_EQ(findProperty(player, "Scale")->floatValue, 2.f);
+    EXPECT_EQ(findProperty(player, "Note")->type, TiledPropertyType::String);
+    EXPECT_EQ(findProperty(player, "Note")->stringValue, "untyped");
+    EXPECT_EQ(findProperty(player, "Stats")->type, TiledPropertyType::Class);
+    EXPECT_EQ(findProperty(player, "Stats")->stringValue, "{\"speed\":3}");
+    EXPECT_EQ(findProperty(player, "Unset")->type, TiledPropertyType::Int);
+    EXPECT_EQ(findProperty(player, "Unset")->intValue, 0);
 
     const TiledObject& bare = objects.objects[1];
     EXPECT_EQ(bare.id, 0);
@@ -251,10 +271,10 @@ TEST(TiledMapTest, AcceptsWhatOtherEditorVersionsWrite)
 TEST(TiledMapTest, FindLayerReturnsTheFirstOfThatNameOrNull)
 {
     const TiledMap map = loadMap("editor-csv.tmj");
-    ASSERT_NE(map.findLayer("Top"), nullptr);
-    EXPECT_EQ(map.findLayer("Top")->data, TopIds);
-    EXPECT_EQ(map.findLayer("Scenery"), nullptr) << "a group is not a layer of its own";
-    EXPECT_EQ(map.findLayer("top"), nullptr);
+    ASSERT_NE(findLayer(map, "Top"), nullptr);
+    EXPECT_EQ(findLayer(map, "Top")->data, TopIds);
+    EXPECT_EQ(findLayer(map, "Scenery"), nullptr) << "a group is not a layer of its own";
+    EXPECT_EQ(findLayer(map, "top"), nullptr);
 }
 
 TEST(TiledMapTest, AMissingFileFailsNamingIt)
