@@ -210,14 +210,19 @@ void MainState::update(float deltaTime)
 
     if (m_isRunning)
     {
-        EventBus::getInstance().processEvents();
-        m_gameObjectManager.update(deltaTime);
-        m_physicsManager.update(deltaTime);
+        updateWorld(m_gameObjectManager, m_physicsManager, deltaTime);
         checkForLoss();
         if (m_isRunning)
             return;
     }
     handleWinScreenInput();
+}
+
+void MainState::updateWorld(GameObjectManager& gameObjectManager, PhysicsManager& physicsManager, float deltaTime)
+{
+    EventBus::getInstance().processEvents();
+    gameObjectManager.update(deltaTime);
+    physicsManager.update(deltaTime);
 }
 
 bool MainState::isLeaveRequested() const

@@ -37,6 +37,11 @@ public:
     void draw() override;
     void exit() override;
 
+    // One frame of a match's world, in the match's order: the queued events, the objects' update
+    // pass, then the world step with its deferred commands. Static so tests run their scenes
+    // through the very same order.
+    static void updateWorld(GameObjectManager& gameObjectManager, PhysicsManager& physicsManager, float deltaTime);
+
     bool isRunning() const { return m_isRunning; }
     const GameObjectManager& getGameObjectManager() const { return m_gameObjectManager; }
     /// For testing.

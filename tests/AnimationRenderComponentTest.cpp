@@ -3,6 +3,7 @@
 // read outside the frame list.
 
 #include "Animation.h"
+#include "AnimationKey.h"
 #include "AnimationRenderComponent.h"
 #include "GameObject.h"
 #include "SpriteManager.h"
@@ -27,12 +28,8 @@ using zelk::Animation;
 using zelk::AnimationRenderComponent;
 using zelk::GameObject;
 
-constexpr int WALK = 1;
-constexpr int THROW = 2;
-constexpr int UP = 0;
-constexpr int DOWN = 1;
-constexpr int LEFT = 2;
-constexpr int RIGHT = 3;
+using namespace zelk::AnimationType;
+using namespace zelk::Direction;
 
 const sf::Color BACKDROP(0, 0, 200);
 // Frame i of the sheet is filled with FRAME_COLOURS[i]; each frame's right half is white, so a
@@ -117,7 +114,7 @@ protected:
 
 TEST_F(AnimationRenderComponentTest, DrawsAndUpdatesNothingBeforeAnAnimationIsSelected)
 {
-    m_animation->addAnimation(WALK, DOWN, animationOf(4));
+    m_animation->addAnimation(WALKING, DOWN, animationOf(4));
     EXPECT_EQ(m_animation->getCurrentType(), AnimationRenderComponent::NO_TYPE);
     EXPECT_EQ(m_animation->getCurrentDirection(), zelk::Direction::NONE);
 
@@ -130,8 +127,8 @@ TEST_F(AnimationRenderComponentTest, DrawsAndUpdatesNothingBeforeAnAnimationIsSe
 
 TEST_F(AnimationRenderComponentTest, AtTwoTenthsPerFrameATenthUpdateAdvancesEveryThirdTime)
 {
-    m_animation->addAnimation(WALK, DOWN, animationOf(4));
-    m_animation->setAnimation(WALK, DOWN);
+    m_animation->addAnimation(WALKING, DOWN, animationOf(4));
+    m_animation->setAnimation(WALKING, DOWN);
 
     EXPECT_EQ(frameIndicesOver(*m_animation, 6, 0.1f), (std::vector<int>{0, 0, 1, 1, 1, 2}));
 }
@@ -140,8 +137,8 @@ TEST_F(AnimationRenderComponentTest, FourFramesCycleThroughZeroToThreeAndBackToZ
 {
     Animation quick = animationOf(4);
     quick.frameTime = 0.05f;
-    m_animation->addAnimation(WALK, DOWN, quick);
-    m_animation->setAnimation(WALK, DOWN);
+    m_animation->addAnimation(WALKING, DOWN, quick);
+    m_animation->setAnimation(WALKING, DOWN);
 
     EXPECT_EQ(frameIndicesOver(*m_animation, 5, 0.1f), (std::vector<int>{1, 2, 3, 0, 1}));
 }
@@ -150,8 +147,8 @@ TEST_F(AnimationRenderComponentTest, EachFrameShowsItsOwnPartOfTheSheet)
 {
     Animation quick = animationOf(4);
     quick.frameTime = 0.05f;
-    m_animation->addAnimation(WALK, DOWN, quick);
-    m_animation->setAnimation(WALK, DOWN);
+    m_animation->addAnimation(WALKING, DOWN, quick);
+    m_animation->setAnimation(WALKING, DOWN);
 
     EXPECT_EQ(leftHalf(), FRAME_COLOURS[0]);
     EXPECT_EQ(render().getPixel(201, 200), sf::Color::White);
@@ -165,15 +162,15 @@ TEST_F(AnimationRenderComponentTest, EachFrameShowsItsOwnPartOfTheSheet)
 
 TEST_F(AnimationRenderComponentTest, ANegativeXScaleDrawsTheFrameMirrored)
 {
-    m_animation->addAnimation(WALK, RIGHT, animationOf(1));
-    m_animation->addAnimation(WALK, LEFT, animationOf(1, true, {-1.f, 1.f}));
+    m_animation->addAnimation(WALKING, RIGHT, animationOf(1));
+    m_animation->addAnimation(WALKING, LEFT, animationOf(1, true, {-1.f, 1.f}));
 
-    m_animation->setAnimation(WALK, RIGHT);
+    m_animation->setAnimation(WALKING, RIGHT);
     sf::Image frame = render();
     EXPECT_EQ(frame.getPixel(197, 200), FRAME_COLOURS[0]);
     EXPECT_EQ(frame.getPixel(202, 200), sf::Color::White);
 
-    m_animation->setAnimation(WALK, LEFT);
+    m_animation->setAnimation(WALKING, LEFT);
     frame = render();
     EXPECT_EQ(frame.getPixel(197, 200), sf::Color::White);
     EXPECT_EQ(frame.getPixel(202, 200), FRAME_COLOURS[0]);
@@ -181,48 +178,48 @@ TEST_F(AnimationRenderComponentTest, ANegativeXScaleDrawsTheFrameMirrored)
 
 TEST_F(AnimationRenderComponentTest, ANonLoopingAnimationHoldsTheSelectionUntilItsLastFrame)
 {
-    m_animation->addAnimation(WALK, DOWN, animationOf(4));
-    m_animation->addAnimation(THROW, DOWN, animationOf(4, false));
-    m_animation->setAnimation(THROW, DOWN);
+    m_animation->addAnimation(WALKING, DOWN, animationOf(4));
+    m_animation->addAnimation(THROWING, DOWN, animationOf(4, false));
+    m_animation->setAnimation(THROWING, DOWN);
     render();
 
     for (int index = 0; index < 3; ++index)
     {
         ASSERT_EQ(m_animation->getFrameIndex(), index);
-        m_animation->setAnimation(WALK, DOWN);
-        m_animation->setAnimation(WALK);
-        EXPECT_EQ(m_animation->getCurrentType(), THROW) << "at frame " << index;
+        m_animation->setAnimation(WALKING, DOWN);
+        m_animation->setAnimation(WALKING);
+        EXPECT_EQ(m_animation->getCurrentType(), THROWING) << "at frame " << index;
         frameIndicesOver(*m_animation, 3, 0.1f);
     }
     ASSERT_EQ(m_animation->getFrameIndex(), 3);
-    m_animation->setAnimation(WALK, DOWN);
-    EXPECT_EQ(m_animation->getCurrentType(), WALK);
+    m_animation->setAnimation(WALKING, DOWN);
+    EXPECT_EQ(m_animation->getCurrentType(), WALKING);
 }
 
 TEST_F(AnimationRenderComponentTest, ANonLoopingAnimationNobodyLeavesKeepsCycling)
 {
     Animation once = animationOf(2, false);
     once.frameTime = 0.05f;
-    m_animation->addAnimation(THROW, DOWN, once);
-    m_animation->setAnimation(THROW, DOWN);
+    m_animation->addAnimation(THROWING, DOWN, once);
+    m_animation->setAnimation(THROWING, DOWN);
 
     EXPECT_EQ(frameIndicesOver(*m_animation, 3, 0.1f), (std::vector<int>{1, 0, 1}));
 }
 
 TEST_F(AnimationRenderComponentTest, TheSamePairKeepsTheFrameANewPairRestartsAtItsFirstDraw)
 {
-    m_animation->addAnimation(WALK, DOWN, animationOf(4));
-    m_animation->addAnimation(WALK, UP, animationOf(4));
-    m_animation->setAnimation(WALK, DOWN);
+    m_animation->addAnimation(WALKING, DOWN, animationOf(4));
+    m_animation->addAnimation(WALKING, UP, animationOf(4));
+    m_animation->setAnimation(WALKING, DOWN);
     render();
     frameIndicesOver(*m_animation, 6, 0.1f);
     ASSERT_EQ(m_animation->getFrameIndex(), 2);
 
-    m_animation->setAnimation(WALK, DOWN);
+    m_animation->setAnimation(WALKING, DOWN);
     render();
     EXPECT_EQ(m_animation->getFrameIndex(), 2);
 
-    m_animation->setAnimation(WALK, UP);
+    m_animation->setAnimation(WALKING, UP);
     EXPECT_EQ(m_animation->getFrameIndex(), 2);
     EXPECT_EQ(leftHalf(), FRAME_COLOURS[0]);
     EXPECT_EQ(m_animation->getFrameIndex(), 0);
@@ -230,12 +227,12 @@ TEST_F(AnimationRenderComponentTest, TheSamePairKeepsTheFrameANewPairRestartsAtI
 
 TEST_F(AnimationRenderComponentTest, SelectingByTypeAloneKeepsTheDirection)
 {
-    m_animation->addAnimation(WALK, RIGHT, animationOf(4));
-    m_animation->addAnimation(THROW, RIGHT, animationOf(2));
-    m_animation->setAnimation(WALK, RIGHT);
+    m_animation->addAnimation(WALKING, RIGHT, animationOf(4));
+    m_animation->addAnimation(THROWING, RIGHT, animationOf(2));
+    m_animation->setAnimation(WALKING, RIGHT);
 
-    m_animation->setAnimation(THROW);
-    EXPECT_EQ(m_animation->getCurrentType(), THROW);
+    m_animation->setAnimation(THROWING);
+    EXPECT_EQ(m_animation->getCurrentType(), THROWING);
     EXPECT_EQ(m_animation->getCurrentDirection(), RIGHT);
     ASSERT_NE(m_animation->getCurrentAnimation(), nullptr);
     EXPECT_EQ(m_animation->getCurrentAnimation()->frameCount(), 2);
@@ -243,28 +240,28 @@ TEST_F(AnimationRenderComponentTest, SelectingByTypeAloneKeepsTheDirection)
 
 TEST_F(AnimationRenderComponentTest, AnUnknownPairIsReportedAndDrawsNothingUntilAKnownOneIsSet)
 {
-    m_animation->addAnimation(WALK, DOWN, animationOf(4));
-    m_animation->setAnimation(WALK, DOWN);
+    m_animation->addAnimation(WALKING, DOWN, animationOf(4));
+    m_animation->setAnimation(WALKING, DOWN);
 
     zelk::test::StreamCapture err(sf::err());
-    m_animation->setAnimation(THROW, LEFT);
+    m_animation->setAnimation(THROWING, LEFT);
     EXPECT_EQ(err.text(), "AnimationRenderComponent::setAnimation: Animation not found. Type:\n");
     EXPECT_EQ(m_animation->getCurrentAnimation(), nullptr);
-    EXPECT_EQ(m_animation->getCurrentType(), THROW);
+    EXPECT_EQ(m_animation->getCurrentType(), THROWING);
     EXPECT_EQ(render().getPixel(197, 200), BACKDROP);
 
-    m_animation->setAnimation(WALK, DOWN);
+    m_animation->setAnimation(WALKING, DOWN);
     EXPECT_EQ(leftHalf(), FRAME_COLOURS[0]);
 }
 
 TEST_F(AnimationRenderComponentTest, AnAnimationWithoutFramesIsTreatedAsMissing)
 {
-    m_animation->addAnimation(WALK, DOWN, animationOf(4));
-    m_animation->addAnimation(THROW, DOWN, Animation{});
-    m_animation->setAnimation(WALK, DOWN);
+    m_animation->addAnimation(WALKING, DOWN, animationOf(4));
+    m_animation->addAnimation(THROWING, DOWN, Animation{});
+    m_animation->setAnimation(WALKING, DOWN);
 
     zelk::test::StreamCapture err(sf::err());
-    m_animation->setAnimation(THROW, DOWN);
+    m_animation->setAnimation(THROWING, DOWN);
     EXPECT_NE(err.text().find("Animation has no frames"), std::string::npos);
     EXPECT_EQ(m_animation->getCurrentAnimation(), nullptr);
     m_animation->update(0.5f);
@@ -273,14 +270,14 @@ TEST_F(AnimationRenderComponentTest, AnAnimationWithoutFramesIsTreatedAsMissing)
 
 TEST_F(AnimationRenderComponentTest, ReplacingTheCurrentAnimationKeepsTheSelectionValid)
 {
-    m_animation->addAnimation(WALK, DOWN, animationOf(4));
-    m_animation->setAnimation(WALK, DOWN);
+    m_animation->addAnimation(WALKING, DOWN, animationOf(4));
+    m_animation->setAnimation(WALKING, DOWN);
     render();
     frameIndicesOver(*m_animation, 9, 0.1f);
     ASSERT_EQ(m_animation->getFrameIndex(), 3);
 
     // Replaced by a shorter one: the frame index must land inside it.
-    m_animation->addAnimation(WALK, DOWN, animationOf(2));
+    m_animation->addAnimation(WALKING, DOWN, animationOf(2));
     ASSERT_NE(m_animation->getCurrentAnimation(), nullptr);
     EXPECT_EQ(m_animation->getCurrentAnimation()->frameCount(), 2);
     EXPECT_LT(m_animation->getFrameIndex(), 2);
@@ -292,7 +289,7 @@ TEST_F(AnimationRenderComponentTest, ReplacingTheCurrentAnimationKeepsTheSelecti
     EXPECT_EQ(m_animation->getCurrentAnimation()->frameCount(), 2);
 
     zelk::test::StreamCapture err(sf::err());
-    m_animation->addAnimation(WALK, DOWN, Animation{});
+    m_animation->addAnimation(WALKING, DOWN, Animation{});
     EXPECT_EQ(m_animation->getCurrentAnimation(), nullptr);
     EXPECT_NE(err.text().find("without frames"), std::string::npos);
     EXPECT_EQ(render().getPixel(197, 200), BACKDROP);
@@ -303,27 +300,27 @@ TEST_F(AnimationRenderComponentTest, SwitchingBackBeforeTheNextDrawNeverReadsPas
     Animation shortOne = animationOf(2);
     Animation longOne = animationOf(4);
     longOne.frameTime = 0.05f;
-    m_animation->addAnimation(WALK, DOWN, shortOne);
-    m_animation->addAnimation(WALK, UP, longOne);
-    m_animation->setAnimation(WALK, DOWN);
+    m_animation->addAnimation(WALKING, DOWN, shortOne);
+    m_animation->addAnimation(WALKING, UP, longOne);
+    m_animation->setAnimation(WALKING, DOWN);
     render();
     frameIndicesOver(*m_animation, 3, 0.1f);
     ASSERT_EQ(m_animation->getFrameIndex(), 1);
 
     // The long animation counts on from index 1 while it is current but never drawn ...
-    m_animation->setAnimation(WALK, UP);
+    m_animation->setAnimation(WALKING, UP);
     m_animation->update(0.1f);
     ASSERT_EQ(m_animation->getFrameIndex(), 2);
     // ... and the short one, being the pair drawn last, does not count as new when selected again.
-    m_animation->setAnimation(WALK, DOWN);
+    m_animation->setAnimation(WALKING, DOWN);
     EXPECT_EQ(leftHalf(), FRAME_COLOURS[0]);
     EXPECT_EQ(m_animation->getFrameIndex(), 0);
 }
 
 TEST_F(AnimationRenderComponentTest, BlinkingStartsInvisibleTogglesEveryIntervalAndEndsWhite)
 {
-    m_animation->addAnimation(WALK, DOWN, animationOf(4));
-    m_animation->setAnimation(WALK, DOWN);
+    m_animation->addAnimation(WALKING, DOWN, animationOf(4));
+    m_animation->setAnimation(WALKING, DOWN);
     m_animation->startBlinking(1.0f, 0.1f);
 
     float elapsed = 0.f;
@@ -358,8 +355,8 @@ TEST_F(AnimationRenderComponentTest, AMissingSheetStillInitialisesAndDrawsSafely
     EXPECT_TRUE(object->init());
     EXPECT_NE(err.text().find("missing.png"), std::string::npos);
 
-    ghost->addAnimation(WALK, DOWN, animationOf(2));
-    ghost->setAnimation(WALK, DOWN);
+    ghost->addAnimation(WALKING, DOWN, animationOf(2));
+    ghost->setAnimation(WALKING, DOWN);
     ghost->update(0.3f);
     m_window.clear(BACKDROP);
     ghost->draw();
@@ -386,8 +383,8 @@ TEST_F(AnimationRenderComponentTest, AnimationsAddedBeforeTheSheetLoadedPlayFrom
     object->setPosition(200.f, 200.f);
     const std::string sameSheet = (m_directory / "sheet.png").string();
     auto early = object->addComponent<AnimationRenderComponent>(*object, m_window, "Objects", sameSheet);
-    early->addAnimation(WALK, DOWN, animationOf(4));
-    early->setAnimation(WALK, DOWN);
+    early->addAnimation(WALKING, DOWN, animationOf(4));
+    early->setAnimation(WALKING, DOWN);
     ASSERT_TRUE(object->init());
 
     EXPECT_EQ(early->getTexture().getSize(), m_animation->getTexture().getSize());

@@ -3,24 +3,18 @@
 
 #include "AssetCache.h"
 
-#include "AnimationRenderComponent.h"
 #include "BombComponent.h"
 #include "ItemSpawnerComponent.h"
 #include "SpriteRenderComponent.h"
-#include "TestSupport.h"
-#include "items/ItemTestKit.h"
+#include "MatchKit.h"
 
 #include <SFML/Audio/SoundBuffer.hpp>
 #include <SFML/Graphics/Image.hpp>
-#include <SFML/System/Err.hpp>
-#include <gtest/gtest.h>
 
 #include <chrono>
-#include <cmath>
 #include <filesystem>
 #include <set>
 #include <thread>
-#include <vector>
 
 using namespace zelk;
 using namespace zelk::test;
@@ -176,10 +170,9 @@ TEST_F(AssetCacheTest, OneSoundFileInUseIsOneBuffer)
 
 TEST_F(AssetCacheTest, EveryItemOfAPoolSharesItsKindsPicture)
 {
-    ItemScene scene;
-    ItemTextures textures;
+    MatchScene scene;
     auto spawner = std::make_shared<GameObject>("Spawner");
-    auto pool = spawner->addComponent<ItemSpawnerComponent>(*spawner, 60, testWindow(), textures.paths(),
+    auto pool = spawner->addComponent<ItemSpawnerComponent>(*spawner, 60, testWindow(), scene.itemTextures().paths(),
                                                             ItemTextures::rects(), std::array<float, 2>{2.f, 3.f},
                                                             std::array<float, 2>{0.5f, 0.5f}, "Objects");
 

@@ -173,7 +173,7 @@ sf::Image colourKeyed(const std::string& relativePath)
 // ------------------------------------------------------------------------------------------------
 // Font
 
-TEST(AssetsFont, DrawsEveryPrintableAsciiCharacter)
+TEST(AssetsTest, DrawsEveryPrintableAsciiCharacter)
 {
     zelk::test::testWindow();
     sf::Font font;
@@ -190,7 +190,7 @@ TEST(AssetsFont, DrawsEveryPrintableAsciiCharacter)
     EXPECT_EQ(space.bounds.width, 0.f);
 }
 
-TEST(AssetsFont, DescendersReachBelowTheBaselineAndCapitalsDoNot)
+TEST(AssetsTest, DescendersReachBelowTheBaselineAndCapitalsDoNot)
 {
     zelk::test::testWindow();
     sf::Font font;
@@ -203,7 +203,7 @@ TEST(AssetsFont, DescendersReachBelowTheBaselineAndCapitalsDoNot)
     EXPECT_LT(b.top, -30.f);
 }
 
-TEST(AssetsFont, TitlesFitOnTheScreen)
+TEST(AssetsTest, TitlesFitOnTheScreen)
 {
     zelk::test::testWindow();
     sf::Font font;
@@ -223,7 +223,7 @@ TEST(AssetsFont, TitlesFitOnTheScreen)
 // ------------------------------------------------------------------------------------------------
 // Sprite sheets and pictures
 
-TEST(AssetsPlayers, SheetsCoverEveryFrameOfTheAnimationTables)
+TEST(AssetsTest, SheetsCoverEveryFrameOfTheAnimationTables)
 {
     const json map = loadMap();
     ASSERT_FALSE(map.is_discarded());
@@ -251,7 +251,7 @@ TEST(AssetsPlayers, SheetsCoverEveryFrameOfTheAnimationTables)
     }
 }
 
-TEST(AssetsPlayers, TheTwoPlayersLookDifferent)
+TEST(AssetsTest, TheTwoPlayersLookDifferent)
 {
     const sf::Image first = loadImage("Player/player0.png");
     const sf::Image second = loadImage("Player/player1.png");
@@ -272,7 +272,7 @@ TEST(AssetsPlayers, TheTwoPlayersLookDifferent)
     EXPECT_GT(differing * 4, opaque) << "at least a quarter of a player's pixels must carry its own colour";
 }
 
-TEST(AssetsItems, BombSheetHoldsFourIdleAndEightExplosionFrames)
+TEST(AssetsTest, BombSheetHoldsFourIdleAndEightExplosionFrames)
 {
     const json map = loadMap();
     const std::vector<json> spawners = objectsOfType(map, "Spawner");
@@ -303,7 +303,7 @@ TEST(AssetsItems, BombSheetHoldsFourIdleAndEightExplosionFrames)
     }
 }
 
-TEST(AssetsItems, RockRectangleLiesInsideTheRockPictureAndItsGroundIsKeyedOut)
+TEST(AssetsTest, RockRectangleLiesInsideTheRockPictureAndItsGroundIsKeyedOut)
 {
     const json map = loadMap();
     for (const json& spawner : objectsOfType(map, "Spawner"))
@@ -323,7 +323,7 @@ TEST(AssetsItems, RockRectangleLiesInsideTheRockPictureAndItsGroundIsKeyedOut)
     }
 }
 
-TEST(AssetsHealth, HeartCoversExactlyTheEmptyHeartOnceBlackIsKeyedOut)
+TEST(AssetsTest, HeartCoversExactlyTheEmptyHeartOnceBlackIsKeyedOut)
 {
     const sf::Image heart = colourKeyed("Health/heart.png");
     const sf::Image empty = colourKeyed("Health/background.png");
@@ -341,7 +341,7 @@ TEST(AssetsHealth, HeartCoversExactlyTheEmptyHeartOnceBlackIsKeyedOut)
     EXPECT_EQ(heart.getPixel(0, 0).a, 0);
 }
 
-TEST(AssetsScreens, LogoFitsBelowTheMenuEntries)
+TEST(AssetsTest, LogoFitsBelowTheMenuEntries)
 {
     const sf::Image logo = loadImage("Logo/kelo_logo.png");
     // Drawn at half size 350 px below the centre of a 1080-pixel-high screen: it must end above
@@ -354,7 +354,7 @@ TEST(AssetsScreens, LogoFitsBelowTheMenuEntries)
     EXPECT_EQ(logo.getPixel(0, 0).a, 0);
 }
 
-TEST(AssetsScreens, ControlsPictureFitsTheScreenAtSixtyPercentHeight)
+TEST(AssetsTest, ControlsPictureFitsTheScreenAtSixtyPercentHeight)
 {
     const sf::Image controls = loadImage("Controls.png");
     ASSERT_GT(controls.getSize().y, 0u);
@@ -373,7 +373,7 @@ struct EffectExpectation
     float longest;
 };
 
-TEST(AssetsSounds, EffectsDecodeWithAudibleContentOfTheRightLength)
+TEST(AssetsTest, EffectsDecodeWithAudibleContentOfTheRightLength)
 {
     const std::vector<EffectExpectation> effects{
         {"Sounds/water.wav", 0.2f, 1.5f},
@@ -397,7 +397,7 @@ TEST(AssetsSounds, EffectsDecodeWithAudibleContentOfTheRightLength)
     }
 }
 
-TEST(AssetsMusic, OpensAsAStreamAndLastsAtLeastFortyFiveSeconds)
+TEST(AssetsTest, OpensAsAStreamAndLastsAtLeastFortyFiveSeconds)
 {
     sf::Music music;
     ASSERT_TRUE(music.openFromFile(ASSETS + "Sounds/pixel-sky.wav"));
@@ -405,7 +405,7 @@ TEST(AssetsMusic, OpensAsAStreamAndLastsAtLeastFortyFiveSeconds)
     EXPECT_GT(music.getSampleRate(), 0u);
 }
 
-TEST(AssetsMusic, LoopPointJoinsWithoutAClick)
+TEST(AssetsTest, LoopPointJoinsWithoutAClick)
 {
     sf::SoundBuffer buffer;
     ASSERT_TRUE(buffer.loadFromFile(ASSETS + "Sounds/pixel-sky.wav"));
@@ -425,7 +425,7 @@ TEST(AssetsMusic, LoopPointJoinsWithoutAClick)
 // ------------------------------------------------------------------------------------------------
 // The arena map
 
-TEST(AssetsMap, ParsesWithTheLayersTheGameDraws)
+TEST(AssetsTest, ParsesWithTheLayersTheGameDraws)
 {
     const json map = loadMap();
     ASSERT_FALSE(map.is_discarded()) << "game.tmj is not valid JSON";
@@ -448,7 +448,7 @@ TEST(AssetsMap, ParsesWithTheLayersTheGameDraws)
     EXPECT_EQ(objects->value("type", ""), "objectgroup");
 }
 
-TEST(AssetsMap, EveryGidIsCoveredByAnEmbeddedTilesetWhoseImageLoads)
+TEST(AssetsTest, EveryGidIsCoveredByAnEmbeddedTilesetWhoseImageLoads)
 {
     const json map = loadMap();
     ASSERT_FALSE(map.is_discarded());
@@ -500,7 +500,7 @@ TEST(AssetsMap, EveryGidIsCoveredByAnEmbeddedTilesetWhoseImageLoads)
         EXPECT_NE(cell.get<std::uint32_t>(), 0u);
 }
 
-TEST(AssetsMap, PlayersAreSpritesWithTheTypedPropertiesTheFactoryReads)
+TEST(AssetsTest, PlayersAreSpritesWithTheTypedPropertiesTheFactoryReads)
 {
     const json map = loadMap();
     ASSERT_FALSE(map.is_discarded());
@@ -529,7 +529,7 @@ TEST(AssetsMap, PlayersAreSpritesWithTheTypedPropertiesTheFactoryReads)
     }
 }
 
-TEST(AssetsMap, StartPointsLieOnOpenGroundInsideTheView)
+TEST(AssetsTest, StartPointsLieOnOpenGroundInsideTheView)
 {
     const json map = loadMap();
     ASSERT_FALSE(map.is_discarded());
@@ -551,7 +551,7 @@ TEST(AssetsMap, StartPointsLieOnOpenGroundInsideTheView)
     }
 }
 
-TEST(AssetsMap, HasOneRiverThatLeadsIntoAKillzone)
+TEST(AssetsTest, HasOneRiverThatLeadsIntoAKillzone)
 {
     const json map = loadMap();
     ASSERT_FALSE(map.is_discarded());
@@ -570,7 +570,7 @@ TEST(AssetsMap, HasOneRiverThatLeadsIntoAKillzone)
     }
 }
 
-TEST(AssetsMap, SpawnersDescribeRocksAndBombsWithRatesAddingUpToOne)
+TEST(AssetsTest, SpawnersDescribeRocksAndBombsWithRatesAddingUpToOne)
 {
     const json map = loadMap();
     ASSERT_FALSE(map.is_discarded());
@@ -609,7 +609,7 @@ TEST(AssetsMap, SpawnersDescribeRocksAndBombsWithRatesAddingUpToOne)
     }
 }
 
-TEST(AssetsMap, ObjectNamesAreUnique)
+TEST(AssetsTest, ObjectNamesAreUnique)
 {
     // The game keeps one object per name: a repeated name would silently lose a wall or a drop.
     const json map = loadMap();
@@ -620,7 +620,7 @@ TEST(AssetsMap, ObjectNamesAreUnique)
         EXPECT_TRUE(names.insert(object.value("name", "")).second) << object.value("name", "");
 }
 
-TEST(AssetsMap, BothHalvesOfTheArenaMirrorEachOther)
+TEST(AssetsTest, BothHalvesOfTheArenaMirrorEachOther)
 {
     const json map = loadMap();
     ASSERT_FALSE(map.is_discarded());

@@ -3,14 +3,7 @@
 
 #include "BombComponent.h"
 
-#include "AnimationRenderComponent.h"
-#include "ItemPool.h"
-#include "TestSupport.h"
-#include "items/ItemTestKit.h"
-
-#include <gtest/gtest.h>
-
-#include <iostream>
+#include "MatchKit.h"
 
 using namespace zelk;
 using namespace zelk::test;
@@ -20,24 +13,6 @@ namespace
 
 constexpr float FRAME = 0.01f;
 const sf::Vector2f BOMB_POSITION(600.f, 300.f);
-
-// Bombs only, parked, as a spawner's pool holds them.
-class BombPool
-{
-public:
-    explicit BombPool(int count)
-        : m_quiet(std::cout)
-        , m_pool(count, testWindow(), m_textures.paths(), ItemTextures::rects(), {1.f, 1.f}, {0.f, 1.f}, "Objects")
-    {
-    }
-
-    std::shared_ptr<GameObject> bomb(int index) const { return m_pool.getItems().at(index); }
-
-private:
-    StreamCapture m_quiet;
-    ItemTextures m_textures;
-    ItemPool m_pool;
-};
 
 BombComponent& bombOf(const std::shared_ptr<GameObject>& object)
 {
@@ -60,52 +35,30 @@ void throwBomb(const std::shared_ptr<GameObject>& bomb, sf::Vector2f velocity)
     bombOf(bomb).setThrowVelocity(velocity);
 }
 
-// A plain trigger (category 1, static sensor) placed on the bomb after the throw: the touch stops it.
-std::shared_ptr<GameObject> addTrigger(ItemScene& scene, const std::string& id, sf::Vector2f position)
+// A trigger without a type (category 1, like a player) on the position: its touch stops a thrown bomb.
+void addTouch(MatchScene& scene, sf::Vector2f position)
 {
-    auto trigger = std::make_shared<GameObject>(id);
-    trigger->setPosition(position);
-    auto rigidBody = trigger->addComponent<RigidBodyComponent>(*trigger, b2_staticBody);
-    b2PolygonShape box;
-    box.SetAsBox(0.2f, 0.2f);
-    b2FixtureDef fixture;
-    fixture.shape = &box;
-    fixture.isSensor = true;
-    fixture.filter.categoryBits = PLAYER_CATEGORY;
-    trigger->addComponent<ColliderComponent>(*trigger, *rigidBody, fixture);
-    trigger->init();
-    scene.objects().addGameObject(trigger);
-    return trigger;
-}
-
-std::shared_ptr<GameObject> addStaticBox(ItemScene& scene, const std::string& id, sf::Vector2f position,
-                                         std::uint16_t category, bool sensor)
-{
-    auto wall = std::make_shared<GameObject>(id);
-    wall->setPosition(position);
-    auto rigidBody = wall->addComponent<RigidBodyComponent>(*wall, b2_staticBody);
-    b2PolygonShape box;
-    box.SetAsBox(5.f, 0.5f);
-    b2FixtureDef fixture;
-    fixture.shape = &box;
-    fixture.isSensor = sensor;
-    fixture.filter.categoryBits = category;
-    wall->addComponent<ColliderComponent>(*wall, *rigidBody, fixture);
-    wall->init();
-    scene.objects().addGameObject(wall);
-    return wall;
+    makeTrigger(scene, "Touch", "", position - sf::Vector2f(6.f, 6.f), {12.f, 12.f});
 }
 
 // Stops a lying bomb where it is, the way touching a player does.
-void stopInPlace(ItemScene& scene, const std::shared_ptr<GameObject>& bomb)
+void stopInPlace(MatchScene& scene, const std::shared_ptr<GameObject>& bomb)
 {
     bombOf(bomb).setThrown(true);
-    addTrigger(scene, "Trigger", bomb->getPosition());
+    addTouch(scene, bomb->getPosition());
     scene.frame(FRAME);
     ASSERT_TRUE(bombOf(bomb).isExploding());
 }
 
-void runUntilExplosionTimerPasses(ItemScene& scene, const std::shared_ptr<GameObject>& bomb, float seconds)
+// A bomb from a real pool, lying in play at BOMB_POSITION for one frame.
+std::shared_ptr<GameObject> lyingBomb(MatchScene& scene)
+{
+    auto bomb = makeItem(scene, ItemPool::BOMB, BOMB_POSITION);
+    scene.frame(FRAME);
+    return bomb;
+}
+
+void runUntilExplosionTimerPasses(MatchScene& scene, const std::shared_ptr<GameObject>& bomb, float seconds)
 {
     for (int guard = 0; guard < 1000 && bomb->isActive() && bombOf(bomb).getExplosionTimer() <= seconds; ++guard)
         scene.frame(FRAME);
@@ -113,13 +66,10 @@ void runUntilExplosionTimerPasses(ItemScene& scene, const std::shared_ptr<GameOb
 
 } // namespace
 
-TEST(BombComponent, ThrownLeftAt400FromX600StopsPastX400AndExplodesASecondLater)
+TEST(BombComponentTest, ThrownLeftAt400FromX600StopsPastX400AndExplodesASecondLater)
 {
-    ItemScene scene;
-    BombPool pool(1);
-    auto bomb = pool.bomb(0);
-    putInPlay(*bomb, BOMB_POSITION);
-    scene.frame(FRAME);
+    MatchScene scene;
+    auto bomb = lyingBomb(scene);
     throwBomb(bomb, {-400.f, 0.f});
     EXPECT_FLOAT_EQ(bombOf(bomb).getThrowStartX(), 600.f);
 
@@ -157,21 +107,17 @@ TEST(BombComponent, ThrownLeftAt400FromX600StopsPastX400AndExplodesASecondLater)
     EXPECT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), AnimationType::BOMB_EXPLOSION);
 }
 
-TEST(BombComponent, PlayerThrownBombStopsOnTheOtherPlayer)
+TEST(BombComponentTest, PlayerThrownBombStopsOnTheOtherPlayer)
 {
-    ItemScene scene;
-    BombPool pool(1);
-    auto thrower = makePlayer(scene, "Player0", {300.f, 300.f}, 0);
-    auto target = makePlayer(scene, "Player1", {420.f, 300.f}, 1);
-    auto bomb = pool.bomb(0);
-    putInPlay(*bomb, {300.f, 300.f});
+    MatchScene scene;
+    auto thrower = makeStandingPlayer(scene, "Player0", {300.f, 300.f}, 0);
+    auto target = makeStandingPlayer(scene, "Player1", {420.f, 300.f}, 1);
+    auto bomb = makeItem(scene, ItemPool::BOMB, {300.f, 300.f});
     scene.frame(FRAME);
     ASSERT_EQ(thrower->getComponent<ItemInteractComponent>()->getHeldItem(), bomb.get());
 
     InputManager::getInstance().feedAxisPosition(0, sf::Joystick::U, 100.f);
-    setFireButton(0, true);
-    scene.frames(30, FRAME);
-    setFireButton(0, false);
+    scene.holdFire(30, FRAME);
     scene.frame(FRAME);
     ASSERT_TRUE(bombOf(bomb).isThrown());
 
@@ -183,28 +129,22 @@ TEST(BombComponent, PlayerThrownBombStopsOnTheOtherPlayer)
     EXPECT_GT(bomb->getPosition().x, 380.f);
 }
 
-TEST(BombComponent, LyingBombTouchedByAPlayerDoesNotStart)
+TEST(BombComponentTest, LyingBombTouchedByAPlayerDoesNotStart)
 {
-    ItemScene scene;
-    BombPool pool(1);
-    auto bomb = pool.bomb(0);
-    putInPlay(*bomb, BOMB_POSITION);
-    scene.frame(FRAME);
-    addTrigger(scene, "Trigger", BOMB_POSITION);
+    MatchScene scene;
+    auto bomb = lyingBomb(scene);
+    addTouch(scene, BOMB_POSITION);
     scene.frames(150, FRAME);
     EXPECT_FALSE(bombOf(bomb).isExploding());
     EXPECT_FLOAT_EQ(bombOf(bomb).getFuseTimer(), 0.f);
 }
 
-TEST(BombComponent, FlyingBombPassesThroughWallsAndKillzones)
+TEST(BombComponentTest, FlyingBombPassesThroughWallsAndKillzones)
 {
-    ItemScene scene;
-    BombPool pool(1);
-    auto bomb = pool.bomb(0);
-    putInPlay(*bomb, BOMB_POSITION);
-    scene.frame(FRAME);
-    addStaticBox(scene, "Wall", {600.f, 360.f}, 0x0008, false);
-    addStaticBox(scene, "Killzone", {600.f, 420.f}, 0x0004, true);
+    MatchScene scene;
+    auto bomb = lyingBomb(scene);
+    makeWall(scene, "Wall", {450.f, 345.f}, {300.f, 30.f});
+    makeTrigger(scene, "Killzone", "Killzone", {450.f, 405.f}, {300.f, 30.f});
     throwBomb(bomb, {0.f, 300.f});
 
     scene.frames(60, FRAME);
@@ -212,17 +152,14 @@ TEST(BombComponent, FlyingBombPassesThroughWallsAndKillzones)
     EXPECT_GT(bomb->getPosition().y, 460.f);
 }
 
-TEST(BombComponent, ExplosionPushesWhatReachesIntoTheSquareNotWhatIsMerelyClose)
+TEST(BombComponentTest, ExplosionPushesWhatReachesIntoTheSquareNotWhatIsMerelyClose)
 {
-    ItemScene scene;
-    BombPool pool(1);
-    auto bomb = pool.bomb(0);
-    putInPlay(*bomb, BOMB_POSITION);
-    scene.frame(FRAME);
+    MatchScene scene;
+    auto bomb = lyingBomb(scene);
     // Diagonal: 90.5 px from the centre, its box reaches into the 120 px square.
-    auto diagonal = makePlayer(scene, "Player0", BOMB_POSITION + sf::Vector2f(64.f, 64.f), 0);
+    auto diagonal = makeStandingPlayer(scene, "Player0", BOMB_POSITION + sf::Vector2f(64.f, 64.f), 0);
     // Beside: only 75 px away, but its box stays outside the square.
-    auto beside = makePlayer(scene, "Player1", BOMB_POSITION + sf::Vector2f(-75.f, 0.f), 1);
+    auto beside = makeStandingPlayer(scene, "Player1", BOMB_POSITION + sf::Vector2f(-75.f, 0.f), 1);
     stopInPlace(scene, bomb);
 
     runUntilExplosionTimerPasses(scene, bomb, 0.f);
@@ -237,15 +174,12 @@ TEST(BombComponent, ExplosionPushesWhatReachesIntoTheSquareNotWhatIsMerelyClose)
     EXPECT_EQ(bodyOf(*beside)->GetLinearVelocity(), b2Vec2(0.f, 0.f));
 }
 
-TEST(BombComponent, PushRepeatsEveryFrameFromATenthToEightTenthsOfASecond)
+TEST(BombComponentTest, PushRepeatsEveryFrameFromATenthToEightTenthsOfASecond)
 {
-    ItemScene scene;
-    BombPool pool(1);
-    auto bomb = pool.bomb(0);
-    putInPlay(*bomb, BOMB_POSITION);
-    scene.frame(FRAME);
+    MatchScene scene;
+    auto bomb = lyingBomb(scene);
     const sf::Vector2f playerPosition = BOMB_POSITION + sf::Vector2f(0.f, 40.f);
-    auto player = makePlayer(scene, "Player0", playerPosition, 0);
+    auto player = makeStandingPlayer(scene, "Player0", playerPosition, 0);
     stopInPlace(scene, bomb);
     runUntilExplosionTimerPasses(scene, bomb, 0.f);
 
@@ -268,21 +202,21 @@ TEST(BombComponent, PushRepeatsEveryFrameFromATenthToEightTenthsOfASecond)
         {
             EXPECT_EQ(velocity, sf::Vector2f(0.f, 0.f)) << "at " << timer << " s";
         }
-        scene.stepWorld(FRAME);
+        scene.step(FRAME);
     }
     EXPECT_FALSE(bomb->isActive());
     EXPECT_NEAR(pushedFrames, 70, 2);
 }
 
-TEST(BombComponent, BombsDoNotPushEachOther)
+TEST(BombComponentTest, BombsDoNotPushEachOther)
 {
-    ItemScene scene;
-    BombPool pool(2);
-    auto exploding = pool.bomb(0);
-    auto lying = pool.bomb(1);
+    MatchScene scene;
+    const auto bombs = makeItems(scene, ItemPool::BOMB, 2);
+    const auto& exploding = bombs[0];
+    const auto& lying = bombs[1];
     putInPlay(*exploding, BOMB_POSITION);
     putInPlay(*lying, BOMB_POSITION + sf::Vector2f(30.f, 0.f));
-    auto player = makePlayer(scene, "Player0", BOMB_POSITION + sf::Vector2f(0.f, -40.f), 0);
+    auto player = makeStandingPlayer(scene, "Player0", BOMB_POSITION + sf::Vector2f(0.f, -40.f), 0);
     scene.frame(FRAME);
     // The player must not carry the lying bomb off: it stands beside both only.
     ASSERT_EQ(player->getComponent<ItemInteractComponent>()->getHeldItem(), nullptr);
@@ -295,16 +229,13 @@ TEST(BombComponent, BombsDoNotPushEachOther)
     EXPECT_FALSE(bombOf(lying).isExploding());
 }
 
-TEST(BombComponent, BodyRightAtTheCentreIsPushedStraightUp)
+TEST(BombComponentTest, BodyRightAtTheCentreIsPushedStraightUp)
 {
-    ItemScene scene;
-    BombPool pool(1);
-    auto bomb = pool.bomb(0);
-    putInPlay(*bomb, BOMB_POSITION);
-    scene.frame(FRAME);
+    MatchScene scene;
+    auto bomb = lyingBomb(scene);
     bombOf(bomb).setThrown(true);
     // Touching the thrown bomb stops it right under the player.
-    auto player = makePlayer(scene, "Player1", BOMB_POSITION, 1);
+    auto player = makeStandingPlayer(scene, "Player1", BOMB_POSITION, 1);
     scene.frame(FRAME);
     ASSERT_TRUE(bombOf(bomb).isExploding());
     ASSERT_EQ(toPixels(bodyOf(*player)->GetPosition()), bomb->getPosition());
@@ -315,13 +246,10 @@ TEST(BombComponent, BodyRightAtTheCentreIsPushedStraightUp)
     EXPECT_TRUE(isNear(velocity, {0.f, -1000.f}, 0.5f));
 }
 
-TEST(BombComponent, RestartDuringTheFuseParksAnIdleBomb)
+TEST(BombComponentTest, RestartDuringTheFuseParksAnIdleBomb)
 {
-    ItemScene scene;
-    BombPool pool(1);
-    auto bomb = pool.bomb(0);
-    putInPlay(*bomb, BOMB_POSITION);
-    scene.frame(FRAME);
+    MatchScene scene;
+    auto bomb = lyingBomb(scene);
     stopInPlace(scene, bomb);
     scene.frames(50, FRAME);
     ASSERT_GT(bombOf(bomb).getFuseTimer(), 0.4f);
@@ -339,13 +267,10 @@ TEST(BombComponent, RestartDuringTheFuseParksAnIdleBomb)
     EXPECT_EQ(bomb->getPosition(), sf::Vector2f(0.f, 0.f));
 }
 
-TEST(BombComponent, RestartDuringTheExplosionShrinksTheBombBackToIdle)
+TEST(BombComponentTest, RestartDuringTheExplosionShrinksTheBombBackToIdle)
 {
-    ItemScene scene;
-    BombPool pool(1);
-    auto bomb = pool.bomb(0);
-    putInPlay(*bomb, BOMB_POSITION);
-    scene.frame(FRAME);
+    MatchScene scene;
+    auto bomb = lyingBomb(scene);
     stopInPlace(scene, bomb);
     runUntilExplosionTimerPasses(scene, bomb, 0.3f);
     ASSERT_FLOAT_EQ(circleRadius(*bomb), 2.f);
@@ -357,13 +282,10 @@ TEST(BombComponent, RestartDuringTheExplosionShrinksTheBombBackToIdle)
     EXPECT_FLOAT_EQ(bombOf(bomb).getExplosionTimer(), 0.f);
 }
 
-TEST(BombComponent, ExplosionEndsByParkingTheBombAboutOnePointEightSecondsAfterItStopped)
+TEST(BombComponentTest, ExplosionEndsByParkingTheBombAboutOnePointEightSecondsAfterItStopped)
 {
-    ItemScene scene;
-    BombPool pool(1);
-    auto bomb = pool.bomb(0);
-    putInPlay(*bomb, BOMB_POSITION);
-    scene.frame(FRAME);
+    MatchScene scene;
+    auto bomb = lyingBomb(scene);
     stopInPlace(scene, bomb);
 
     int frames = 1;
@@ -379,13 +301,10 @@ TEST(BombComponent, ExplosionEndsByParkingTheBombAboutOnePointEightSecondsAfterI
     EXPECT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), AnimationType::BOMB_IDLE);
 }
 
-TEST(BombComponent, BombParkedBeforeALateTouchIsNotPrimedForItsNextTurn)
+TEST(BombComponentTest, BombParkedBeforeALateTouchIsNotPrimedForItsNextTurn)
 {
-    ItemScene scene;
-    BombPool pool(1);
-    auto bomb = pool.bomb(0);
-    putInPlay(*bomb, BOMB_POSITION);
-    scene.frame(FRAME);
+    MatchScene scene;
+    auto bomb = lyingBomb(scene);
     throwBomb(bomb, {0.f, 0.f});
     bodyOf(*bomb)->SetGravityScale(0.f);
     scene.frame(FRAME);
@@ -394,8 +313,8 @@ TEST(BombComponent, BombParkedBeforeALateTouchIsNotPrimedForItsNextTurn)
     // while its body still waits for the end of the step to be switched off.
     scene.updateObjects(FRAME);
     bombOf(bomb).deactivate();
-    makePlayer(scene, "Player1", BOMB_POSITION, 1);
-    scene.stepWorld(FRAME);
+    makeStandingPlayer(scene, "Player1", BOMB_POSITION, 1);
+    scene.step(FRAME);
     EXPECT_FALSE(bombOf(bomb).isExploding());
 
     putInPlay(*bomb, {200.f, 200.f});
@@ -405,13 +324,10 @@ TEST(BombComponent, BombParkedBeforeALateTouchIsNotPrimedForItsNextTurn)
     EXPECT_FLOAT_EQ(bombOf(bomb).getExplosionTimer(), 0.f);
 }
 
-TEST(BombComponent, LifetimeEndingInFlightLeavesNoPrimedBomb)
+TEST(BombComponentTest, LifetimeEndingInFlightLeavesNoPrimedBomb)
 {
-    ItemScene scene;
-    BombPool pool(1);
-    auto bomb = pool.bomb(0);
-    putInPlay(*bomb, BOMB_POSITION);
-    scene.frame(FRAME);
+    MatchScene scene;
+    auto bomb = lyingBomb(scene);
     throwBomb(bomb, {-400.f, 0.f});
     bombOf(bomb).setActiveTime(ItemComponent::DEFAULT_LIFETIME - 0.005f);
 
@@ -422,9 +338,9 @@ TEST(BombComponent, LifetimeEndingInFlightLeavesNoPrimedBomb)
     EXPECT_FLOAT_EQ(bombOf(bomb).getFuseTimer(), 0.f);
 }
 
-TEST(BombComponent, BombWithoutColliderOrAnimationStillRunsItsCourse)
+TEST(BombComponentTest, BombWithoutColliderOrAnimationStillRunsItsCourse)
 {
-    ItemScene scene;
+    MatchScene scene;
     auto object = std::make_shared<GameObject>("Bomb_X");
     auto rigidBody = object->addComponent<RigidBodyComponent>(*object, b2_dynamicBody);
     auto bomb = object->addComponent<BombComponent>(*object, *rigidBody, 1000.f, 60.f);

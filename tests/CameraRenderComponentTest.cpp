@@ -54,7 +54,7 @@ void expectFraming(const Framing& framing, sf::Vector2f centre, sf::Vector2f siz
 
 } // namespace
 
-TEST(CameraRenderComponent, AMapOfTheWindowsSizeCentresOnTheGridNotOnItsMiddle)
+TEST(CameraRenderComponentTest, AMapOfTheWindowsSizeCentresOnTheGridNotOnItsMiddle)
 {
     sf::RenderWindow& window = zelk::test::testWindow();
     REQUIRE_ARENA_WINDOW(window);
@@ -62,21 +62,21 @@ TEST(CameraRenderComponent, AMapOfTheWindowsSizeCentresOnTheGridNotOnItsMiddle)
     expectFraming(frameMap(window, {1376, 768}), {704.f, 384.f}, {1376.f, 768.f});
 }
 
-TEST(CameraRenderComponent, ASmallerMapIsScaledUpToTheWindowHeight)
+TEST(CameraRenderComponentTest, ASmallerMapIsScaledUpToTheWindowHeight)
 {
     sf::RenderWindow& window = zelk::test::testWindow();
     REQUIRE_ARENA_WINDOW(window);
     expectFraming(frameMap(window, {1280, 720}), {640.f, 352.f}, {1290.f, 720.f});
 }
 
-TEST(CameraRenderComponent, ALargerMapIsScaledDownToTheWindowHeight)
+TEST(CameraRenderComponentTest, ALargerMapIsScaledDownToTheWindowHeight)
 {
     sf::RenderWindow& window = zelk::test::testWindow();
     REQUIRE_ARENA_WINDOW(window);
     expectFraming(frameMap(window, {1600, 960}), {800.f, 480.f}, {1720.f, 960.f});
 }
 
-TEST(CameraRenderComponent, TheViewIsSetOnlyByInit)
+TEST(CameraRenderComponentTest, TheViewIsSetOnlyByInit)
 {
     sf::RenderWindow& window = zelk::test::testWindow();
     window.setView(window.getDefaultView());
@@ -92,7 +92,7 @@ TEST(CameraRenderComponent, TheViewIsSetOnlyByInit)
     window.setView(window.getDefaultView());
 }
 
-TEST(CameraRenderComponent, AMapWithoutHeightOrWidthKeepsTheDefaultView)
+TEST(CameraRenderComponentTest, AMapWithoutHeightOrWidthKeepsTheDefaultView)
 {
     sf::RenderWindow& window = zelk::test::testWindow();
     for (const sf::Vector2i mapSize : {sf::Vector2i(0, 0), sf::Vector2i(1376, 0), sf::Vector2i(0, 768)})
@@ -110,7 +110,7 @@ TEST(CameraRenderComponent, AMapWithoutHeightOrWidthKeepsTheDefaultView)
     window.setView(window.getDefaultView());
 }
 
-TEST(CameraRenderComponent, AWindowTooSmallForTheGridStillGetsAFiniteView)
+TEST(CameraRenderComponentTest, AWindowTooSmallForTheGridStillGetsAFiniteView)
 {
     // Its height snaps to 0 on the 32-pixel grid, which leaves no aspect ratio to scale by. Each test
     // case runs in its own process, so shrinking the shared window affects no other test.

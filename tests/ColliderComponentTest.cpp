@@ -1,11 +1,5 @@
 #include "DebugDraw.h"
-#include "PhysicsManager.h"
-#include "PhysicsTestObjects.h"
-#include "TestSupport.h"
-
-#include <SFML/System/Err.hpp>
-
-#include <gtest/gtest.h>
+#include "MatchKit.h"
 
 #include <functional>
 #include <limits>
@@ -22,7 +16,7 @@ constexpr float FRAME = 1.f / 60.f;
 struct TouchingPair
 {
     PhysicsObject player = makeBox("player", {300.f, 300.f}, b2_dynamicBody);
-    PhysicsObject trigger = makeBox("trigger", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, 0x0004});
+    PhysicsObject trigger = makeBox("trigger", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, CollisionCategory::KILLZONE});
 };
 
 // Keeps a sibling component alive until this one goes.
@@ -61,11 +55,11 @@ private:
 
 } // namespace
 
-TEST(ColliderFixture, UserDataLeadsBackToTheCollider)
+TEST(ColliderComponentTest, UserDataLeadsBackToTheCollider)
 {
     auto made = makeBody("crate", {30.f, 30.f}, b2_dynamicBody);
     b2PolygonShape shape;
-    b2FixtureDef fixtureDef = boxFixtureDef(shape, {0.5f, 0.5f, false, 0x0008});
+    b2FixtureDef fixtureDef = boxFixtureDef(shape, {0.5f, 0.5f, false, CollisionCategory::WALL});
     auto collider = made.object->addComponent<ColliderComponent>(*made.object, *made.rigidBody, fixtureDef);
 
     ASSERT_NE(collider->getFixture(), nullptr);
@@ -74,25 +68,25 @@ TEST(ColliderFixture, UserDataLeadsBackToTheCollider)
     EXPECT_EQ(fixtureDef.userData.pointer, reinterpret_cast<uintptr_t>(collider.get()));
     EXPECT_EQ(&collider->getRigidBody(), made.rigidBody);
     EXPECT_TRUE(collider->getFixture()->IsSensor() == false);
-    EXPECT_EQ(collider->getFixture()->GetFilterData().categoryBits, 0x0008);
+    EXPECT_EQ(collider->getFixture()->GetFilterData().categoryBits, CollisionCategory::WALL);
     EXPECT_EQ(ColliderComponent::fromFixture(nullptr), nullptr);
 }
 
-TEST(ColliderFixture, CategoryComesFromTheFirstFixtureOfTheBody)
+TEST(ColliderComponentTest, CategoryComesFromTheFirstFixtureOfTheBody)
 {
-    auto made = makeBox("trigger", {30.f, 30.f}, b2_staticBody, {0.5f, 0.5f, true, 0x0016});
-    ColliderComponent* second = addBoxCollider(made, {0.2f, 0.2f, true, 0x0004});
+    auto made = makeBox("trigger", {30.f, 30.f}, b2_staticBody, {0.5f, 0.5f, true, CollisionCategory::RIVER});
+    ColliderComponent* second = addBoxCollider(made, {0.2f, 0.2f, true, CollisionCategory::KILLZONE});
     const std::uint16_t first = made.body()->GetFixtureList()->GetFilterData().categoryBits;
 
     EXPECT_EQ(made.collider->getCategoryBits(), first);
     EXPECT_EQ(second->getCategoryBits(), first);
 }
 
-TEST(ColliderFixture, WithoutBodyNoFixtureIsMadeAndTheReasonIsReported)
+TEST(ColliderComponentTest, WithoutBodyNoFixtureIsMadeAndTheReasonIsReported)
 {
     PhysicsManager manager;
     manager.init();
-    auto late = makeObjectWithRefusedBody("late", manager);
+    auto late = makeObjectWithRefusedBody("late");
     ASSERT_NE(late, nullptr);
     auto rigidBody = late->getComponent<RigidBodyComponent>();
     StreamCapture errors(sf::err());
@@ -106,7 +100,7 @@ TEST(ColliderFixture, WithoutBodyNoFixtureIsMadeAndTheReasonIsReported)
     EXPECT_EQ(errors.text(), "Collider of late has no body to attach to: no fixture created\n");
 }
 
-TEST(ColliderFixture, WithoutShapeNoFixtureIsMadeAndTheReasonIsReported)
+TEST(ColliderComponentTest, WithoutShapeNoFixtureIsMadeAndTheReasonIsReported)
 {
     auto made = makeBody("crate", {30.f, 30.f}, b2_dynamicBody);
     StreamCapture errors(sf::err());
@@ -119,7 +113,7 @@ TEST(ColliderFixture, WithoutShapeNoFixtureIsMadeAndTheReasonIsReported)
     EXPECT_EQ(errors.text(), "Collider of crate has no shape: no fixture created\n");
 }
 
-TEST(ColliderFixture, ShapeWithoutAreaIsRefusedOnlyWhenItHasDensity)
+TEST(ColliderComponentTest, ShapeWithoutAreaIsRefusedOnlyWhenItHasDensity)
 {
     auto made = makeBody("flat", {30.f, 30.f}, b2_dynamicBody);
     StreamCapture errors(sf::err());
@@ -146,7 +140,7 @@ TEST(ColliderFixture, ShapeWithoutAreaIsRefusedOnlyWhenItHasDensity)
               nullptr);
 }
 
-TEST(ColliderFixture, MadeDuringAStepIsRefusedAndReported)
+TEST(ColliderComponentTest, MadeDuringAStepIsRefusedAndReported)
 {
     PhysicsManager manager;
     manager.init();
@@ -166,7 +160,7 @@ TEST(ColliderFixture, MadeDuringAStepIsRefusedAndReported)
     EXPECT_EQ(errors.text(), "Collider of late created during a physics step: no fixture created\n");
 }
 
-TEST(ColliderCallbacks, RunInRegistrationOrderWithSelfAndOther)
+TEST(ColliderComponentTest, RunInRegistrationOrderWithSelfAndOther)
 {
     PhysicsManager manager;
     manager.init();
@@ -185,7 +179,7 @@ TEST(ColliderCallbacks, RunInRegistrationOrderWithSelfAndOther)
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(ColliderCallbacks, DisabledColliderRaisesNoneOfItsOwnButTheOtherSideStillDoes)
+TEST(ColliderComponentTest, DisabledColliderRaisesNoneOfItsOwnButTheOtherSideStillDoes)
 {
     PhysicsManager manager;
     manager.init();
@@ -203,7 +197,7 @@ TEST(ColliderCallbacks, DisabledColliderRaisesNoneOfItsOwnButTheOtherSideStillDo
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(ColliderCallbacks, SwitchingBackOnRestoresCallbacksForLaterContacts)
+TEST(ColliderComponentTest, SwitchingBackOnRestoresCallbacksForLaterContacts)
 {
     PhysicsManager manager;
     manager.init();
@@ -221,7 +215,7 @@ TEST(ColliderCallbacks, SwitchingBackOnRestoresCallbacksForLaterContacts)
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(ColliderCallbacks, OneRegisteredWhileTheListRunsWaitsForTheNextContact)
+TEST(ColliderComponentTest, OneRegisteredWhileTheListRunsWaitsForTheNextContact)
 {
     PhysicsManager manager;
     manager.init();
@@ -245,7 +239,7 @@ TEST(ColliderCallbacks, OneRegisteredWhileTheListRunsWaitsForTheNextContact)
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(ColliderLifetime, ColliderGoneBeforeItsBodyNoLongerReceivesContacts)
+TEST(ColliderComponentTest, ColliderGoneBeforeItsBodyNoLongerReceivesContacts)
 {
     PhysicsManager manager;
     manager.init();
@@ -267,7 +261,7 @@ TEST(ColliderLifetime, ColliderGoneBeforeItsBodyNoLongerReceivesContacts)
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(ColliderLifetime, ColliderOutlivingItsRigidBodyNeverReachesIt)
+TEST(ColliderComponentTest, ColliderOutlivingItsRigidBodyNeverReachesIt)
 {
     auto made = makeBox("crate", {30.f, 30.f}, b2_dynamicBody);
     ColliderComponent* collider = made.collider;

@@ -1,16 +1,11 @@
 #include "DebugDraw.h"
-#include "InputManager.h"
-#include "PhysicsManager.h"
-#include "PhysicsTestObjects.h"
-#include "TestSupport.h"
+#include "MatchKit.h"
 
 #include <SFML/Graphics/CircleShape.hpp>
 #include <SFML/Graphics/ConvexShape.hpp>
 #include <SFML/Graphics/RenderTexture.hpp>
 #include <SFML/Graphics/Texture.hpp>
 #include <SFML/Graphics/VertexArray.hpp>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 

@@ -149,10 +149,10 @@ private:
 };
 
 // A game on the real assets, run from a scratch "bin" so its trace files stay private to the test.
-class EndToEnd : public ::testing::Test
+class EndToEndTest : public ::testing::Test
 {
 protected:
-    EndToEnd()
+    EndToEndTest()
         : m_workingDirectory(m_sandbox.bin())
     {
         // Keys held at the end of an earlier game in this process must not leak into this one.
@@ -220,7 +220,8 @@ protected:
         {
             const auto collider = candidate->getComponent<ColliderComponent>();
             const b2Fixture* fixture = collider ? collider->getFixture() : nullptr;
-            if (!fixture || !fixture->IsSensor() || fixture->GetFilterData().categoryBits != 0x0004)
+            if (!fixture || !fixture->IsSensor() ||
+                fixture->GetFilterData().categoryBits != CollisionCategory::KILLZONE)
                 continue;
             const b2AABB box = fixture->GetAABB(0);
             const b2Vec2 size = box.upperBound - box.lowerBound;
@@ -316,7 +317,7 @@ int countOccurrences(const std::string& text, const std::string& needle)
 
 } // namespace
 
-TEST_F(EndToEnd, BothPlayersWalkWhereTheirKeysPoint)
+TEST_F(EndToEndTest, BothPlayersWalkWhereTheirKeysPoint)
 {
     enterMatch();
     sf::Vector2f player0Start;
@@ -356,7 +357,7 @@ TEST_F(EndToEnd, BothPlayersWalkWhereTheirKeysPoint)
     run();
 }
 
-TEST_F(EndToEnd, AMatchIsWonRestartedWonAgainAndLeftThroughExit)
+TEST_F(EndToEndTest, AMatchIsWonRestartedWonAgainAndLeftThroughExit)
 {
     const StreamCapture output(std::cout);
     enterMatch();
@@ -435,7 +436,7 @@ TEST_F(EndToEnd, AMatchIsWonRestartedWonAgainAndLeftThroughExit)
     EXPECT_EQ(countOccurrences(trace, "\"zelk::MainState::exit\""), 1);
 }
 
-TEST_F(EndToEnd, LeavingWithEscapeAndStartingAgainHoldsOnlyTheNewLoad)
+TEST_F(EndToEndTest, LeavingWithEscapeAndStartingAgainHoldsOnlyTheNewLoad)
 {
     std::map<std::string, std::weak_ptr<GameObject>> firstLoad;
     enterMatch();

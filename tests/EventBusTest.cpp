@@ -75,7 +75,7 @@ zelk::EventListener logAs(std::vector<std::string>& log, std::string name)
 
 } // namespace
 
-TEST(EventBus, IssuesIdsFromOneUpwardsAcrossEventTypes)
+TEST(EventBusTest, IssuesIdsFromOneUpwardsAcrossEventTypes)
 {
     Subscriptions subs;
     auto& bus = EventBus::getInstance();
@@ -90,7 +90,7 @@ TEST(EventBus, IssuesIdsFromOneUpwardsAcrossEventTypes)
     EXPECT_EQ(subs.add(PingEvent::Type, logAs(log, "c")), 3u);
 }
 
-TEST(EventBus, CallsListenersOfTheEventTypeInSubscriptionOrder)
+TEST(EventBusTest, CallsListenersOfTheEventTypeInSubscriptionOrder)
 {
     Subscriptions subs;
     auto& bus = EventBus::getInstance();
@@ -103,7 +103,7 @@ TEST(EventBus, CallsListenersOfTheEventTypeInSubscriptionOrder)
     EXPECT_EQ(log, (std::vector<std::string>{"first", "second"}));
 }
 
-TEST(EventBus, EachListenerReceivesTheFiredEvent)
+TEST(EventBusTest, EachListenerReceivesTheFiredEvent)
 {
     Subscriptions subs;
     auto& bus = EventBus::getInstance();
@@ -116,7 +116,7 @@ TEST(EventBus, EachListenerReceivesTheFiredEvent)
     EXPECT_EQ(received, (std::vector<IEvent*>{event.get(), event.get()}));
 }
 
-TEST(EventBus, FiringWithoutListenersOrWithoutAnEventIsSilent)
+TEST(EventBusTest, FiringWithoutListenersOrWithoutAnEventIsSilent)
 {
     Subscriptions subs;
     auto& bus = EventBus::getInstance();
@@ -130,7 +130,7 @@ TEST(EventBus, FiringWithoutListenersOrWithoutAnEventIsSilent)
     EXPECT_EQ(err.text(), "");
 }
 
-TEST(EventBus, RemovingTheSameIdTwiceReportsOnlyTheFirstRemoval)
+TEST(EventBusTest, RemovingTheSameIdTwiceReportsOnlyTheFirstRemoval)
 {
     Subscriptions subs;
     auto& bus = EventBus::getInstance();
@@ -148,7 +148,7 @@ TEST(EventBus, RemovingTheSameIdTwiceReportsOnlyTheFirstRemoval)
     EXPECT_TRUE(log.empty());
 }
 
-TEST(EventBus, RemovingAnIdThatWasNeverIssuedIsSilent)
+TEST(EventBusTest, RemovingAnIdThatWasNeverIssuedIsSilent)
 {
     Subscriptions subs;
     auto& bus = EventBus::getInstance();
@@ -164,7 +164,7 @@ TEST(EventBus, RemovingAnIdThatWasNeverIssuedIsSilent)
     EXPECT_EQ(log, (std::vector<std::string>{"stays"}));
 }
 
-TEST(EventBus, RemovingAListenerDuringDispatch)
+TEST(EventBusTest, RemovingAListenerDuringDispatch)
 {
     Subscriptions subs;
     auto& bus = EventBus::getInstance();
@@ -183,7 +183,7 @@ TEST(EventBus, RemovingAListenerDuringDispatch)
     EXPECT_FALSE(bus.hasListener(victim));
 }
 
-TEST(EventBus, AListenerRemovingItselfFinishesItsCallAndIsNotCalledAgain)
+TEST(EventBusTest, AListenerRemovingItselfFinishesItsCallAndIsNotCalledAgain)
 {
     Subscriptions subs;
     auto& bus = EventBus::getInstance();
@@ -203,7 +203,7 @@ TEST(EventBus, AListenerRemovingItselfFinishesItsCallAndIsNotCalledAgain)
     EXPECT_EQ(log, (std::vector<std::string>{name, "next", "next"}));
 }
 
-TEST(EventBus, AListenerAddedDuringDispatchWaitsForTheNextEvent)
+TEST(EventBusTest, AListenerAddedDuringDispatchWaitsForTheNextEvent)
 {
     Subscriptions subs;
     auto& bus = EventBus::getInstance();
@@ -227,7 +227,7 @@ TEST(EventBus, AListenerAddedDuringDispatchWaitsForTheNextEvent)
     EXPECT_EQ(log, (std::vector<std::string>{"adder", "adder", "late"}));
 }
 
-TEST(EventBus, AnEventFiredFromAListenerIsDispatchedAtOnceNested)
+TEST(EventBusTest, AnEventFiredFromAListenerIsDispatchedAtOnceNested)
 {
     Subscriptions subs;
     auto& bus = EventBus::getInstance();
@@ -244,7 +244,7 @@ TEST(EventBus, AnEventFiredFromAListenerIsDispatchedAtOnceNested)
     EXPECT_EQ(log, (std::vector<std::string>{"ping 1 begins", "pong", "ping 1 ends", "ping 2"}));
 }
 
-TEST(EventBus, ANestedDispatchMayRemoveAListenerOfTheOuterOne)
+TEST(EventBusTest, ANestedDispatchMayRemoveAListenerOfTheOuterOne)
 {
     Subscriptions subs;
     auto& bus = EventBus::getInstance();
@@ -262,7 +262,7 @@ TEST(EventBus, ANestedDispatchMayRemoveAListenerOfTheOuterOne)
     EXPECT_EQ(log, (std::vector<std::string>{"pong"}));
 }
 
-TEST(EventBus, ProcessEventsOnEmptyQueuesOnlyFlipsTheQueueIndex)
+TEST(EventBusTest, ProcessEventsOnEmptyQueuesOnlyFlipsTheQueueIndex)
 {
     Subscriptions subs;
     auto& bus = EventBus::getInstance();
@@ -278,7 +278,7 @@ TEST(EventBus, ProcessEventsOnEmptyQueuesOnlyFlipsTheQueueIndex)
     EXPECT_TRUE(log.empty());
 }
 
-TEST(EventBus, ProcessEventsDeliversQueuedEventsInOrderThenFlips)
+TEST(EventBusTest, ProcessEventsDeliversQueuedEventsInOrderThenFlips)
 {
     Subscriptions subs;
     auto& bus = EventBus::getInstance();
@@ -301,7 +301,7 @@ TEST(EventBus, ProcessEventsDeliversQueuedEventsInOrderThenFlips)
     EXPECT_TRUE(log.empty());
 }
 
-TEST(EventBus, AnEventQueuedWhileTheQueueDrainsWaitsForTheNextDrain)
+TEST(EventBusTest, AnEventQueuedWhileTheQueueDrainsWaitsForTheNextDrain)
 {
     Subscriptions subs;
     auto& bus = EventBus::getInstance();
@@ -324,7 +324,7 @@ TEST(EventBus, AnEventQueuedWhileTheQueueDrainsWaitsForTheNextDrain)
     EXPECT_EQ(log.size(), 2u);
 }
 
-TEST(EventBus, TheGameEventsCarryTheirFixedTypeIds)
+TEST(EventBusTest, TheGameEventsCarryTheirFixedTypeIds)
 {
     auto object = std::make_shared<zelk::GameObject>("Carried");
     const std::shared_ptr<IEvent> created = std::make_shared<zelk::GameObjectCreateEvent>(object);

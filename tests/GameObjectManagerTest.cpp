@@ -67,7 +67,7 @@ void announce(const std::shared_ptr<GameObject>& object)
 
 } // namespace
 
-TEST(GameObjectManager, ASecondObjectUnderTheSameIdReplacesTheFirst)
+TEST(GameObjectManagerTest, ASecondObjectUnderTheSameIdReplacesTheFirst)
 {
     GameObjectManager manager;
     auto first = std::make_shared<GameObject>("Player0");
@@ -85,7 +85,7 @@ TEST(GameObjectManager, ASecondObjectUnderTheSameIdReplacesTheFirst)
     EXPECT_EQ(err.text(), "");
 }
 
-TEST(GameObjectManager, LookingUpAnUnknownIdReportsOneLineAndYieldsNothing)
+TEST(GameObjectManagerTest, LookingUpAnUnknownIdReportsOneLineAndYieldsNothing)
 {
     GameObjectManager manager;
     manager.addGameObject(std::make_shared<GameObject>("Player0"));
@@ -95,7 +95,7 @@ TEST(GameObjectManager, LookingUpAnUnknownIdReportsOneLineAndYieldsNothing)
     EXPECT_EQ(err.text(), "src/GameObjectManager Line: 72 Could not find gameobject with m_id Player1\n");
 }
 
-TEST(GameObjectManager, UpdatePassUpdatesEveryActiveObjectWithTheFrameTime)
+TEST(GameObjectManagerTest, UpdatePassUpdatesEveryActiveObjectWithTheFrameTime)
 {
     GameObjectManager manager;
     auto a = makeCounted("a");
@@ -110,7 +110,7 @@ TEST(GameObjectManager, UpdatePassUpdatesEveryActiveObjectWithTheFrameTime)
     EXPECT_FLOAT_EQ(b.counter->m_lastDeltaTime, 0.5f);
 }
 
-TEST(GameObjectManager, AnObjectMarkedForDeleteIsRemovedWithoutBeingUpdated)
+TEST(GameObjectManagerTest, AnObjectMarkedForDeleteIsRemovedWithoutBeingUpdated)
 {
     GameObjectManager manager;
     auto doomed = makeCounted("Bomb3");
@@ -130,7 +130,7 @@ TEST(GameObjectManager, AnObjectMarkedForDeleteIsRemovedWithoutBeingUpdated)
     EXPECT_TRUE(watch.expired());
 }
 
-TEST(GameObjectManager, AnInactiveObjectStaysFindableButIsNotUpdatedUntilReactivated)
+TEST(GameObjectManagerTest, AnInactiveObjectStaysFindableButIsNotUpdatedUntilReactivated)
 {
     GameObjectManager manager;
     auto parked = makeCounted("Rock12");
@@ -147,7 +147,7 @@ TEST(GameObjectManager, AnInactiveObjectStaysFindableButIsNotUpdatedUntilReactiv
     EXPECT_EQ(parked.counter->m_updates, 1);
 }
 
-TEST(GameObjectManager, RemovingAnObjectThatIsNotRegisteredChangesNothing)
+TEST(GameObjectManagerTest, RemovingAnObjectThatIsNotRegisteredChangesNothing)
 {
     GameObjectManager manager;
     auto kept = std::make_shared<GameObject>("kept");
@@ -161,7 +161,7 @@ TEST(GameObjectManager, RemovingAnObjectThatIsNotRegisteredChangesNothing)
     EXPECT_TRUE(manager.getGameObjects().empty());
 }
 
-TEST(GameObjectManager, CreateEventsAddObjectsOnlyBetweenInitAndShutdown)
+TEST(GameObjectManagerTest, CreateEventsAddObjectsOnlyBetweenInitAndShutdown)
 {
     GameObjectManager manager;
     zelk::test::StreamCapture err(sf::err());
@@ -183,7 +183,7 @@ TEST(GameObjectManager, CreateEventsAddObjectsOnlyBetweenInitAndShutdown)
     EXPECT_TRUE(manager.getGameObjects().empty());
 }
 
-TEST(GameObjectManager, AnEmptyObjectPointerIsRefusedWithAMessage)
+TEST(GameObjectManagerTest, AnEmptyObjectPointerIsRefusedWithAMessage)
 {
     GameObjectManager manager;
     manager.init();
@@ -194,7 +194,7 @@ TEST(GameObjectManager, AnEmptyObjectPointerIsRefusedWithAMessage)
     EXPECT_NE(err.text().find("empty game object pointer"), std::string::npos);
 }
 
-TEST(GameObjectManager, ObjectsCreatedDuringTheUpdatePassJoinTheNextPass)
+TEST(GameObjectManagerTest, ObjectsCreatedDuringTheUpdatePassJoinTheNextPass)
 {
     GameObjectManager manager;
     manager.init();
@@ -223,7 +223,7 @@ TEST(GameObjectManager, ObjectsCreatedDuringTheUpdatePassJoinTheNextPass)
         EXPECT_EQ(item.counter->m_updates, 1);
 }
 
-TEST(GameObjectManager, AnObjectRemovedDuringTheUpdatePassIsNotUpdatedAfterwards)
+TEST(GameObjectManagerTest, AnObjectRemovedDuringTheUpdatePassIsNotUpdatedAfterwards)
 {
     GameObjectManager manager;
     std::vector<CountedObject> objects;
@@ -247,7 +247,7 @@ TEST(GameObjectManager, AnObjectRemovedDuringTheUpdatePassIsNotUpdatedAfterwards
     EXPECT_TRUE(manager.getGameObjects().empty());
 }
 
-TEST(GameObjectManager, AManagerDestroyedWithoutShutdownLeavesNoListenerBehind)
+TEST(GameObjectManagerTest, AManagerDestroyedWithoutShutdownLeavesNoListenerBehind)
 {
     zelk::test::StreamCapture err(sf::err());
     {

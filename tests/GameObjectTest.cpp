@@ -53,7 +53,7 @@ public:
 
 } // namespace
 
-TEST(GameObject, InitStopsAtTheFirstFailingComponentAndReportsOnce)
+TEST(GameObjectTest, InitStopsAtTheFirstFailingComponentAndReportsOnce)
 {
     std::vector<std::string> log;
     auto object = std::make_shared<GameObject>("Crate7");
@@ -68,7 +68,7 @@ TEST(GameObject, InitStopsAtTheFirstFailingComponentAndReportsOnce)
     EXPECT_EQ(log, (std::vector<std::string>{"init a", "init b"}));
 }
 
-TEST(GameObject, InitSucceedsWhenEveryComponentDoesAndForAnEmptyObject)
+TEST(GameObjectTest, InitSucceedsWhenEveryComponentDoesAndForAnEmptyObject)
 {
     std::vector<std::string> log;
     GameObject empty("Empty");
@@ -83,7 +83,7 @@ TEST(GameObject, InitSucceedsWhenEveryComponentDoesAndForAnEmptyObject)
     EXPECT_EQ(log, (std::vector<std::string>{"init a", "init b"}));
 }
 
-TEST(GameObject, AddComponentDoesNotInitialiseAndKeepsInsertionOrder)
+TEST(GameObjectTest, AddComponentDoesNotInitialiseAndKeepsInsertionOrder)
 {
     std::vector<std::string> log;
     auto object = std::make_shared<GameObject>("Ordered");
@@ -96,7 +96,7 @@ TEST(GameObject, AddComponentDoesNotInitialiseAndKeepsInsertionOrder)
     EXPECT_EQ(log, (std::vector<std::string>{"update first", "update second", "update third"}));
 }
 
-TEST(GameObject, GetComponentReturnsTheFirstMatchOrNothing)
+TEST(GameObjectTest, GetComponentReturnsTheFirstMatchOrNothing)
 {
     std::vector<std::string> log;
     auto object = std::make_shared<GameObject>("Lookup");
@@ -113,7 +113,7 @@ TEST(GameObject, GetComponentReturnsTheFirstMatchOrNothing)
     EXPECT_EQ(first.use_count(), before + 1);
 }
 
-TEST(GameObject, AskingForABaseClassFindsTheFirstDerivedComponent)
+TEST(GameObjectTest, AskingForABaseClassFindsTheFirstDerivedComponent)
 {
     std::vector<std::string> log;
     auto object = std::make_shared<GameObject>("Player0");
@@ -130,7 +130,7 @@ TEST(GameObject, AskingForABaseClassFindsTheFirstDerivedComponent)
     EXPECT_EQ(object->getComponent<IComponent>(), plain);
 }
 
-TEST(GameObject, DestroyingTheObjectReleasesComponentsFrontToBack)
+TEST(GameObjectTest, DestroyingTheObjectReleasesComponentsFrontToBack)
 {
     std::vector<std::string> log;
     {

@@ -34,7 +34,7 @@ private:
     Log& m_log;
 };
 
-class GameStateManagerFixture : public ::testing::Test
+class GameStateManagerTest : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -54,7 +54,7 @@ protected:
     std::vector<GameState*> m_states;
 };
 
-TEST_F(GameStateManagerFixture, RequestAloneChangesNothingUntilApplied)
+TEST_F(GameStateManagerTest, RequestAloneChangesNothingUntilApplied)
 {
     m_manager.setState("MenuState");
     EXPECT_EQ(m_manager.getCurrentState(), nullptr);
@@ -62,7 +62,7 @@ TEST_F(GameStateManagerFixture, RequestAloneChangesNothingUntilApplied)
     EXPECT_TRUE(m_log.empty());
 }
 
-TEST_F(GameStateManagerFixture, FirstSwitchEntersWithoutExitingAnything)
+TEST_F(GameStateManagerTest, FirstSwitchEntersWithoutExitingAnything)
 {
     m_manager.setState("MenuState");
     m_manager.applyPendingState();
@@ -71,7 +71,7 @@ TEST_F(GameStateManagerFixture, FirstSwitchEntersWithoutExitingAnything)
     EXPECT_EQ(m_log, (Log{"MenuState.init"}));
 }
 
-TEST_F(GameStateManagerFixture, SwitchExitsTheOldStateBeforeEnteringTheNew)
+TEST_F(GameStateManagerTest, SwitchExitsTheOldStateBeforeEnteringTheNew)
 {
     m_manager.setState("MenuState");
     m_manager.applyPendingState();
@@ -81,7 +81,7 @@ TEST_F(GameStateManagerFixture, SwitchExitsTheOldStateBeforeEnteringTheNew)
     EXPECT_EQ(m_log, (Log{"MenuState.init", "MenuState.exit", "InstructionState.init"}));
 }
 
-TEST_F(GameStateManagerFixture, OnlyTheLastOfTwoRequestsIsApplied)
+TEST_F(GameStateManagerTest, OnlyTheLastOfTwoRequestsIsApplied)
 {
     m_manager.setState("MenuState");
     m_manager.applyPendingState();
@@ -94,7 +94,7 @@ TEST_F(GameStateManagerFixture, OnlyTheLastOfTwoRequestsIsApplied)
     EXPECT_EQ(m_log, (Log{"MenuState.exit", "InstructionState.init"}));
 }
 
-TEST_F(GameStateManagerFixture, RequestingTheCurrentStateNeitherExitsNorReenters)
+TEST_F(GameStateManagerTest, RequestingTheCurrentStateNeitherExitsNorReenters)
 {
     m_manager.setState("MenuState");
     m_manager.applyPendingState();
@@ -107,7 +107,7 @@ TEST_F(GameStateManagerFixture, RequestingTheCurrentStateNeitherExitsNorReenters
     EXPECT_TRUE(m_log.empty());
 }
 
-TEST_F(GameStateManagerFixture, UnknownNameCancelsAPendingRequest)
+TEST_F(GameStateManagerTest, UnknownNameCancelsAPendingRequest)
 {
     m_manager.setState("MenuState");
     m_manager.applyPendingState();
@@ -121,7 +121,7 @@ TEST_F(GameStateManagerFixture, UnknownNameCancelsAPendingRequest)
     EXPECT_TRUE(m_log.empty());
 }
 
-TEST_F(GameStateManagerFixture, NamesAreCaseSensitive)
+TEST_F(GameStateManagerTest, NamesAreCaseSensitive)
 {
     m_manager.setState("menustate");
     m_manager.applyPendingState();
@@ -129,7 +129,7 @@ TEST_F(GameStateManagerFixture, NamesAreCaseSensitive)
     EXPECT_EQ(m_manager.getState("menustate"), nullptr);
 }
 
-TEST_F(GameStateManagerFixture, ApplyingWithoutARequestKeepsTheCurrentState)
+TEST_F(GameStateManagerTest, ApplyingWithoutARequestKeepsTheCurrentState)
 {
     m_manager.setState("MainState");
     m_manager.applyPendingState();
@@ -138,7 +138,7 @@ TEST_F(GameStateManagerFixture, ApplyingWithoutARequestKeepsTheCurrentState)
     EXPECT_EQ(m_log, (Log{"MainState.init"}));
 }
 
-TEST_F(GameStateManagerFixture, ReplacingARequestedStateRedirectsTheRequest)
+TEST_F(GameStateManagerTest, ReplacingARequestedStateRedirectsTheRequest)
 {
     m_manager.setState("MenuState");
     auto replacement = std::make_shared<RecordingState>("NewMenu", m_log);
@@ -150,7 +150,7 @@ TEST_F(GameStateManagerFixture, ReplacingARequestedStateRedirectsTheRequest)
     EXPECT_EQ(m_log, (Log{"NewMenu.init"}));
 }
 
-TEST_F(GameStateManagerFixture, ReplacingTheCurrentStateLeavesItAndEntersTheReplacementNextFrame)
+TEST_F(GameStateManagerTest, ReplacingTheCurrentStateLeavesItAndEntersTheReplacementNextFrame)
 {
     m_manager.setState("MenuState");
     m_manager.applyPendingState();
@@ -163,7 +163,7 @@ TEST_F(GameStateManagerFixture, ReplacingTheCurrentStateLeavesItAndEntersTheRepl
     EXPECT_EQ(m_log, (Log{"MenuState.init", "MenuState.exit", "NewMenu.init"}));
 }
 
-TEST_F(GameStateManagerFixture, ReplacingTheCurrentStateKeepsAnotherPendingRequest)
+TEST_F(GameStateManagerTest, ReplacingTheCurrentStateKeepsAnotherPendingRequest)
 {
     m_manager.setState("MenuState");
     m_manager.applyPendingState();

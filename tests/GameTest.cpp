@@ -1,17 +1,13 @@
 #include "DebugDraw.h"
 #include "Game.h"
 #include "GameState.h"
-#include "GameStateManager.h"
-#include "InputManager.h"
 #include "TraceProfiler.h"
 
 #include "GameProcessSupport.h"
 #include "ScreenTestSupport.h"
-#include "TestSupport.h"
 
 #include <SFML/Window/VideoMode.hpp>
 #include <box2d/box2d.h>
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <chrono>
@@ -60,18 +56,9 @@ private:
     Log& m_log;
 };
 
-class GameFixture : public ::testing::Test
+class GameTest : public test::SandboxedGame
 {
 protected:
-    // Several cases share one process when the executable is run by hand.
-    void TearDown() override
-    {
-        TraceProfiler::getInstance().endTrace();
-        InputManager::getInstance().resetState();
-        InputManager::getInstance().clearBindings();
-        DebugDraw::getInstance().clearShapes();
-    }
-
     // Puts a recording state in place of the menu before the first frame enters it.
     std::shared_ptr<RecordingState> replaceMenuAtFirstFrame()
     {
@@ -90,15 +77,12 @@ protected:
         return nlohmann::json::parse(test::readFile(m_sandbox.bin() / fileName));
     }
 
-    test::AssetSandbox m_sandbox;
-    test::ScopedWorkingDirectory m_workingDirectory{m_sandbox.bin()};
-    Game m_game{GameConfig{}};
     Log m_log;
     int m_frame = 0;
     std::function<void(int)> m_onFrame;
 };
 
-TEST_F(GameFixture, InitOpensAFullScreenWindowAndRequestsTheMenu)
+TEST_F(GameTest, InitOpensAFullScreenWindowAndRequestsTheMenu)
 {
     ASSERT_TRUE(m_game.init());
     const sf::VideoMode desktop = sf::VideoMode::getDesktopMode();
@@ -113,7 +97,7 @@ TEST_F(GameFixture, InitOpensAFullScreenWindowAndRequestsTheMenu)
     EXPECT_FALSE(DebugDraw::getInstance().isEnabled());
 }
 
-TEST_F(GameFixture, FirstUpdateEntersTheMenuBeforeUpdatingIt)
+TEST_F(GameTest, FirstUpdateEntersTheMenuBeforeUpdatingIt)
 {
     ASSERT_TRUE(m_game.init());
     auto recorder = std::make_shared<RecordingState>(&m_game, m_log);
@@ -133,7 +117,7 @@ TEST_F(GameFixture, FirstUpdateEntersTheMenuBeforeUpdatingIt)
     EXPECT_EQ(m_log.back(), "draw");
 }
 
-TEST_F(GameFixture, FrameTimeIsTheWallTimeOfTheLastFrame)
+TEST_F(GameTest, FrameTimeIsTheWallTimeOfTheLastFrame)
 {
     ASSERT_TRUE(m_game.init());
     auto recorder = std::make_shared<RecordingState>(&m_game, m_log);
@@ -147,7 +131,7 @@ TEST_F(GameFixture, FrameTimeIsTheWallTimeOfTheLastFrame)
     EXPECT_LE(recorder->m_lastDt, bothFrames.count());
 }
 
-TEST_F(GameFixture, ClosingTheWindowExitsTheCurrentStateOnceAndSkipsTheRestOfTheFrame)
+TEST_F(GameTest, ClosingTheWindowExitsTheCurrentStateOnceAndSkipsTheRestOfTheFrame)
 {
     replaceMenuAtFirstFrame();
     m_onFrame = [this](int frame) {
@@ -160,7 +144,7 @@ TEST_F(GameFixture, ClosingTheWindowExitsTheCurrentStateOnceAndSkipsTheRestOfThe
     EXPECT_EQ(m_log, (Log{"init", "update", "draw", "update", "draw", "exit"}));
 }
 
-TEST_F(GameFixture, ClosingBeforeAnyStateIsCurrentExitsNothing)
+TEST_F(GameTest, ClosingBeforeAnyStateIsCurrentExitsNothing)
 {
     m_game.injectEvent(sf::Event{sf::Event::Closed, {}});
     replaceMenuAtFirstFrame();
@@ -169,7 +153,7 @@ TEST_F(GameFixture, ClosingBeforeAnyStateIsCurrentExitsNothing)
     EXPECT_FALSE(m_game.getWindow().isOpen());
 }
 
-TEST_F(GameFixture, StateClosingTheWindowStillGetsItsFrameDrawnThenExitsOnce)
+TEST_F(GameTest, StateClosingTheWindowStillGetsItsFrameDrawnThenExitsOnce)
 {
     auto recorder = replaceMenuAtFirstFrame();
     m_onFrame = [recorder](int frame) { recorder->m_closeOnUpdate = frame == 2; };
@@ -178,7 +162,7 @@ TEST_F(GameFixture, StateClosingTheWindowStillGetsItsFrameDrawnThenExitsOnce)
     EXPECT_EQ(m_log, (Log{"init", "update", "draw", "update", "draw", "exit"}));
 }
 
-TEST_F(GameFixture, RunWritesStartupAndRuntimeTracesAsValidJson)
+TEST_F(GameTest, RunWritesStartupAndRuntimeTracesAsValidJson)
 {
     replaceMenuAtFirstFrame();
     m_onFrame = [this](int frame) {
@@ -231,10 +215,8 @@ TEST_F(GameFixture, RunWritesStartupAndRuntimeTracesAsValidJson)
     ASSERT_EQ(runtime.back()["name"], "Frame") << "the closing frame is recorded too";
 }
 
-TEST(GameFrameRate, IsZeroDuringTheFirstSecondThenTheFrameCountOfTheLastSecond)
+TEST_F(GameTest, IsZeroDuringTheFirstSecondThenTheFrameCountOfTheLastSecond)
 {
-    test::AssetSandbox sandbox;
-    test::ScopedWorkingDirectory workingDirectory(sandbox.bin());
     // Taken before the game exists, so this clock never runs behind the game's own.
     const auto start = std::chrono::steady_clock::now();
     const auto elapsed = [start] { return std::chrono::steady_clock::now() - start; };
@@ -253,7 +235,7 @@ TEST(GameFrameRate, IsZeroDuringTheFirstSecondThenTheFrameCountOfTheLastSecond)
     EXPECT_LE(game.getFps(), 300) << "the window limits the game to 280 frames per second";
 }
 
-TEST_F(GameFixture, WindowEventsReachTheInputServiceThroughTheLoop)
+TEST_F(GameTest, WindowEventsReachTheInputServiceThroughTheLoop)
 {
     ASSERT_TRUE(m_game.init());
     auto& input = InputManager::getInstance();
@@ -264,7 +246,7 @@ TEST_F(GameFixture, WindowEventsReachTheInputServiceThroughTheLoop)
     EXPECT_TRUE(input.isKeyDown("Exit", 0));
 }
 
-TEST_F(GameFixture, UnknownKeyCodeLeavesTheSnapshotsUnchanged)
+TEST_F(GameTest, UnknownKeyCodeLeavesTheSnapshotsUnchanged)
 {
     ASSERT_TRUE(m_game.init());
     test::pressKey(m_game, sf::Keyboard::Unknown);
@@ -278,7 +260,7 @@ TEST_F(GameFixture, UnknownKeyCodeLeavesTheSnapshotsUnchanged)
     }
 }
 
-TEST_F(GameFixture, DebugShapesAreDiscardedAfterEveryDrawShownOrNot)
+TEST_F(GameTest, DebugShapesAreDiscardedAfterEveryDrawShownOrNot)
 {
     ASSERT_TRUE(m_game.init());
     auto& debugDraw = DebugDraw::getInstance();
@@ -292,7 +274,7 @@ TEST_F(GameFixture, DebugShapesAreDiscardedAfterEveryDrawShownOrNot)
     }
 }
 
-TEST_F(GameFixture, ReleasingF1TogglesTheDebugOverlayThroughTheLoop)
+TEST_F(GameTest, ReleasingF1TogglesTheDebugOverlayThroughTheLoop)
 {
     ASSERT_TRUE(m_game.init());
     auto& debugDraw = DebugDraw::getInstance();
@@ -308,14 +290,13 @@ using test::GameProcess;
 using test::PrivateDisplay;
 using test::countEvents;
 
-TEST(GameExecutable, MenuLeadsToControlsAndBackThenExitEndsWithStatusZero)
+TEST_F(GameTest, MenuLeadsToControlsAndBackThenExitEndsWithStatusZero)
 {
-    test::AssetSandbox sandbox;
-    test::writeScreenAssets(sandbox);
+    test::writeScreenAssets(m_sandbox);
     PrivateDisplay display;
     ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
 
-    GameProcess game(display, sandbox.bin());
+    GameProcess game(display, m_sandbox.bin());
     ASSERT_TRUE(game.started());
     const std::string window = display.xdotool("search --sync --name Bramblot");
     ASSERT_FALSE(window.empty());
@@ -334,7 +315,7 @@ TEST(GameExecutable, MenuLeadsToControlsAndBackThenExitEndsWithStatusZero)
               std::string::npos)
         << "full-screen at the desktop's resolution";
 
-    const auto trace = sandbox.bin() / "runtime.json";
+    const auto trace = m_sandbox.bin() / "runtime.json";
     display.tap("Down");
     display.tap("Return");
     EXPECT_TRUE(test::waitUntil([&] { return test::traceShows(trace, "zelk::InstructionState::update"); },
@@ -346,8 +327,8 @@ TEST(GameExecutable, MenuLeadsToControlsAndBackThenExitEndsWithStatusZero)
     display.tap("Return");
     EXPECT_EQ(game.waitForExit(std::chrono::seconds(30)), 0);
 
-    const auto runtime = nlohmann::json::parse(test::readFile(sandbox.bin() / "runtime.json"));
-    const auto startup = nlohmann::json::parse(test::readFile(sandbox.bin() / "startup.json"));
+    const auto runtime = nlohmann::json::parse(test::readFile(m_sandbox.bin() / "runtime.json"));
+    const auto startup = nlohmann::json::parse(test::readFile(m_sandbox.bin() / "startup.json"));
     EXPECT_EQ(countEvents(startup, "zelk::Game::init"), 1);
     EXPECT_EQ(countEvents(runtime, "zelk::InstructionState::init"), 1);
     EXPECT_EQ(countEvents(runtime, "zelk::InstructionState::exit"), 1);

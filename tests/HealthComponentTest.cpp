@@ -1,8 +1,6 @@
 #include "HealthComponent.h"
 
-#include "match/MatchTestKit.h"
-
-#include <gtest/gtest.h>
+#include "MatchKit.h"
 
 #include <chrono>
 #include <string>
@@ -20,42 +18,40 @@ struct Notification
     GameObject* object;
 };
 
-// A player with health, a body and a box, in the order the map's players get them.
+// Health, a body and a player's box, without the parts of a map player that react to a fall, so
+// every killzone entry reaches the health.
 struct HealthyPlayer
 {
-    explicit HealthyPlayer(int health, sf::Vector2f position = {100.f, 100.f})
-        : object(std::make_shared<GameObject>("Player0"))
+    explicit HealthyPlayer(int health)
+        : made(makeBody("Player0", {100.f, 100.f}, b2_dynamicBody))
+        , health(made.object->addComponent<HealthComponent>(*made.object, health))
     {
-        object->setPosition(position);
-        this->health = object->addComponent<HealthComponent>(*object, health);
-        body = object->addComponent<RigidBodyComponent>(*object, b2_dynamicBody);
-        body->getBody()->SetGravityScale(0.f);
-        addPlayerBox(*object, *body);
-        object->init();
+        made.body()->SetGravityScale(0.f);
+        addBoxCollider(made, {8.f * METRES_PER_PIXEL, 8.f * METRES_PER_PIXEL});
+        made.object->init();
     }
 
-    b2Body& b2() const { return *body->getBody(); }
+    b2Body& b2() const { return *made.body(); }
 
-    std::shared_ptr<GameObject> object;
+    PhysicsObject made;
     std::shared_ptr<HealthComponent> health;
-    std::shared_ptr<RigidBodyComponent> body;
 };
 
-class HealthTest : public ::testing::Test
+class HealthComponentTest : public ::testing::Test
 {
 protected:
     void SetUp() override { directory.writeSound("Sounds/loseHealth2.wav", 2.f); }
 
     GameDirectory directory;
-    PhysicsScene scene;
+    MatchScene scene;
 };
 
 } // namespace
 
-TEST_F(HealthTest, KillzoneContactCostsOnePointPlaysTheHitAndNotifies)
+TEST_F(HealthComponentTest, KillzoneContactCostsOnePointPlaysTheHitAndNotifies)
 {
     HealthyPlayer player(3);
-    auto killzone = makeTrigger("Killzone", {300.f, 300.f}, {64.f, 64.f}, KILLZONE_CATEGORY);
+    makeTrigger(scene, "Killzone", "Killzone", {300.f, 300.f}, {64.f, 64.f});
     std::vector<Notification> notifications;
     player.health->addHealthCallback(
         [&](int health, GameObject& object) { notifications.push_back({health, &object}); });
@@ -63,52 +59,53 @@ TEST_F(HealthTest, KillzoneContactCostsOnePointPlaysTheHitAndNotifies)
     ASSERT_TRUE(notifications.empty());
     EXPECT_NE(player.health->getHitSound().getStatus(), sf::Sound::Playing);
 
-    teleport(scene, player.b2(), {320.f, 320.f});
+    scene.teleport(player.b2(), {320.f, 320.f});
 
     EXPECT_EQ(player.health->getHealth(), 2);
     ASSERT_EQ(notifications.size(), 1u);
     EXPECT_EQ(notifications[0].health, 2);
-    EXPECT_EQ(notifications[0].object, player.object.get());
+    EXPECT_EQ(notifications[0].object, player.made.object.get());
     EXPECT_EQ(player.health->getHitSound().getStatus(), sf::Sound::Playing);
 }
 
-TEST_F(HealthTest, OnlyTheExactKillzoneCategoryCostsHealth)
+TEST_F(HealthComponentTest, OnlyTheExactKillzoneCategoryCostsHealth)
 {
     HealthyPlayer player(3);
     // A trigger whose category merely contains the killzone bit is not a killzone.
-    auto river = makeTrigger("River", {300.f, 300.f}, {64.f, 64.f}, RIVER_CATEGORY);
-    auto mixed = makeTrigger("Mixed", {500.f, 300.f}, {64.f, 64.f}, KILLZONE_CATEGORY | PLAYER_CATEGORY);
-    auto plain = makeTrigger("Plain", {700.f, 300.f}, {64.f, 64.f}, PLAYER_CATEGORY);
-    auto wall = makeTrigger("Wall", {900.f, 300.f}, {64.f, 64.f}, WALL_CATEGORY);
+    makeTrigger(scene, "River", "River", {300.f, 300.f}, {64.f, 64.f});
+    auto mixed = makeTrigger(scene, "Mixed", "", {500.f, 300.f}, {64.f, 64.f});
+    setCategory(*mixed, CollisionCategory::KILLZONE | CollisionCategory::PLAYER);
+    makeTrigger(scene, "Plain", "", {700.f, 300.f}, {64.f, 64.f});
+    makeWall(scene, "Wall", {900.f, 300.f}, {64.f, 64.f});
     scene.step();
 
     for (const float x : {320.f, 520.f, 720.f, 920.f})
-        teleport(scene, player.b2(), {x, 320.f});
+        scene.teleport(player.b2(), {x, 320.f});
 
     EXPECT_EQ(player.health->getHealth(), 3);
     EXPECT_NE(player.health->getHitSound().getStatus(), sf::Sound::Playing);
 }
 
-TEST_F(HealthTest, EveryKillzoneEntryCostsAPointAndHealthGoesBelowZero)
+TEST_F(HealthComponentTest, EveryKillzoneEntryCostsAPointAndHealthGoesBelowZero)
 {
     // Without a falling component nothing switches the collider off, so each entry counts.
     HealthyPlayer player(1);
-    auto killzone = makeTrigger("Killzone", {300.f, 300.f}, {64.f, 64.f}, KILLZONE_CATEGORY);
+    makeTrigger(scene, "Killzone", "Killzone", {300.f, 300.f}, {64.f, 64.f});
     scene.step();
 
-    teleport(scene, player.b2(), {320.f, 320.f});
+    scene.teleport(player.b2(), {320.f, 320.f});
     EXPECT_EQ(player.health->getHealth(), 0);
-    teleport(scene, player.b2(), {100.f, 100.f});
-    teleport(scene, player.b2(), {320.f, 320.f});
+    scene.teleport(player.b2(), {100.f, 100.f});
+    scene.teleport(player.b2(), {320.f, 320.f});
     EXPECT_EQ(player.health->getHealth(), -1);
 }
 
-TEST_F(HealthTest, ASecondHitWhileTheSoundPlaysDoesNotRestartIt)
+TEST_F(HealthComponentTest, ASecondHitWhileTheSoundPlaysDoesNotRestartIt)
 {
     HealthyPlayer player(3);
-    auto killzone = makeTrigger("Killzone", {300.f, 300.f}, {64.f, 64.f}, KILLZONE_CATEGORY);
+    makeTrigger(scene, "Killzone", "Killzone", {300.f, 300.f}, {64.f, 64.f});
     scene.step();
-    teleport(scene, player.b2(), {320.f, 320.f});
+    scene.teleport(player.b2(), {320.f, 320.f});
     ASSERT_EQ(player.health->getHitSound().getStatus(), sf::Sound::Playing);
 
     const sf::Sound& hit = player.health->getHitSound();
@@ -116,15 +113,15 @@ TEST_F(HealthTest, ASecondHitWhileTheSoundPlaysDoesNotRestartIt)
     ASSERT_TRUE(waitUntil([&] { return hit.getPlayingOffset() >= sf::milliseconds(300); }, std::chrono::seconds(10)))
         << "the sound device does not advance playback";
     const sf::Time before = hit.getPlayingOffset();
-    teleport(scene, player.b2(), {100.f, 100.f});
-    teleport(scene, player.b2(), {320.f, 320.f});
+    scene.teleport(player.b2(), {100.f, 100.f});
+    scene.teleport(player.b2(), {320.f, 320.f});
 
     EXPECT_EQ(player.health->getHealth(), 1);
     EXPECT_EQ(player.health->getHitSound().getStatus(), sf::Sound::Playing);
     EXPECT_GE(player.health->getHitSound().getPlayingOffset(), before);
 }
 
-TEST_F(HealthTest, SetHealthNotifiesEveryCallbackInOrderEvenWithoutAChange)
+TEST_F(HealthComponentTest, SetHealthNotifiesEveryCallbackInOrderEvenWithoutAChange)
 {
     HealthyPlayer player(3);
     std::vector<std::string> calls;
@@ -138,25 +135,22 @@ TEST_F(HealthTest, SetHealthNotifiesEveryCallbackInOrderEvenWithoutAChange)
     EXPECT_EQ(player.health->getHealth(), 5);
 }
 
-TEST(Health, AMissingHitSoundLeavesTheHitSilentButStillCosts)
+TEST_F(HealthComponentTest, AMissingHitSoundLeavesTheHitSilentButStillCosts)
 {
-    GameDirectory directory;
-    PhysicsScene scene;
+    std::filesystem::remove(directory.assets() / "Sounds/loseHealth2.wav");
     StreamCapture errors(sf::err());
     HealthyPlayer player(2);
-    auto killzone = makeTrigger("Killzone", {300.f, 300.f}, {64.f, 64.f}, KILLZONE_CATEGORY);
+    makeTrigger(scene, "Killzone", "Killzone", {300.f, 300.f}, {64.f, 64.f});
     scene.step();
 
-    teleport(scene, player.b2(), {320.f, 320.f});
+    scene.teleport(player.b2(), {320.f, 320.f});
 
     EXPECT_EQ(player.health->getHealth(), 1);
     EXPECT_NE(player.health->getHitSound().getStatus(), sf::Sound::Playing);
 }
 
-TEST(Health, AnObjectWithoutColliderKeepsItsHealth)
+TEST_F(HealthComponentTest, AnObjectWithoutColliderKeepsItsHealth)
 {
-    GameDirectory directory;
-    PhysicsScene scene;
     auto object = std::make_shared<GameObject>("Statue");
     object->setPosition(320.f, 320.f);
     auto health = object->addComponent<HealthComponent>(*object, 4);
@@ -165,7 +159,7 @@ TEST(Health, AnObjectWithoutColliderKeepsItsHealth)
     box.SetAsBox(0.2f, 0.2f);
     body->getBody()->CreateFixture(&box, 1.f);
     EXPECT_TRUE(object->init());
-    auto killzone = makeTrigger("Killzone", {300.f, 300.f}, {64.f, 64.f}, KILLZONE_CATEGORY);
+    makeTrigger(scene, "Killzone", "Killzone", {300.f, 300.f}, {64.f, 64.f});
 
     scene.step();
     scene.step();

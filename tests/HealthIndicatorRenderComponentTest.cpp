@@ -1,9 +1,12 @@
 #include "HealthIndicatorRenderComponent.h"
 
+#include "AssetPaths.h"
+#include "GameObject.h"
 #include "SpriteManager.h"
-#include "match/MatchTestKit.h"
+#include "TestSupport.h"
 
 #include <SFML/Graphics/Texture.hpp>
+#include <SFML/System/Err.hpp>
 #include <gtest/gtest.h>
 
 using namespace zelk;
@@ -15,10 +18,10 @@ namespace
 const sf::Color HEART_COLOUR(220, 20, 20);
 const sf::Color PLACE_COLOUR(20, 20, 220);
 
-class HealthIndicatorTest : public ::testing::Test
+class HealthIndicatorRenderComponentTest : public ::testing::Test
 {
 protected:
-    HealthIndicatorTest()
+    HealthIndicatorRenderComponentTest()
         : window(testWindow())
         , object(std::make_shared<GameObject>("Player0HealthIndicator"))
     {
@@ -32,7 +35,7 @@ protected:
     std::shared_ptr<HealthIndicatorRenderComponent> makeIndicator(int health)
     {
         auto indicator = object->addComponent<HealthIndicatorRenderComponent>(
-            *object, window, "../assets/Health/background.png", "../assets/Health/heart.png", "GUI",
+            *object, window, AssetPath::HEART_BACKGROUND, AssetPath::HEART, "GUI",
             sf::Vector2f(2.5f, 2.5f), health);
         EXPECT_TRUE(object->init());
         return indicator;
@@ -61,7 +64,7 @@ protected:
 
 } // namespace
 
-TEST_F(HealthIndicatorTest, PlacesAndHeartsStartOneHeartWidthRightOfTheObject)
+TEST_F(HealthIndicatorRenderComponentTest, PlacesAndHeartsStartOneHeartWidthRightOfTheObject)
 {
     auto indicator = makeIndicator(3);
     const sf::Image image = render(*indicator);
@@ -81,7 +84,7 @@ TEST_F(HealthIndicatorTest, PlacesAndHeartsStartOneHeartWidthRightOfTheObject)
     EXPECT_EQ(image.getPixel(260, 89), PLACE_COLOUR);
 }
 
-TEST_F(HealthIndicatorTest, ALossShowsAnEmptyPlaceAndFlashesForOneSecond)
+TEST_F(HealthIndicatorRenderComponentTest, ALossShowsAnEmptyPlaceAndFlashesForOneSecond)
 {
     auto indicator = makeIndicator(3);
     indicator->setHealth(2);
@@ -114,7 +117,7 @@ TEST_F(HealthIndicatorTest, ALossShowsAnEmptyPlaceAndFlashesForOneSecond)
     EXPECT_EQ(placeColour(image, 2), PLACE_COLOUR);
 }
 
-TEST_F(HealthIndicatorTest, ANewLossWhileFlashingRestartsTheFlash)
+TEST_F(HealthIndicatorRenderComponentTest, ANewLossWhileFlashingRestartsTheFlash)
 {
     auto indicator = makeIndicator(3);
     indicator->setHealth(2);
@@ -126,7 +129,7 @@ TEST_F(HealthIndicatorTest, ANewLossWhileFlashingRestartsTheFlash)
     EXPECT_FALSE(indicator->isFlashing());
 }
 
-TEST_F(HealthIndicatorTest, SameOrHigherHealthDoesNotFlash)
+TEST_F(HealthIndicatorRenderComponentTest, SameOrHigherHealthDoesNotFlash)
 {
     auto indicator = makeIndicator(3);
     indicator->setHealth(3);
@@ -138,7 +141,7 @@ TEST_F(HealthIndicatorTest, SameOrHigherHealthDoesNotFlash)
     EXPECT_EQ(indicator->getVisibleHeartCount(), 3);
 }
 
-TEST_F(HealthIndicatorTest, HeartsAreClampedToThePlaces)
+TEST_F(HealthIndicatorRenderComponentTest, HeartsAreClampedToThePlaces)
 {
     auto indicator = makeIndicator(3);
     indicator->setHealth(7);
@@ -160,7 +163,7 @@ TEST_F(HealthIndicatorTest, HeartsAreClampedToThePlaces)
     EXPECT_EQ(placeColour(image, 0), PLACE_COLOUR);
 }
 
-TEST_F(HealthIndicatorTest, NoHealthAtCreationMeansNoPlaces)
+TEST_F(HealthIndicatorRenderComponentTest, NoHealthAtCreationMeansNoPlaces)
 {
     auto indicator = makeIndicator(-1);
     EXPECT_EQ(indicator->getPlaceCount(), 0u);
@@ -169,13 +172,12 @@ TEST_F(HealthIndicatorTest, NoHealthAtCreationMeansNoPlaces)
     EXPECT_EQ(placeColour(image, 0), sf::Color::Black);
 }
 
-TEST_F(HealthIndicatorTest, AMissingImageIsReportedAndInitFails)
+TEST_F(HealthIndicatorRenderComponentTest, AMissingImageIsReportedAndInitFails)
 {
-    directory.prepare("Health/heart.png");
-    std::filesystem::remove(directory.assets() / "Health" / "heart.png");
+    directory.removeAsset("Health/heart.png");
     StreamCapture errors(sf::err());
     auto indicator = object->addComponent<HealthIndicatorRenderComponent>(
-        *object, window, "../assets/Health/background.png", "../assets/Health/heart.png", "GUI",
+        *object, window, AssetPath::HEART_BACKGROUND, AssetPath::HEART, "GUI",
         sf::Vector2f(2.5f, 2.5f), 3);
 
     EXPECT_FALSE(indicator->init());
@@ -186,7 +188,7 @@ TEST_F(HealthIndicatorTest, AMissingImageIsReportedAndInitFails)
     EXPECT_EQ(placeColour(image, 0), sf::Color::Black);
 }
 
-TEST_F(HealthIndicatorTest, TheIndicatorLivesOnItsLayerFromCreationToDestruction)
+TEST_F(HealthIndicatorRenderComponentTest, TheIndicatorLivesOnItsLayerFromCreationToDestruction)
 {
     SpriteManager sprites(window);
     sprites.init();

@@ -1,4 +1,5 @@
 #include "InputManager.h"
+#include "ScreenTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -7,24 +8,10 @@ namespace zelk
 namespace
 {
 
-sf::Event keyEvent(sf::Event::EventType type, int code)
-{
-    sf::Event event{};
-    event.type = type;
-    event.key.code = static_cast<sf::Keyboard::Key>(code);
-    return event;
-}
+using test::buttonEvent;
+using test::keyEvent;
 
-sf::Event buttonEvent(sf::Event::EventType type, unsigned joystick, unsigned button)
-{
-    sf::Event event{};
-    event.type = type;
-    event.joystickButton.joystickId = joystick;
-    event.joystickButton.button = button;
-    return event;
-}
-
-class InputFixture : public ::testing::Test
+class InputManagerTest : public ::testing::Test
 {
 protected:
     void SetUp() override { m_input.installDefaultBindings(); }
@@ -35,8 +22,9 @@ protected:
         m_input.clearFedJoysticks();
     }
 
-    void pressKey(int code) { m_input.handleEvent(keyEvent(sf::Event::KeyPressed, code)); }
-    void releaseKey(int code) { m_input.handleEvent(keyEvent(sf::Event::KeyReleased, code)); }
+    // Codes outside the keyboard's range come in too, so they are plain numbers here.
+    void pressKey(int code) { m_input.handleEvent(keyEvent(sf::Event::KeyPressed, sf::Keyboard::Key(code))); }
+    void releaseKey(int code) { m_input.handleEvent(keyEvent(sf::Event::KeyReleased, sf::Keyboard::Key(code))); }
     void pressButton(unsigned joystick, unsigned button)
     {
         m_input.handleEvent(buttonEvent(sf::Event::JoystickButtonPressed, joystick, button));
@@ -62,7 +50,7 @@ protected:
     InputManager& m_input = InputManager::getInstance();
 };
 
-TEST_F(InputFixture, HeldKeyIsPressedOnceDownThroughoutAndReleasedOnce)
+TEST_F(InputManagerTest, HeldKeyIsPressedOnceDownThroughoutAndReleasedOnce)
 {
     pressKey(sf::Keyboard::W);
     nextFrame();
@@ -86,7 +74,7 @@ TEST_F(InputFixture, HeldKeyIsPressedOnceDownThroughoutAndReleasedOnce)
     EXPECT_FALSE(m_input.isKeyReleased("up", 0));
 }
 
-TEST_F(InputFixture, KeyPressedAndReleasedBetweenTwoFramesIsNeverSeen)
+TEST_F(InputManagerTest, KeyPressedAndReleasedBetweenTwoFramesIsNeverSeen)
 {
     pressKey(sf::Keyboard::Escape);
     releaseKey(sf::Keyboard::Escape);
@@ -97,7 +85,7 @@ TEST_F(InputFixture, KeyPressedAndReleasedBetweenTwoFramesIsNeverSeen)
     EXPECT_FALSE(m_input.isKeyReleased("Exit", 0));
 }
 
-TEST_F(InputFixture, KeyCodesOutsideTheTableChangeNothing)
+TEST_F(InputManagerTest, KeyCodesOutsideTheTableChangeNothing)
 {
     for (int code : {-1, 101})
     {
@@ -114,7 +102,7 @@ TEST_F(InputFixture, KeyCodesOutsideTheTableChangeNothing)
     EXPECT_TRUE(m_input.getCurrentState().keys[100]) << "the last code of the table still counts";
 }
 
-TEST_F(InputFixture, ButtonsOutsideTheTableChangeNothing)
+TEST_F(InputManagerTest, ButtonsOutsideTheTableChangeNothing)
 {
     pressButton(8, 0);
     pressButton(0, 32);
@@ -122,7 +110,7 @@ TEST_F(InputFixture, ButtonsOutsideTheTableChangeNothing)
     EXPECT_TRUE(isAllClear(m_input.getCurrentState()));
 }
 
-TEST_F(InputFixture, SpaceIsBothFireAndSelectForPlayerZero)
+TEST_F(InputManagerTest, SpaceIsBothFireAndSelectForPlayerZero)
 {
     pressKey(sf::Keyboard::Space);
     nextFrame();
@@ -132,7 +120,7 @@ TEST_F(InputFixture, SpaceIsBothFireAndSelectForPlayerZero)
     EXPECT_FALSE(m_input.isKeyPressed("fire", 1));
 }
 
-TEST_F(InputFixture, EnterIsPlayerOnesFireAndTheMenusConfirm)
+TEST_F(InputManagerTest, EnterIsPlayerOnesFireAndTheMenusConfirm)
 {
     pressKey(sf::Keyboard::Enter);
     nextFrame();
@@ -140,7 +128,7 @@ TEST_F(InputFixture, EnterIsPlayerOnesFireAndTheMenusConfirm)
     EXPECT_TRUE(m_input.isKeyPressed("select", 0));
 }
 
-TEST_F(InputFixture, ArrowKeysMovePlayerOneAndTheMenuMark)
+TEST_F(InputManagerTest, ArrowKeysMovePlayerOneAndTheMenuMark)
 {
     pressKey(sf::Keyboard::Down);
     nextFrame();
@@ -149,7 +137,7 @@ TEST_F(InputFixture, ArrowKeysMovePlayerOneAndTheMenuMark)
     EXPECT_FALSE(m_input.isKeyDown("down", 0)) << "player 0 walks down with S";
 }
 
-TEST_F(InputFixture, ActionNamesAreCaseSensitive)
+TEST_F(InputManagerTest, ActionNamesAreCaseSensitive)
 {
     pressKey(sf::Keyboard::Escape);
     nextFrame();
@@ -157,7 +145,7 @@ TEST_F(InputFixture, ActionNamesAreCaseSensitive)
     EXPECT_FALSE(m_input.isKeyPressed("exit", 0));
 }
 
-TEST_F(InputFixture, UnboundActionIsNeverActive)
+TEST_F(InputManagerTest, UnboundActionIsNeverActive)
 {
     // Key code 0 is A, player 0's "left": an unbound action must not read it.
     pressKey(sf::Keyboard::A);
@@ -172,7 +160,7 @@ TEST_F(InputFixture, UnboundActionIsNeverActive)
     EXPECT_FALSE(m_input.isButtonPressedOnAnyJoystick("Menu"));
 }
 
-TEST_F(InputFixture, MenuButtonOfTheSecondControllerCountsAsAnyJoystick)
+TEST_F(InputManagerTest, MenuButtonOfTheSecondControllerCountsAsAnyJoystick)
 {
     pressButton(1, 7);
     nextFrame();
@@ -187,7 +175,7 @@ TEST_F(InputFixture, MenuButtonOfTheSecondControllerCountsAsAnyJoystick)
     EXPECT_TRUE(m_input.isButtonReleased("Menu", 1));
 }
 
-TEST_F(InputFixture, ControllersOfVendor054CConfirmWithOneAndOpenTheMenuWithNine)
+TEST_F(InputManagerTest, ControllersOfVendor054CConfirmWithOneAndOpenTheMenuWithNine)
 {
     m_input.feedVendorId(0, 0x054C);
     m_input.feedVendorId(1, 0x045E);
@@ -212,7 +200,7 @@ TEST_F(InputFixture, ControllersOfVendor054CConfirmWithOneAndOpenTheMenuWithNine
     EXPECT_TRUE(m_input.isButtonPressed("fire", 0)) << "fire keeps button 5";
 }
 
-TEST_F(InputFixture, FedStickPositionIsWhatGameplayReads)
+TEST_F(InputManagerTest, FedStickPositionIsWhatGameplayReads)
 {
     m_input.feedAxisPosition(0, sf::Joystick::Y, 55.0f);
     EXPECT_FLOAT_EQ(m_input.getAxisPosition(0, sf::Joystick::Y), 55.0f);

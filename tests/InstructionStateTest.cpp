@@ -1,15 +1,10 @@
-#include "Game.h"
-#include "GameStateManager.h"
-#include "InputManager.h"
 #include "InstructionState.h"
 #include "MenuState.h"
 #include "TraceProfiler.h"
 
 #include "ScreenTestSupport.h"
-#include "TestSupport.h"
 
 #include <SFML/System/Err.hpp>
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -19,17 +14,9 @@ namespace zelk
 namespace
 {
 
-class ControlsFixture : public ::testing::Test
+class InstructionStateTest : public test::SandboxedGame
 {
 protected:
-    void TearDown() override
-    {
-        TraceProfiler::getInstance().endTrace();
-        m_input.resetState();
-        m_input.clearBindings();
-        m_input.clearFedJoysticks();
-    }
-
     // Opens the game, lets the menu build, and goes to the controls screen through the menu.
     void openControls()
     {
@@ -45,16 +32,9 @@ protected:
         return std::dynamic_pointer_cast<InstructionState>(
             m_game.getGameStateManager().getState("InstructionState"));
     }
-    GameState* current() { return m_game.getGameStateManager().getCurrentState(); }
-    GameState* state(const std::string& name) { return m_game.getGameStateManager().getState(name).get(); }
-
-    test::AssetSandbox m_sandbox;
-    test::ScopedWorkingDirectory m_workingDirectory{m_sandbox.bin()};
-    Game m_game{GameConfig{}};
-    InputManager& m_input = InputManager::getInstance();
 };
 
-TEST_F(ControlsFixture, PictureFillsSixTenthsOfTheScreenBetweenHeadingAndHint)
+TEST_F(InstructionStateTest, PictureFillsSixTenthsOfTheScreenBetweenHeadingAndHint)
 {
     test::writeScreenAssets(m_sandbox, 1080);
     openControls();
@@ -81,7 +61,7 @@ TEST_F(ControlsFixture, PictureFillsSixTenthsOfTheScreenBetweenHeadingAndHint)
     EXPECT_FLOAT_EQ(hint.getOrigin().y, hint.getLocalBounds().height);
 }
 
-TEST_F(ControlsFixture, PictureTallerThanTheScreenShrinksInsteadOfVanishing)
+TEST_F(InstructionStateTest, PictureTallerThanTheScreenShrinksInsteadOfVanishing)
 {
     test::writeScreenAssets(m_sandbox, 2160);
     openControls();
@@ -89,7 +69,7 @@ TEST_F(ControlsFixture, PictureTallerThanTheScreenShrinksInsteadOfVanishing)
     EXPECT_NEAR(controls()->getPicture().getGlobalBounds().height, 1080.0f * 0.6f, 0.5f);
 }
 
-TEST_F(ControlsFixture, LowWindowDoesNotWrapTheMarginsAround)
+TEST_F(InstructionStateTest, LowWindowDoesNotWrapTheMarginsAround)
 {
     test::writeScreenAssets(m_sandbox);
     ASSERT_TRUE(m_game.init());
@@ -102,7 +82,7 @@ TEST_F(ControlsFixture, LowWindowDoesNotWrapTheMarginsAround)
     EXPECT_FLOAT_EQ(controls()->getHint().getPosition().y, 15.0f - 5.0f);
 }
 
-TEST_F(ControlsFixture, EscapeReturnsToTheMenuAtTheNextFrame)
+TEST_F(InstructionStateTest, EscapeReturnsToTheMenuAtTheNextFrame)
 {
     test::writeScreenAssets(m_sandbox);
     openControls();
@@ -112,7 +92,7 @@ TEST_F(ControlsFixture, EscapeReturnsToTheMenuAtTheNextFrame)
     EXPECT_EQ(current(), state("MenuState"));
 }
 
-TEST_F(ControlsFixture, MenuButtonOfEitherControllerReturns)
+TEST_F(InstructionStateTest, MenuButtonOfEitherControllerReturns)
 {
     test::writeScreenAssets(m_sandbox);
     openControls();
@@ -125,7 +105,7 @@ TEST_F(ControlsFixture, MenuButtonOfEitherControllerReturns)
     EXPECT_EQ(current(), state("MenuState"));
 }
 
-TEST_F(ControlsFixture, ButtonsWithoutAMenuBindingDoNotReturn)
+TEST_F(InstructionStateTest, ButtonsWithoutAMenuBindingDoNotReturn)
 {
     test::writeScreenAssets(m_sandbox);
     openControls();
@@ -135,7 +115,7 @@ TEST_F(ControlsFixture, ButtonsWithoutAMenuBindingDoNotReturn)
     EXPECT_EQ(current(), state("InstructionState"));
 }
 
-TEST_F(ControlsFixture, ControllerOfVendor054CReturnsWithButtonNine)
+TEST_F(InstructionStateTest, ControllerOfVendor054CReturnsWithButtonNine)
 {
     test::writeScreenAssets(m_sandbox);
     m_input.feedVendorId(0, 0x054C);
@@ -146,7 +126,7 @@ TEST_F(ControlsFixture, ControllerOfVendor054CReturnsWithButtonNine)
     EXPECT_EQ(current(), state("MenuState"));
 }
 
-TEST_F(ControlsFixture, EscapeHeldFromTheMenuDoesNotReturn)
+TEST_F(InstructionStateTest, EscapeHeldFromTheMenuDoesNotReturn)
 {
     test::writeScreenAssets(m_sandbox);
     ASSERT_TRUE(m_game.init());
@@ -164,7 +144,7 @@ TEST_F(ControlsFixture, EscapeHeldFromTheMenuDoesNotReturn)
     EXPECT_EQ(current(), state("MenuState"));
 }
 
-TEST_F(ControlsFixture, MissingPictureShowsNothingButEscapeStillReturnsAndTheNextEntryRetries)
+TEST_F(InstructionStateTest, MissingPictureShowsNothingButEscapeStillReturnsAndTheNextEntryRetries)
 {
     test::writeScreenAssets(m_sandbox);
     m_sandbox.removeAsset("Controls.png");
@@ -184,7 +164,7 @@ TEST_F(ControlsFixture, MissingPictureShowsNothingButEscapeStillReturnsAndTheNex
     EXPECT_TRUE(controls()->isInitialized());
 }
 
-TEST_F(ControlsFixture, MissingFontShowsThePictureWithoutTexts)
+TEST_F(InstructionStateTest, MissingFontShowsThePictureWithoutTexts)
 {
     test::writeScreenAssets(m_sandbox);
     ASSERT_TRUE(m_game.init());

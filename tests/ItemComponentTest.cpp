@@ -2,9 +2,7 @@
 
 #include "ItemComponent.h"
 
-#include "items/ItemTestKit.h"
-
-#include <gtest/gtest.h>
+#include "MatchKit.h"
 
 using namespace zelk;
 using namespace zelk::test;
@@ -19,10 +17,10 @@ ItemComponent& itemOf(const std::shared_ptr<GameObject>& object)
 
 } // namespace
 
-TEST(ItemComponent, LyingItemIsParkedAtHomeJustAfterItsLifetime)
+TEST(ItemComponentTest, LyingItemIsParkedAtHomeJustAfterItsLifetime)
 {
-    ItemScene scene;
-    auto rock = makeRock(scene, "Rock_0", {300.f, 200.f});
+    MatchScene scene;
+    auto rock = makeRock(scene, {300.f, 200.f});
     ItemComponent& item = itemOf(rock);
 
     scene.frames(40, 0.5f);
@@ -37,7 +35,7 @@ TEST(ItemComponent, LyingItemIsParkedAtHomeJustAfterItsLifetime)
     // The body waits for the end of the step before it is switched off and moved home.
     EXPECT_TRUE(bodyOf(*rock)->IsEnabled());
 
-    scene.stepWorld(0.01f);
+    scene.step(0.01f);
     b2Body* body = bodyOf(*rock);
     EXPECT_FALSE(body->IsEnabled());
     EXPECT_FLOAT_EQ(body->GetPosition().x, 0.f);
@@ -49,10 +47,10 @@ TEST(ItemComponent, LyingItemIsParkedAtHomeJustAfterItsLifetime)
     EXPECT_FLOAT_EQ(item.getActiveTime(), 0.f);
 }
 
-TEST(ItemComponent, CarriedItemDoesNotAgeAndAThrowStartsItsClockAgain)
+TEST(ItemComponentTest, CarriedItemDoesNotAgeAndAThrowStartsItsClockAgain)
 {
-    ItemScene scene;
-    auto rock = makeRock(scene, "Rock_0", {300.f, 200.f});
+    MatchScene scene;
+    auto rock = makeRock(scene, {300.f, 200.f});
     ItemComponent& item = itemOf(rock);
 
     scene.frames(4, 0.5f);
@@ -73,10 +71,10 @@ TEST(ItemComponent, CarriedItemDoesNotAgeAndAThrowStartsItsClockAgain)
     EXPECT_TRUE(item.isHeld());
 }
 
-TEST(ItemComponent, DeactivateStopsTheBodyAtOnceButKeepsTheFlags)
+TEST(ItemComponentTest, DeactivateStopsTheBodyAtOnceButKeepsTheFlags)
 {
-    ItemScene scene;
-    auto rock = makeRock(scene, "Rock_0", {300.f, 200.f});
+    MatchScene scene;
+    auto rock = makeRock(scene, {300.f, 200.f});
     ItemComponent& item = itemOf(rock);
     b2Body* body = bodyOf(*rock);
     body->SetGravityScale(1.f);
@@ -92,27 +90,26 @@ TEST(ItemComponent, DeactivateStopsTheBodyAtOnceButKeepsTheFlags)
     // The spawner clears these when it brings the item back.
     EXPECT_TRUE(item.isThrown());
 
-    scene.stepWorld(0.1f);
+    scene.step(0.1f);
     EXPECT_FALSE(body->IsEnabled());
     EXPECT_FLOAT_EQ(body->GetPosition().x, 0.f);
     EXPECT_FLOAT_EQ(body->GetPosition().y, 0.f);
 }
 
-TEST(ItemComponent, HomeIsWhereTheObjectStoodWhenTheItemWasMade)
+TEST(ItemComponentTest, HomeIsWhereTheObjectStoodWhenTheItemWasMade)
 {
-    ItemScene scene;
-    auto object = std::make_shared<GameObject>("Rock_7");
-    object->setPosition(90.f, 60.f);
-    auto rigidBody = object->addComponent<RigidBodyComponent>(*object, b2_dynamicBody);
-    auto rock = object->addComponent<RockComponent>(*object, *rigidBody);
-    addItemCollider(*object, *rigidBody);
+    MatchScene scene;
+    PhysicsObject made = makeBody("Rock_7", {90.f, 60.f}, b2_dynamicBody);
+    const auto& object = made.object;
+    auto rock = object->addComponent<RockComponent>(*object, *made.rigidBody);
+    addBoxCollider(made, {0.5f, 0.5f, true, CollisionCategory::ITEM});
     ASSERT_TRUE(object->init());
     scene.objects().addGameObject(object);
 
     putInPlay(*object, {400.f, 400.f});
     scene.frame(0.1f);
     rock->deactivate();
-    scene.stepWorld(0.f);
+    scene.step(0.f);
     EXPECT_EQ(object->getPosition(), sf::Vector2f(90.f, 60.f));
     EXPECT_TRUE(isNear(toPixels(bodyOf(*object)->GetPosition()), {90.f, 60.f}));
 }

@@ -3,15 +3,7 @@
 
 #include "ItemInteractComponent.h"
 
-#include "AnimationRenderComponent.h"
-#include "ItemComponent.h"
-#include "TestSupport.h"
-#include "items/ItemTestKit.h"
-
-#include <SFML/System/Err.hpp>
-#include <gtest/gtest.h>
-
-#include <iostream>
+#include "MatchKit.h"
 
 using namespace zelk;
 using namespace zelk::test;
@@ -35,9 +27,9 @@ ItemComponent& itemOf(const std::shared_ptr<GameObject>& object)
 // Player 0 with a rock already in its hands (picked up by touching it in the first frame).
 struct CarryingPlayer
 {
-    explicit CarryingPlayer(ItemScene& scene)
-        : player(makePlayer(scene, "Player0", PLAYER_POSITION, 0))
-        , rock(makeRock(scene, "Rock_0", PLAYER_POSITION + sf::Vector2f(10.f, 0.f)))
+    explicit CarryingPlayer(MatchScene& scene)
+        : player(makeStandingPlayer(scene, "Player0", PLAYER_POSITION, 0))
+        , rock(makeRock(scene, PLAYER_POSITION + sf::Vector2f(10.f, 0.f)))
     {
         scene.frame(FRAME);
     }
@@ -46,20 +38,13 @@ struct CarryingPlayer
     std::shared_ptr<GameObject> rock;
 };
 
-void holdFireFor(ItemScene& scene, int frames)
-{
-    setFireButton(0, true);
-    scene.frames(frames, FRAME);
-    setFireButton(0, false);
-}
-
 } // namespace
 
-TEST(ItemInteractComponent, EmptyHandsPickUpALyingItemAndCarryItAboveFromTheNextFrame)
+TEST(ItemInteractComponentTest, EmptyHandsPickUpALyingItemAndCarryItAboveFromTheNextFrame)
 {
-    ItemScene scene;
-    auto player = makePlayer(scene, "Player0", PLAYER_POSITION, 0);
-    auto rock = makeRock(scene, "Rock_0", PLAYER_POSITION + sf::Vector2f(10.f, 0.f));
+    MatchScene scene;
+    auto player = makeStandingPlayer(scene, "Player0", PLAYER_POSITION, 0);
+    auto rock = makeRock(scene, PLAYER_POSITION + sf::Vector2f(10.f, 0.f));
     bodyOf(*rock)->SetLinearVelocity(b2Vec2(0.f, 2.f));
     itemOf(rock).setActiveTime(7.f);
 
@@ -76,11 +61,11 @@ TEST(ItemInteractComponent, EmptyHandsPickUpALyingItemAndCarryItAboveFromTheNext
     EXPECT_TRUE(isNear(rock->getPosition(), {400.f, 252.f})) << "the carried item follows every frame";
 }
 
-TEST(ItemInteractComponent, CarryingPlayerLeavesASecondItemLying)
+TEST(ItemInteractComponentTest, CarryingPlayerLeavesASecondItemLying)
 {
-    ItemScene scene;
+    MatchScene scene;
     CarryingPlayer carrying(scene);
-    auto second = makeRock(scene, "Rock_1", PLAYER_POSITION + sf::Vector2f(-10.f, 0.f));
+    auto second = makeRock(scene, PLAYER_POSITION + sf::Vector2f(-10.f, 0.f));
 
     scene.frames(3, FRAME);
     EXPECT_EQ(handsOf(carrying.player).getHeldItem(), carrying.rock.get());
@@ -88,11 +73,11 @@ TEST(ItemInteractComponent, CarryingPlayerLeavesASecondItemLying)
     EXPECT_TRUE(isNear(second->getPosition(), PLAYER_POSITION + sf::Vector2f(-10.f, 0.f)));
 }
 
-TEST(ItemInteractComponent, AFifthOfASecondOfChargeThrowsAt200FromFortyFourPixelsAhead)
+TEST(ItemInteractComponentTest, AFifthOfASecondOfChargeThrowsAt200FromFortyFourPixelsAhead)
 {
-    ItemScene scene;
+    MatchScene scene;
     CarryingPlayer carrying(scene);
-    holdFireFor(scene, 4);
+    scene.holdFire(4, FRAME);
     EXPECT_NEAR(handsOf(carrying.player).getThrowCharge(), 200.f, 1e-3f);
 
     // The release frame: the update throws, the step then starts the flight.
@@ -108,7 +93,7 @@ TEST(ItemInteractComponent, AFifthOfASecondOfChargeThrowsAt200FromFortyFourPixel
     EXPECT_FALSE(fixtureOf(*carrying.rock)->IsSensor());
     EXPECT_FLOAT_EQ(handsOf(carrying.player).getThrowCharge(), 0.f);
 
-    scene.stepWorld(FRAME);
+    scene.step(FRAME);
     // Pulled back by 200 x 0.02 px while charged, so the flight starts 44 px ahead.
     EXPECT_TRUE(isNear(carrying.rock->getPosition(), {400.f, 256.f}));
 
@@ -116,31 +101,31 @@ TEST(ItemInteractComponent, AFifthOfASecondOfChargeThrowsAt200FromFortyFourPixel
     EXPECT_LT(carrying.rock->getPosition().y, 256.f - 5.f) << "the rock flies off along the aim";
 }
 
-TEST(ItemInteractComponent, ThrowAddsTheChargeToTheItemsOwnVelocity)
+TEST(ItemInteractComponentTest, ThrowAddsTheChargeToTheItemsOwnVelocity)
 {
-    ItemScene scene;
+    MatchScene scene;
     CarryingPlayer carrying(scene);
-    holdFireFor(scene, 4);
+    scene.holdFire(4, FRAME);
     bodyOf(*carrying.rock)->SetLinearVelocity(toMetres({30.f, 0.f}));
 
     scene.updateObjects(FRAME);
     EXPECT_TRUE(isNear(pixelVelocity(*bodyOf(*carrying.rock)), {30.f, -200.f}, 1e-2f));
 }
 
-TEST(ItemInteractComponent, ChargeStopsAtFiveHundred)
+TEST(ItemInteractComponentTest, ChargeStopsAtFiveHundred)
 {
-    ItemScene scene;
+    MatchScene scene;
     CarryingPlayer carrying(scene);
-    holdFireFor(scene, 40);
+    scene.holdFire(40, FRAME);
     EXPECT_FLOAT_EQ(handsOf(carrying.player).getThrowCharge(), 500.f);
 
     scene.updateObjects(FRAME);
     EXPECT_TRUE(isNear(itemOf(carrying.rock).getThrowVelocity(), {0.f, -500.f}));
 }
 
-TEST(ItemInteractComponent, StickComponentsInsideTheDeadZoneCountAsZero)
+TEST(ItemInteractComponentTest, StickComponentsInsideTheDeadZoneCountAsZero)
 {
-    ItemScene scene;
+    MatchScene scene;
     CarryingPlayer carrying(scene);
     InputManager& input = InputManager::getInstance();
     input.feedAxisPosition(0, sf::Joystick::U, 4.f);
@@ -163,9 +148,9 @@ TEST(ItemInteractComponent, StickComponentsInsideTheDeadZoneCountAsZero)
     EXPECT_TRUE(isNear(carrying.rock->getPosition(), {400.f + 28.8f, 300.f + 38.4f}));
 }
 
-TEST(ItemInteractComponent, ControllerOfVendor054CAimsWithZAndR)
+TEST(ItemInteractComponentTest, ControllerOfVendor054CAimsWithZAndR)
 {
-    ItemScene scene;
+    MatchScene scene;
     CarryingPlayer carrying(scene);
     InputManager& input = InputManager::getInstance();
     input.feedVendorId(0, 0x054C);
@@ -179,11 +164,11 @@ TEST(ItemInteractComponent, ControllerOfVendor054CAimsWithZAndR)
     EXPECT_TRUE(isNear(carrying.rock->getPosition(), {352.f, 300.f}));
 }
 
-TEST(ItemInteractComponent, SecondPlayerAimsWithItsOwnController)
+TEST(ItemInteractComponentTest, SecondPlayerAimsWithItsOwnController)
 {
-    ItemScene scene;
-    auto player = makePlayer(scene, "Player1", PLAYER_POSITION, 1);
-    auto rock = makeRock(scene, "Rock_0", PLAYER_POSITION);
+    MatchScene scene;
+    auto player = makeStandingPlayer(scene, "Player1", PLAYER_POSITION, 1);
+    auto rock = makeRock(scene, PLAYER_POSITION);
     InputManager& input = InputManager::getInstance();
     input.feedAxisPosition(0, sf::Joystick::U, 100.f);
     input.feedAxisPosition(1, sf::Joystick::V, 100.f);
@@ -191,40 +176,40 @@ TEST(ItemInteractComponent, SecondPlayerAimsWithItsOwnController)
     EXPECT_EQ(handsOf(player).getAimDirection(), sf::Vector2f(0.f, 1.f));
 
     // Player 0's button does not charge player 1's throw.
-    holdFireFor(scene, 4);
+    scene.holdFire(4, FRAME);
     EXPECT_FLOAT_EQ(handsOf(player).getThrowCharge(), 0.f);
     EXPECT_EQ(handsOf(player).getHeldItem(), rock.get());
 }
 
-TEST(ItemInteractComponent, KeyReleaseThrowsWithTheStoredChargeOnly)
+TEST(ItemInteractComponentTest, KeyReleaseThrowsWithTheStoredChargeOnly)
 {
-    ItemScene scene;
+    MatchScene scene;
     CarryingPlayer carrying(scene);
-    setFireKey(sf::Keyboard::Space, true);
+    MatchScene::input().setLiveKey(sf::Keyboard::Space, true);
     scene.frames(10, FRAME);
     EXPECT_FLOAT_EQ(handsOf(carrying.player).getThrowCharge(), 0.f) << "the keyboard does not charge";
     EXPECT_EQ(handsOf(carrying.player).getHeldItem(), carrying.rock.get());
 
-    setFireKey(sf::Keyboard::Space, false);
+    MatchScene::input().setLiveKey(sf::Keyboard::Space, false);
     scene.updateObjects(FRAME);
     EXPECT_EQ(handsOf(carrying.player).getHeldItem(), nullptr);
     EXPECT_TRUE(itemOf(carrying.rock).isThrown());
     EXPECT_EQ(itemOf(carrying.rock).getThrowVelocity(), sf::Vector2f(0.f, 0.f));
     EXPECT_EQ(bodyOf(*carrying.rock)->GetLinearVelocity(), b2Vec2(0.f, 0.f));
 
-    scene.stepWorld(FRAME);
+    scene.step(FRAME);
     scene.frames(5, FRAME);
     EXPECT_GT(bodyOf(*carrying.rock)->GetLinearVelocity().y, 0.f) << "let go without speed, it falls";
 }
 
-TEST(ItemInteractComponent, ThrownItemCannotBeCaughtUntilItIsSpawnedAgain)
+TEST(ItemInteractComponentTest, ThrownItemCannotBeCaughtUntilItIsSpawnedAgain)
 {
-    ItemScene scene;
+    MatchScene scene;
     CarryingPlayer carrying(scene);
-    auto other = makePlayer(scene, "Player1", {700.f, 300.f}, 1);
-    setFireKey(sf::Keyboard::Space, true);
+    auto other = makeStandingPlayer(scene, "Player1", {700.f, 300.f}, 1);
+    MatchScene::input().setLiveKey(sf::Keyboard::Space, true);
     scene.frame(FRAME);
-    setFireKey(sf::Keyboard::Space, false);
+    MatchScene::input().setLiveKey(sf::Keyboard::Space, false);
     scene.frame(FRAME);
     ASSERT_TRUE(itemOf(carrying.rock).isThrown());
 
@@ -248,12 +233,12 @@ TEST(ItemInteractComponent, ThrownItemCannotBeCaughtUntilItIsSpawnedAgain)
     EXPECT_EQ(handsOf(other).getHeldItem(), carrying.rock.get());
 }
 
-TEST(ItemInteractComponent, DropHeldItemParksItAtOnceAndEmptiesTheHands)
+TEST(ItemInteractComponentTest, DropHeldItemParksItAtOnceAndEmptiesTheHands)
 {
-    ItemScene scene;
+    MatchScene scene;
     CarryingPlayer carrying(scene);
-    holdFireFor(scene, 3);
-    setFireButton(0, true);
+    scene.holdFire(3, FRAME);
+    scene.setFireButton(0, true);
 
     handsOf(carrying.player).dropHeldItem();
     EXPECT_EQ(handsOf(carrying.player).getHeldItem(), nullptr);
@@ -272,11 +257,11 @@ TEST(ItemInteractComponent, DropHeldItemParksItAtOnceAndEmptiesTheHands)
     EXPECT_EQ(handsOf(carrying.player).getHeldItem(), nullptr);
 }
 
-TEST(ItemInteractComponent, ItemParkedBeforeTheStepIsNotPickedUp)
+TEST(ItemInteractComponentTest, ItemParkedBeforeTheStepIsNotPickedUp)
 {
-    ItemScene scene;
-    auto player = makePlayer(scene, "Player0", PLAYER_POSITION, 0);
-    auto rock = makeRock(scene, "Rock_0", PLAYER_POSITION + sf::Vector2f(10.f, 0.f));
+    MatchScene scene;
+    auto player = makeStandingPlayer(scene, "Player0", PLAYER_POSITION, 0);
+    auto rock = makeRock(scene, PLAYER_POSITION + sf::Vector2f(10.f, 0.f));
 
     // Parked during the update pass; its body still lies there during this frame's step.
     itemOf(rock).deactivate();
@@ -286,28 +271,28 @@ TEST(ItemInteractComponent, ItemParkedBeforeTheStepIsNotPickedUp)
     EXPECT_FALSE(bodyOf(*rock)->IsEnabled());
 }
 
-TEST(ItemInteractComponent, HeldItemParkedBySomethingElseEmptiesTheHands)
+TEST(ItemInteractComponentTest, HeldItemParkedBySomethingElseEmptiesTheHands)
 {
-    ItemScene scene;
+    MatchScene scene;
     CarryingPlayer carrying(scene);
-    holdFireFor(scene, 2);
+    scene.holdFire(2, FRAME);
 
     itemOf(carrying.rock).deactivate();
     scene.frame(FRAME);
     EXPECT_EQ(handsOf(carrying.player).getHeldItem(), nullptr);
     EXPECT_FALSE(itemOf(carrying.rock).isHeld());
 
-    setFireButton(0, false);
+    scene.setFireButton(0, false);
     scene.frames(2, FRAME);
     EXPECT_FALSE(itemOf(carrying.rock).isThrown()) << "a parked item is never thrown";
     EXPECT_FALSE(bodyOf(*carrying.rock)->IsEnabled());
     EXPECT_EQ(carrying.rock->getPosition(), sf::Vector2f(0.f, 0.f));
 }
 
-TEST(ItemInteractComponent, ThrowPlaysThePlayersThrowAnimation)
+TEST(ItemInteractComponentTest, ThrowPlaysThePlayersThrowAnimation)
 {
-    ItemScene scene;
-    auto player = makePlayer(scene, "Player0", PLAYER_POSITION, 0);
+    MatchScene scene;
+    auto player = makeStandingPlayer(scene, "Player0", PLAYER_POSITION, 0);
     auto animation =
         player->addComponent<AnimationRenderComponent>(*player, testWindow(), "Objects", "missing-sheet.png");
     Animation frames;
@@ -315,37 +300,37 @@ TEST(ItemInteractComponent, ThrowPlaysThePlayersThrowAnimation)
     animation->addAnimation(0, 1, frames);
     animation->addAnimation(2, 1, frames);
     animation->setAnimation(0, 1);
-    auto rock = makeRock(scene, "Rock_0", PLAYER_POSITION);
+    auto rock = makeRock(scene, PLAYER_POSITION);
     scene.frame(FRAME);
 
-    setFireKey(sf::Keyboard::Space, true);
+    MatchScene::input().setLiveKey(sf::Keyboard::Space, true);
     scene.frame(FRAME);
     EXPECT_EQ(animation->getCurrentType(), 0);
-    setFireKey(sf::Keyboard::Space, false);
+    MatchScene::input().setLiveKey(sf::Keyboard::Space, false);
     scene.frame(FRAME);
     EXPECT_EQ(animation->getCurrentType(), 2);
     EXPECT_EQ(animation->getCurrentDirection(), 1);
 }
 
-TEST(ItemInteractComponent, MissingThrowSoundIsReportedAndThrowingStillWorks)
+TEST(ItemInteractComponentTest, MissingThrowSoundIsReportedAndThrowingStillWorks)
 {
     AssetSandbox sandbox({"Sounds/laserRetro_003.ogg"});
     ScopedWorkingDirectory inSandbox(sandbox.bin());
     StreamCapture out(std::cout);
     StreamCapture err(sf::err());
 
-    ItemScene scene;
+    MatchScene scene;
     CarryingPlayer carrying(scene);
     EXPECT_EQ(out.text(), "Failed to load sound\n");
 
-    setFireKey(sf::Keyboard::Space, true);
+    MatchScene::input().setLiveKey(sf::Keyboard::Space, true);
     scene.frame(FRAME);
-    setFireKey(sf::Keyboard::Space, false);
+    MatchScene::input().setLiveKey(sf::Keyboard::Space, false);
     scene.frame(FRAME);
     EXPECT_TRUE(itemOf(carrying.rock).isThrown());
 }
 
-TEST(ItemInteractComponent, PlayerWithoutAColliderFailsToInitialiseWithOneLine)
+TEST(ItemInteractComponentTest, PlayerWithoutAColliderFailsToInitialiseWithOneLine)
 {
     StreamCapture err(sf::err());
     auto player = std::make_shared<GameObject>("Player0");
@@ -357,20 +342,20 @@ TEST(ItemInteractComponent, PlayerWithoutAColliderFailsToInitialiseWithOneLine)
     EXPECT_EQ(hands->getHeldItem(), nullptr);
 }
 
-TEST(ItemInteractComponent, PlayerIndexWithoutAControllerCarriesStraightUp)
+TEST(ItemInteractComponentTest, PlayerIndexWithoutAControllerCarriesStraightUp)
 {
-    ItemScene scene;
+    MatchScene scene;
     // No fed values at all: sticks would be read from SFML, which must not be asked about a
     // controller number it does not have.
     InputManager::getInstance().clearFedJoysticks();
-    auto player = makePlayer(scene, "Player9", PLAYER_POSITION, 9);
-    auto rock = makeRock(scene, "Rock_0", PLAYER_POSITION);
+    auto player = makeStandingPlayer(scene, "Player9", PLAYER_POSITION, 9);
+    auto rock = makeRock(scene, PLAYER_POSITION);
     scene.frames(2, FRAME);
     EXPECT_EQ(handsOf(player).getHeldItem(), rock.get());
     EXPECT_TRUE(isNear(rock->getPosition(), {400.f, 252.f}));
 
-    auto negative = makePlayer(scene, "PlayerMinus", {700.f, 300.f}, -1);
-    auto other = makeRock(scene, "Rock_1", {700.f, 300.f});
+    auto negative = makeStandingPlayer(scene, "PlayerMinus", {700.f, 300.f}, -1);
+    auto other = makeRock(scene, {700.f, 300.f});
     scene.frames(2, FRAME);
     EXPECT_TRUE(isNear(other->getPosition(), {700.f, 252.f}));
 }

@@ -3,19 +3,10 @@
 
 #include "ItemSpawnerComponent.h"
 
-#include "AnimationRenderComponent.h"
 #include "BombComponent.h"
-#include "ItemComponent.h"
-#include "ItemPool.h"
-#include "RockComponent.h"
 #include "SpriteRenderComponent.h"
-#include "TestSupport.h"
-#include "items/ItemTestKit.h"
+#include "MatchKit.h"
 
-#include <SFML/System/Err.hpp>
-#include <gtest/gtest.h>
-
-#include <iostream>
 #include <limits>
 #include <typeinfo>
 
@@ -30,12 +21,13 @@ const sf::Vector2f SPAWNER_POSITION(500.f, 100.f);
 // A spawner object as the map's factory makes one, with a pool of the given size.
 struct Spawner
 {
-    Spawner(ItemScene& scene, const ItemTextures& textures, std::array<float, 2> rates, int poolSize = 60,
+    Spawner(MatchScene& scene, std::array<float, 2> rates, int poolSize = 60,
             const std::string& id = "Spawner")
         : object(std::make_shared<GameObject>(id))
     {
         object->setPosition(SPAWNER_POSITION);
-        component = object->addComponent<ItemSpawnerComponent>(*object, poolSize, testWindow(), textures.paths(),
+        component = object->addComponent<ItemSpawnerComponent>(*object, poolSize, testWindow(),
+ scene.itemTextures().paths(),
                                                                ItemTextures::rects(), std::array<float, 2>{2.f, 3.f},
                                                                rates, "Objects");
         object->init();
@@ -83,12 +75,11 @@ bool holds(const std::shared_ptr<IComponent>& component)
 
 } // namespace
 
-TEST(ItemSpawnerComponent, PoolHoldsSixtyParkedAnnouncedItemsAndSaysSoOnce)
+TEST(ItemSpawnerComponentTest, PoolHoldsSixtyParkedAnnouncedItemsAndSaysSoOnce)
 {
-    ItemScene scene;
-    ItemTextures textures;
+    MatchScene scene;
     StreamCapture out(std::cout);
-    Spawner spawner(scene, textures, {0.5f, 0.5f});
+    Spawner spawner(scene, {0.5f, 0.5f});
 
     EXPECT_EQ(countLines(out.text(), "## pool-size: 60\n"), 1);
     ASSERT_EQ(spawner.items().size(), 60u);
@@ -111,13 +102,12 @@ TEST(ItemSpawnerComponent, PoolHoldsSixtyParkedAnnouncedItemsAndSaysSoOnce)
         EXPECT_EQ(item->getPosition(), sf::Vector2f(0.f, 0.f));
 }
 
-TEST(ItemSpawnerComponent, RocksAndBombsAreBuiltComponentByComponent)
+TEST(ItemSpawnerComponentTest, RocksAndBombsAreBuiltComponentByComponent)
 {
-    ItemScene scene;
-    ItemTextures textures;
+    MatchScene scene;
     StreamCapture out(std::cout);
-    Spawner rocks(scene, textures, {1.f, 0.f}, 1, "RockSpawner");
-    Spawner bombs(scene, textures, {0.f, 1.f}, 1, "BombSpawner");
+    Spawner rocks(scene, {1.f, 0.f}, 1, "RockSpawner");
+    Spawner bombs(scene, {0.f, 1.f}, 1, "BombSpawner");
 
     const auto& rock = rocks.items().front()->getComponents();
     ASSERT_EQ(rock.size(), 4u);
@@ -150,8 +140,8 @@ TEST(ItemSpawnerComponent, RocksAndBombsAreBuiltComponentByComponent)
         ASSERT_NE(fixture, nullptr);
         EXPECT_EQ(fixture->GetShape()->GetType(), b2Shape::e_circle);
         EXPECT_FLOAT_EQ(fixture->GetShape()->m_radius, 0.5f);
-        EXPECT_EQ(fixture->GetFilterData().categoryBits, ITEM_CATEGORY);
-        EXPECT_EQ(fixture->GetFilterData().maskBits, ITEM_MASK);
+        EXPECT_EQ(fixture->GetFilterData().categoryBits, CollisionCategory::ITEM);
+        EXPECT_EQ(fixture->GetFilterData().maskBits, 0xFFE1);
         EXPECT_FALSE(fixture->IsSensor());
         EXPECT_FLOAT_EQ(fixture->GetFriction(), 0.2f);
         EXPECT_EQ(bodyOf(*spawner->items().front())->GetType(), b2_dynamicBody);
@@ -160,28 +150,26 @@ TEST(ItemSpawnerComponent, RocksAndBombsAreBuiltComponentByComponent)
     EXPECT_FLOAT_EQ(fixtureOf(*bombs.items().front())->GetDensity(), 3.f);
 }
 
-TEST(ItemSpawnerComponent, RatesOfOneAndZeroGiveOnlyThatKind)
+TEST(ItemSpawnerComponentTest, RatesOfOneAndZeroGiveOnlyThatKind)
 {
-    ItemScene scene;
-    ItemTextures textures;
+    MatchScene scene;
     StreamCapture out(std::cout);
-    Spawner rocks(scene, textures, {1.f, 0.f}, 60, "RockSpawner");
-    Spawner bombs(scene, textures, {0.f, 1.f}, 60, "BombSpawner");
+    Spawner rocks(scene, {1.f, 0.f}, 60, "RockSpawner");
+    Spawner bombs(scene, {0.f, 1.f}, 60, "BombSpawner");
     EXPECT_EQ(rocks.countOf("Rock_"), 60);
     // Only a draw of exactly 0 could give a rock here.
     EXPECT_EQ(bombs.countOf("Bomb_"), 60);
 }
 
-TEST(ItemSpawnerComponent, RatesAddingUpToLessThanOneAreScaledSoEverySlotGetsAKind)
+TEST(ItemSpawnerComponentTest, RatesAddingUpToLessThanOneAreScaledSoEverySlotGetsAKind)
 {
-    ItemScene scene;
-    ItemTextures textures;
+    MatchScene scene;
     StreamCapture out(std::cout);
-    Spawner onlyRocks(scene, textures, {0.3f, 0.f}, 60, "A");
-    Spawner onlyBombs(scene, textures, {0.f, 0.3f}, 60, "B");
-    Spawner both(scene, textures, {0.1f, 0.1f}, 60, "C");
-    Spawner none(scene, textures, {0.f, 0.f}, 60, "D");
-    Spawner broken(scene, textures, {std::numeric_limits<float>::quiet_NaN(), -1.f}, 60, "E");
+    Spawner onlyRocks(scene, {0.3f, 0.f}, 60, "A");
+    Spawner onlyBombs(scene, {0.f, 0.3f}, 60, "B");
+    Spawner both(scene, {0.1f, 0.1f}, 60, "C");
+    Spawner none(scene, {0.f, 0.f}, 60, "D");
+    Spawner broken(scene, {std::numeric_limits<float>::quiet_NaN(), -1.f}, 60, "E");
 
     EXPECT_EQ(onlyRocks.countOf("Rock_"), 60);
     EXPECT_EQ(onlyBombs.countOf("Bomb_"), 60);
@@ -199,12 +187,11 @@ TEST(ItemSpawnerComponent, RatesAddingUpToLessThanOneAreScaledSoEverySlotGetsAKi
     EXPECT_EQ(ItemPool::kindThresholds({0.7f, 0.7f}), (Thresholds{0.7f, 1.4f}));
 }
 
-TEST(ItemSpawnerComponent, ClockSpawnsOncePerSecondAtTheSpawnerWithASmallOffset)
+TEST(ItemSpawnerComponentTest, ClockSpawnsOncePerSecondAtTheSpawnerWithASmallOffset)
 {
-    ItemScene scene;
-    ItemTextures textures;
+    MatchScene scene;
     StreamCapture out(std::cout);
-    Spawner spawner(scene, textures, {1.f, 0.f});
+    Spawner spawner(scene, {1.f, 0.f});
     const auto& first = spawner.items()[0];
 
     scene.frames(9, 0.1f);
@@ -233,12 +220,11 @@ TEST(ItemSpawnerComponent, ClockSpawnsOncePerSecondAtTheSpawnerWithASmallOffset)
     EXPECT_TRUE(spawner.items()[1]->isActive());
 }
 
-TEST(ItemSpawnerComponent, LongFrameMakesExactlyOneAttemptAndDropsTheExcess)
+TEST(ItemSpawnerComponentTest, LongFrameMakesExactlyOneAttemptAndDropsTheExcess)
 {
-    ItemScene scene;
-    ItemTextures textures;
+    MatchScene scene;
     StreamCapture out(std::cout);
-    Spawner spawner(scene, textures, {1.f, 0.f});
+    Spawner spawner(scene, {1.f, 0.f});
 
     scene.frame(2.5f);
     EXPECT_EQ(spawner.component->getPool().getNextIndex(), 1u);
@@ -250,12 +236,11 @@ TEST(ItemSpawnerComponent, LongFrameMakesExactlyOneAttemptAndDropsTheExcess)
     EXPECT_EQ(spawner.component->getPool().getNextIndex(), 1u);
 }
 
-TEST(ItemSpawnerComponent, SlotStillInPlaySkipsThatSecondAndTheNextSecondTriesTheNextSlot)
+TEST(ItemSpawnerComponentTest, SlotStillInPlaySkipsThatSecondAndTheNextSecondTriesTheNextSlot)
 {
-    ItemScene scene;
-    ItemTextures textures;
+    MatchScene scene;
     StreamCapture out(std::cout);
-    Spawner spawner(scene, textures, {1.f, 0.f}, 2);
+    Spawner spawner(scene, {1.f, 0.f}, 2);
     const auto& first = spawner.items()[0];
     const auto& second = spawner.items()[1];
 
@@ -273,7 +258,7 @@ TEST(ItemSpawnerComponent, SlotStillInPlaySkipsThatSecondAndTheNextSecondTriesTh
     EXPECT_EQ(spawner.component->getPool().getNextIndex(), 3u);
     EXPECT_EQ(bodyOf(*first)->GetLinearVelocity(), firstVelocity);
     EXPECT_FALSE(second->isActive());
-    scene.stepWorld(0.f);
+    scene.step(0.f);
     EXPECT_TRUE(isNear(first->getPosition(), firstPosition));
 
     scene.frame(1.f);
@@ -282,12 +267,11 @@ TEST(ItemSpawnerComponent, SlotStillInPlaySkipsThatSecondAndTheNextSecondTriesTh
     EXPECT_NEAR(second->getPosition().y, SPAWNER_POSITION.y, 1e-3f);
 }
 
-TEST(ItemSpawnerComponent, SpawnedItemIsFreshAgainWhateverItWentThrough)
+TEST(ItemSpawnerComponentTest, SpawnedItemIsFreshAgainWhateverItWentThrough)
 {
-    ItemScene scene;
-    ItemTextures textures;
+    MatchScene scene;
     StreamCapture out(std::cout);
-    Spawner spawner(scene, textures, {1.f, 0.f}, 1);
+    Spawner spawner(scene, {1.f, 0.f}, 1);
     const auto& rock = spawner.items()[0];
     ItemComponent& item = *rock->getComponent<ItemComponent>();
 
@@ -314,13 +298,12 @@ TEST(ItemSpawnerComponent, SpawnedItemIsFreshAgainWhateverItWentThrough)
     EXPECT_NEAR(rock->getPosition().y, SPAWNER_POSITION.y, 1e-3f);
 }
 
-TEST(ItemSpawnerComponent, TwoSpawnersNumberTheirItemsWithOneCounter)
+TEST(ItemSpawnerComponentTest, TwoSpawnersNumberTheirItemsWithOneCounter)
 {
-    ItemScene scene;
-    ItemTextures textures;
+    MatchScene scene;
     StreamCapture out(std::cout);
-    Spawner first(scene, textures, {0.5f, 0.5f}, 60, "Spawner0");
-    Spawner second(scene, textures, {0.5f, 0.5f}, 60, "Spawner1");
+    Spawner first(scene, {0.5f, 0.5f}, 60, "Spawner0");
+    Spawner second(scene, {0.5f, 0.5f}, 60, "Spawner1");
 
     EXPECT_EQ(countLines(out.text(), "## pool-size: 60\n"), 2);
     const int start = numberOf(first.items().front()->getId());
@@ -329,9 +312,9 @@ TEST(ItemSpawnerComponent, TwoSpawnersNumberTheirItemsWithOneCounter)
     EXPECT_EQ(scene.objects().getGameObjects().size(), 120u + 2u) << "names never collide in the registry";
 }
 
-TEST(ItemSpawnerComponent, ItemThatFailsToInitialiseIsReportedAndStaysPooled)
+TEST(ItemSpawnerComponentTest, ItemThatFailsToInitialiseIsReportedAndStaysPooled)
 {
-    ItemScene scene;
+    MatchScene scene;
     StreamCapture out(std::cout);
     StreamCapture err(sf::err());
     auto object = std::make_shared<GameObject>("Spawner");
@@ -350,13 +333,12 @@ TEST(ItemSpawnerComponent, ItemThatFailsToInitialiseIsReportedAndStaysPooled)
     EXPECT_EQ(out.text(), "## pool-size: 3\n");
 }
 
-TEST(ItemSpawnerComponent, PoolWithoutSlotsNeverSpawns)
+TEST(ItemSpawnerComponentTest, PoolWithoutSlotsNeverSpawns)
 {
-    ItemScene scene;
-    ItemTextures textures;
+    MatchScene scene;
     StreamCapture out(std::cout);
-    Spawner empty(scene, textures, {1.f, 0.f}, 0, "Empty");
-    Spawner negative(scene, textures, {1.f, 0.f}, -5, "Negative");
+    Spawner empty(scene, {1.f, 0.f}, 0, "Empty");
+    Spawner negative(scene, {1.f, 0.f}, -5, "Negative");
     EXPECT_EQ(countLines(out.text(), "## pool-size: 0\n"), 2);
 
     scene.frames(3, 1.f);

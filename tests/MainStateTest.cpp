@@ -5,14 +5,10 @@
 #include "GameConfig.h"
 #include "GameStateManager.h"
 #include "HealthIndicatorRenderComponent.h"
-#include "InputManager.h"
-#include "ItemComponent.h"
-#include "match/MatchTestKit.h"
+#include "MatchKit.h"
+#include "ScreenTestSupport.h"
 
 #include <SFML/Window/Event.hpp>
-#include <gtest/gtest.h>
-
-#include <iostream>
 
 using namespace zelk;
 using namespace zelk::test;
@@ -21,7 +17,6 @@ namespace
 {
 
 const float FRAME = 1.f / 60.f;
-const char* const SYSTEM_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 // Stands in for the menu: it only counts how often it is entered and left.
 class CountingState : public GameState
@@ -39,15 +34,15 @@ public:
 
 // The match as the game runs it: a real window, the real state switch between frames, the input
 // snapshot at the start of every frame. Frame times are fixed so physics is repeatable.
-class MatchTest : public ::testing::Test
+class MainStateTest : public ::testing::Test
 {
 protected:
-    MatchTest()
+    MainStateTest()
         : game(GameConfig())
     {
         writeArena("arena.tmj");
         directory.writeSound("Sounds/pixel-sky.wav", 1.f);
-        directory.writeText("fibberish.ttf", readFile(SYSTEM_FONT));
+        directory.writeAsset("fibberish.ttf", readFile(systemFontPath()));
 
         game.getWindow().create(sf::VideoMode(1376, 768), "match test", sf::Style::Titlebar);
         input().resetState();
@@ -60,7 +55,7 @@ protected:
         states().addState("MainState", match);
     }
 
-    ~MatchTest() override
+    ~MainStateTest() override
     {
         // What the game loop does when the window closes.
         if (GameState* current = states().getCurrentState())
@@ -69,7 +64,7 @@ protected:
 
     void writeArena(const std::string& mapFile)
     {
-        directory.writeText("game.tmj", readFile(sourceDir() / "tests" / "data" / "match" / mapFile));
+        directory.writeAsset("game.tmj", readFile(sourceDir() / "tests" / "data" / "match" / mapFile));
         directory.writeImage("tiles.png", 64, 32, sf::Color(40, 120, 40));
         directory.writeImage("player.png", 192, 128, sf::Color(200, 200, 40));
         directory.writeImage("rock.png", 16, 16, sf::Color(120, 120, 120));
@@ -157,7 +152,7 @@ protected:
 
 } // namespace
 
-TEST_F(MatchTest, EnteringBuildsTheArenaThePlayersAndTheirHearts)
+TEST_F(MainStateTest, EnteringBuildsTheArenaThePlayersAndTheirHearts)
 {
     StreamCapture errors(std::cerr);
     enterMatch();
@@ -184,14 +179,14 @@ TEST_F(MatchTest, EnteringBuildsTheArenaThePlayersAndTheirHearts)
     EXPECT_EQ(errors.text(), "");
 }
 
-TEST_F(MatchTest, AHealthLossReachesThePlayersIndicatorOnly)
+TEST_F(MainStateTest, AHealthLossReachesThePlayersIndicatorOnly)
 {
     enterMatch();
     const auto hearts0 = component<HealthIndicatorRenderComponent>("Player0HealthIndicator");
     const auto hearts1 = component<HealthIndicatorRenderComponent>("Player1HealthIndicator");
 
     // Walked into the chasm through the real physics.
-    body("Player1").SetTransform(metres({500.f, 730.f}), 0.f);
+    body("Player1").SetTransform(toMetres({500.f, 730.f}), 0.f);
     frame();
 
     EXPECT_EQ(component<HealthComponent>("Player1")->getHealth(), 2);
@@ -202,7 +197,7 @@ TEST_F(MatchTest, AHealthLossReachesThePlayersIndicatorOnly)
     EXPECT_TRUE(match->isRunning());
 }
 
-TEST_F(MatchTest, TheFrameRunsObjectsThenPhysics)
+TEST_F(MainStateTest, TheFrameRunsObjectsThenPhysics)
 {
     enterMatch();
     input().setLiveKey(sf::Keyboard::D, true);
@@ -212,9 +207,9 @@ TEST_F(MatchTest, TheFrameRunsObjectsThenPhysics)
     EXPECT_GT(object("Player0")->getPosition().x, 300.f);
 }
 
-TEST_F(MatchTest, ABrokenMapIsReportedAndTheMatchStillRuns)
+TEST_F(MainStateTest, ABrokenMapIsReportedAndTheMatchStillRuns)
 {
-    directory.writeText("game.tmj", "{ not a map");
+    directory.writeAsset("game.tmj", "{ not a map");
     StreamCapture errors(std::cerr);
     StreamCapture sfmlErrors(sf::err());
 
@@ -237,9 +232,9 @@ TEST_F(MatchTest, ABrokenMapIsReportedAndTheMatchStillRuns)
     EXPECT_EQ(sfmlErrors.text().find("Could not find gameobject"), std::string::npos) << sfmlErrors.text();
 }
 
-TEST_F(MatchTest, WithoutMusicTheMatchIsLoadedButNeverRuns)
+TEST_F(MainStateTest, WithoutMusicTheMatchIsLoadedButNeverRuns)
 {
-    std::filesystem::remove(directory.assets() / "Sounds" / "pixel-sky.wav");
+    directory.removeAsset("Sounds/pixel-sky.wav");
     StreamCapture errors(std::cerr);
 
     enterMatch();
@@ -264,7 +259,7 @@ TEST_F(MatchTest, WithoutMusicTheMatchIsLoadedButNeverRuns)
     EXPECT_TRUE(game.getWindow().isOpen());
 }
 
-TEST_F(MatchTest, ExitStopsTheMusicAndLeavesForTheMenuAtTheNextFrame)
+TEST_F(MainStateTest, ExitStopsTheMusicAndLeavesForTheMenuAtTheNextFrame)
 {
     enterMatch();
     const sf::Vector2f before = object("Player0")->getPosition();
@@ -287,7 +282,7 @@ TEST_F(MatchTest, ExitStopsTheMusicAndLeavesForTheMenuAtTheNextFrame)
     EXPECT_TRUE(match->getGameObjectManager().getGameObjects().empty());
 }
 
-TEST_F(MatchTest, ExitKeyAndMenuButtonInOneFrameLeaveOnce)
+TEST_F(MainStateTest, ExitKeyAndMenuButtonInOneFrameLeaveOnce)
 {
     enterMatch();
     input().setLiveKey(sf::Keyboard::Escape, true);
@@ -301,7 +296,7 @@ TEST_F(MatchTest, ExitKeyAndMenuButtonInOneFrameLeaveOnce)
     EXPECT_EQ(menu->exits, 0);
 }
 
-TEST_F(MatchTest, ComingBackLoadsTheMapAgainAndKeepsOnlyTheNewObjects)
+TEST_F(MainStateTest, ComingBackLoadsTheMapAgainAndKeepsOnlyTheNewObjects)
 {
     enterMatch();
     frames(70);
@@ -335,7 +330,7 @@ TEST_F(MatchTest, ComingBackLoadsTheMapAgainAndKeepsOnlyTheNewObjects)
     EXPECT_TRUE(match->isRunning());
 }
 
-TEST_F(MatchTest, ALostPlayerOpensTheWinScreenForTheOther)
+TEST_F(MainStateTest, ALostPlayerOpensTheWinScreenForTheOther)
 {
     enterMatch();
     StreamCapture output(std::cout);
@@ -364,7 +359,7 @@ TEST_F(MatchTest, ALostPlayerOpensTheWinScreenForTheOther)
     EXPECT_FALSE(component<PlayerMoveComponent>("Player1")->canMove());
 }
 
-TEST_F(MatchTest, TheWinScreenFreezesObjectsAndPhysics)
+TEST_F(MainStateTest, TheWinScreenFreezesObjectsAndPhysics)
 {
     enterMatch();
     body("Player1").SetLinearVelocity(b2Vec2(3.f, 0.f));
@@ -376,7 +371,7 @@ TEST_F(MatchTest, TheWinScreenFreezesObjectsAndPhysics)
     EXPECT_EQ(body("Player1").GetPosition(), bodyAt);
 }
 
-TEST_F(MatchTest, BothPlayersLosingInOneFrameNamesPlayer0)
+TEST_F(MainStateTest, BothPlayersLosingInOneFrameNamesPlayer0)
 {
     enterMatch();
     StreamCapture output(std::cout);
@@ -390,9 +385,9 @@ TEST_F(MatchTest, BothPlayersLosingInOneFrameNamesPlayer0)
     EXPECT_EQ(selected(), "Restart");
 }
 
-TEST_F(MatchTest, AMissingFontKeepsTheMatchGoingAndIsRetriedEveryFrame)
+TEST_F(MainStateTest, AMissingFontKeepsTheMatchGoingAndIsRetriedEveryFrame)
 {
-    std::filesystem::remove(directory.assets() / "fibberish.ttf");
+    directory.removeAsset("fibberish.ttf");
     enterMatch();
     StreamCapture errors(sf::err());
     StreamCapture output(std::cout);
@@ -409,13 +404,13 @@ TEST_F(MatchTest, AMissingFontKeepsTheMatchGoingAndIsRetriedEveryFrame)
     EXPECT_NE(errors.text().find(message), std::string::npos);
     EXPECT_FALSE(component<PlayerMoveComponent>("Player1")->canMove());
 
-    directory.writeText("fibberish.ttf", readFile(SYSTEM_FONT));
+    directory.writeAsset("fibberish.ttf", readFile(systemFontPath()));
     frame();
     EXPECT_FALSE(match->isRunning());
     EXPECT_EQ(output.text(), "Player1 won!\n");
 }
 
-TEST_F(MatchTest, EveryMoveKeyTogglesBetweenTheTwoEntries)
+TEST_F(MainStateTest, EveryMoveKeyTogglesBetweenTheTwoEntries)
 {
     enterMatch();
     defeatPlayer0();
@@ -435,7 +430,7 @@ TEST_F(MatchTest, EveryMoveKeyTogglesBetweenTheTwoEntries)
     EXPECT_EQ(selected(), "Restart");
 }
 
-TEST_F(MatchTest, AHeldStickMovesOnceUntilItReturnsToTheCentre)
+TEST_F(MainStateTest, AHeldStickMovesOnceUntilItReturnsToTheCentre)
 {
     enterMatch();
     defeatPlayer0();
@@ -457,7 +452,7 @@ TEST_F(MatchTest, AHeldStickMovesOnceUntilItReturnsToTheCentre)
     EXPECT_EQ(selected(), "Restart");
 }
 
-TEST_F(MatchTest, TheSelectedEntryIsDrawnDecoratedAndCentred)
+TEST_F(MainStateTest, TheSelectedEntryIsDrawnDecoratedAndCentred)
 {
     enterMatch();
     defeatPlayer0();
@@ -514,14 +509,14 @@ TEST_F(MatchTest, TheSelectedEntryIsDrawnDecoratedAndCentred)
     EXPECT_EQ(std::string(match->getMenuEntries()[0].getString()), "Restart");
 }
 
-TEST_F(MatchTest, RestartPutsEverythingBackWithoutReloading)
+TEST_F(MainStateTest, RestartPutsEverythingBackWithoutReloading)
 {
     enterMatch();
     // Let the spawner put a few items into play, and move both players off their marks.
     frames(200);
     ASSERT_GT(activeItems(), 0);
-    body("Player0").SetTransform(metres({450.f, 420.f}), 1.f);
-    body("Player1").SetTransform(metres({900.f, 500.f}), 0.f);
+    body("Player0").SetTransform(toMetres({450.f, 420.f}), 1.f);
+    body("Player1").SetTransform(toMetres({900.f, 500.f}), 0.f);
     body("Player1").SetLinearVelocity(b2Vec2(2.f, 0.f));
     component<HealthComponent>("Player1")->setHealth(2);
     const auto player0 = object("Player0");
@@ -558,10 +553,10 @@ TEST_F(MatchTest, RestartPutsEverythingBackWithoutReloading)
     EXPECT_EQ(selected(), "Restart");
 }
 
-TEST_F(MatchTest, RestartDuringAFallBringsThePlayerHomeAtOnce)
+TEST_F(MainStateTest, RestartDuringAFallBringsThePlayerHomeAtOnce)
 {
     enterMatch();
-    body("Player1").SetTransform(metres({500.f, 730.f}), 0.f);
+    body("Player1").SetTransform(toMetres({500.f, 730.f}), 0.f);
     frame();
     ASSERT_TRUE(component<PlayerFallComponent>("Player1")->isFalling());
     component<HealthComponent>("Player0")->setHealth(0);
@@ -577,7 +572,7 @@ TEST_F(MatchTest, RestartDuringAFallBringsThePlayerHomeAtOnce)
     EXPECT_TRUE(component<ColliderComponent>("Player1")->isEnabled());
 }
 
-TEST_F(MatchTest, ExitOnTheWinScreenClosesTheWindow)
+TEST_F(MainStateTest, ExitOnTheWinScreenClosesTheWindow)
 {
     enterMatch();
     defeatPlayer0();
@@ -588,7 +583,7 @@ TEST_F(MatchTest, ExitOnTheWinScreenClosesTheWindow)
     EXPECT_FALSE(game.getWindow().isOpen());
 }
 
-TEST_F(MatchTest, LeavingRightAfterARestartDropsTheQueuedMovesSafely)
+TEST_F(MainStateTest, LeavingRightAfterARestartDropsTheQueuedMovesSafely)
 {
     enterMatch();
     defeatPlayer0();
@@ -612,7 +607,7 @@ TEST_F(MatchTest, LeavingRightAfterARestartDropsTheQueuedMovesSafely)
     EXPECT_NEAR(object("Player0")->getPosition().x, 300.f, 0.01f);
 }
 
-TEST_F(MatchTest, AMapWithoutASecondPlayerRunsAndSaysSoOnce)
+TEST_F(MainStateTest, AMapWithoutASecondPlayerRunsAndSaysSoOnce)
 {
     writeArena("one-player.tmj");
     StreamCapture errors(sf::err());

@@ -65,12 +65,12 @@ void PrintTo(const CheckerCase& checkerCase, std::ostream* out)
     *out << checkerCase.name;
 }
 
-class MapCheckerRun : public testing::TestWithParam<CheckerCase>
+class MapCheckerTest : public testing::TestWithParam<CheckerCase>
 {
 };
 
 // One line per finding, then the counts.
-TEST_P(MapCheckerRun, ReportsEachFindingOnOneLineAndExitsWithItsStatus)
+TEST_P(MapCheckerTest, ReportsEachFindingOnOneLineAndExitsWithItsStatus)
 {
     const CheckerCase& expected = GetParam();
     const std::string argument =
@@ -81,7 +81,7 @@ TEST_P(MapCheckerRun, ReportsEachFindingOnOneLineAndExitsWithItsStatus)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Maps, MapCheckerRun,
+    Maps, MapCheckerTest,
     testing::Values(
         CheckerCase{"Arena", "", 0, {"game.tmj: 0 errors, 0 warnings"}},
         CheckerCase{"Players",
@@ -234,7 +234,7 @@ void expectSameSpawner(const SpawnerSettings& actual, const SpawnerSettings& exp
     EXPECT_EQ(actual.spawnRates, expected.spawnRates) << member;
 }
 
-TEST(TiledProject, EveryClassMemberHasTheGamesTypeAndDefault)
+TEST(MapCheckerTest, TheTiledProjectGivesEveryClassMemberTheGamesTypeAndDefault)
 {
     const Json project = Json::parse(test::readFile(test::assetsDir() / "bramblot.tiled-project"));
     const ClassMembers classes = projectClasses(project);

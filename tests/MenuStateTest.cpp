@@ -1,16 +1,11 @@
-#include "Game.h"
-#include "GameStateManager.h"
-#include "InputManager.h"
 #include "InstructionState.h"
 #include "MainState.h"
 #include "MenuState.h"
 #include "TraceProfiler.h"
 
 #include "ScreenTestSupport.h"
-#include "TestSupport.h"
 
 #include <SFML/System/Err.hpp>
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -23,18 +18,10 @@ namespace zelk
 namespace
 {
 
-class MenuFixture : public ::testing::Test
+class MenuStateTest : public test::SandboxedGame
 {
 protected:
     void SetUp() override { test::writeScreenAssets(m_sandbox); }
-
-    void TearDown() override
-    {
-        TraceProfiler::getInstance().endTrace();
-        m_input.resetState();
-        m_input.clearBindings();
-        m_input.clearFedJoysticks();
-    }
 
     // Opens the game and runs its first frame, which enters the menu.
     void startGame()
@@ -48,8 +35,6 @@ protected:
     {
         return std::dynamic_pointer_cast<MenuState>(m_game.getGameStateManager().getState("MenuState"));
     }
-    GameState* current() { return m_game.getGameStateManager().getCurrentState(); }
-    GameState* state(const std::string& name) { return m_game.getGameStateManager().getState(name).get(); }
     std::string selected() { return menu()->getSelectedEntry(); }
 
     void stickFrame(float position)
@@ -57,14 +42,9 @@ protected:
         m_input.feedAxisPosition(0, sf::Joystick::Y, position);
         m_game.runFrame();
     }
-
-    test::AssetSandbox m_sandbox;
-    test::ScopedWorkingDirectory m_workingDirectory{m_sandbox.bin()};
-    Game m_game{GameConfig{}};
-    InputManager& m_input = InputManager::getInstance();
 };
 
-TEST_F(MenuFixture, BuildsTheLayoutAroundTheCentreOfTheView)
+TEST_F(MenuStateTest, BuildsTheLayoutAroundTheCentreOfTheView)
 {
     startGame();
     const sf::Vector2f centre = m_game.getWindow().getView().getCenter();
@@ -95,7 +75,7 @@ TEST_F(MenuFixture, BuildsTheLayoutAroundTheCentreOfTheView)
     EXPECT_EQ(selected(), "Start");
 }
 
-TEST_F(MenuFixture, MarkedEntryIsFramedAndStaysCentredOnItsPoint)
+TEST_F(MenuStateTest, MarkedEntryIsFramedAndStaysCentredOnItsPoint)
 {
     startGame();
     const sf::Text marked = menu()->makeDrawnEntry(0);
@@ -107,7 +87,7 @@ TEST_F(MenuFixture, MarkedEntryIsFramedAndStaysCentredOnItsPoint)
     EXPECT_EQ(menu()->makeDrawnEntry(2).getString(), "Exit");
 }
 
-TEST_F(MenuFixture, ArrowKeysAndWSMoveTheMarkAndWrapAround)
+TEST_F(MenuStateTest, ArrowKeysAndWSMoveTheMarkAndWrapAround)
 {
     startGame();
     test::tapKey(m_game, sf::Keyboard::Down);
@@ -122,7 +102,7 @@ TEST_F(MenuFixture, ArrowKeysAndWSMoveTheMarkAndWrapAround)
     EXPECT_EQ(selected(), "Controls");
 }
 
-TEST_F(MenuFixture, HeldKeyMovesTheMarkOnce)
+TEST_F(MenuStateTest, HeldKeyMovesTheMarkOnce)
 {
     startGame();
     test::pressKey(m_game, sf::Keyboard::Down);
@@ -131,7 +111,7 @@ TEST_F(MenuFixture, HeldKeyMovesTheMarkOnce)
     EXPECT_EQ(selected(), "Controls");
 }
 
-TEST_F(MenuFixture, DownAndUpInTheSameFrameMoveDownOnly)
+TEST_F(MenuStateTest, DownAndUpInTheSameFrameMoveDownOnly)
 {
     startGame();
     m_game.injectEvent(test::keyEvent(sf::Event::KeyPressed, sf::Keyboard::Up));
@@ -139,7 +119,7 @@ TEST_F(MenuFixture, DownAndUpInTheSameFrameMoveDownOnly)
     EXPECT_EQ(selected(), "Controls");
 }
 
-TEST_F(MenuFixture, HeldStickMovesOnceAndAgainOnlyAfterReturningNearTheCentre)
+TEST_F(MenuStateTest, HeldStickMovesOnceAndAgainOnlyAfterReturningNearTheCentre)
 {
     startGame();
     stickFrame(0.0f);
@@ -164,7 +144,7 @@ TEST_F(MenuFixture, HeldStickMovesOnceAndAgainOnlyAfterReturningNearTheCentre)
     EXPECT_EQ(selected(), "Controls");
 }
 
-TEST_F(MenuFixture, StickPushedBeforeTheMenuSawItCentredDoesNotMove)
+TEST_F(MenuStateTest, StickPushedBeforeTheMenuSawItCentredDoesNotMove)
 {
     m_input.feedAxisPosition(0, sf::Joystick::Y, 80.0f);
     startGame();
@@ -172,7 +152,7 @@ TEST_F(MenuFixture, StickPushedBeforeTheMenuSawItCentredDoesNotMove)
     EXPECT_EQ(selected(), "Start");
 }
 
-TEST_F(MenuFixture, KeyAndStickInTheSameFrameMoveByOneEntry)
+TEST_F(MenuStateTest, KeyAndStickInTheSameFrameMoveByOneEntry)
 {
     startGame();
     stickFrame(0.0f);
@@ -181,7 +161,7 @@ TEST_F(MenuFixture, KeyAndStickInTheSameFrameMoveByOneEntry)
     EXPECT_EQ(selected(), "Controls");
 }
 
-TEST_F(MenuFixture, ConfirmingControlsOpensTheControlsScreenAtTheNextFrame)
+TEST_F(MenuStateTest, ConfirmingControlsOpensTheControlsScreenAtTheNextFrame)
 {
     startGame();
     test::tapKey(m_game, sf::Keyboard::Down);
@@ -192,14 +172,14 @@ TEST_F(MenuFixture, ConfirmingControlsOpensTheControlsScreenAtTheNextFrame)
     EXPECT_EQ(current(), state("InstructionState"));
 }
 
-TEST_F(MenuFixture, ConfirmingStartOpensTheMatch)
+TEST_F(MenuStateTest, ConfirmingStartOpensTheMatch)
 {
     startGame();
     test::tapKey(m_game, sf::Keyboard::Enter);
     EXPECT_EQ(current(), state("MainState"));
 }
 
-TEST_F(MenuFixture, MoveAndConfirmInOneFrameConfirmTheNewlyMarkedEntry)
+TEST_F(MenuStateTest, MoveAndConfirmInOneFrameConfirmTheNewlyMarkedEntry)
 {
     startGame();
     m_game.injectEvent(test::keyEvent(sf::Event::KeyPressed, sf::Keyboard::Down));
@@ -208,7 +188,7 @@ TEST_F(MenuFixture, MoveAndConfirmInOneFrameConfirmTheNewlyMarkedEntry)
     EXPECT_EQ(current(), state("InstructionState"));
 }
 
-TEST_F(MenuFixture, FirstControllerConfirmsWithItsSelectButton)
+TEST_F(MenuStateTest, FirstControllerConfirmsWithItsSelectButton)
 {
     startGame();
     test::tapButton(m_game, 1, 0);
@@ -217,7 +197,7 @@ TEST_F(MenuFixture, FirstControllerConfirmsWithItsSelectButton)
     EXPECT_EQ(current(), state("MainState"));
 }
 
-TEST_F(MenuFixture, SpaceDoesNotConfirm)
+TEST_F(MenuStateTest, SpaceDoesNotConfirm)
 {
     startGame();
     test::tapKey(m_game, sf::Keyboard::Space);
@@ -225,7 +205,7 @@ TEST_F(MenuFixture, SpaceDoesNotConfirm)
     EXPECT_EQ(current(), menu().get());
 }
 
-TEST_F(MenuFixture, SelectionSurvivesLeavingAndComingBack)
+TEST_F(MenuStateTest, SelectionSurvivesLeavingAndComingBack)
 {
     startGame();
     test::tapKey(m_game, sf::Keyboard::Down);
@@ -236,7 +216,7 @@ TEST_F(MenuFixture, SelectionSurvivesLeavingAndComingBack)
     EXPECT_EQ(selected(), "Controls");
 }
 
-TEST_F(MenuFixture, ExitClosesTheWindowAfterDrawingThatFrameAndLeavesTheMenuOnce)
+TEST_F(MenuStateTest, ExitClosesTheWindowAfterDrawingThatFrameAndLeavesTheMenuOnce)
 {
     int frame = 0;
     m_game.setFrameStartHook([this, &frame] {
@@ -271,7 +251,7 @@ TEST_F(MenuFixture, ExitClosesTheWindowAfterDrawingThatFrameAndLeavesTheMenuOnce
     EXPECT_EQ(std::count(menuCalls.begin(), menuCalls.end(), "zelk::MenuState::exit"), 1);
 }
 
-TEST_F(MenuFixture, MissingLogoLeavesAnEmptyRunningMenuAndIsRetriedOnTheNextEntry)
+TEST_F(MenuStateTest, MissingLogoLeavesAnEmptyRunningMenuAndIsRetriedOnTheNextEntry)
 {
     m_sandbox.removeAsset("Logo/kelo_logo.png");
     test::StreamCapture errors(sf::err());
@@ -296,7 +276,7 @@ TEST_F(MenuFixture, MissingLogoLeavesAnEmptyRunningMenuAndIsRetriedOnTheNextEntr
     EXPECT_EQ(selected(), "Start");
 }
 
-TEST_F(MenuFixture, MissingFontPlacesTheLogoButBuildsNoTexts)
+TEST_F(MenuStateTest, MissingFontPlacesTheLogoButBuildsNoTexts)
 {
     m_sandbox.removeAsset("fibberish.ttf");
     test::StreamCapture errors(sf::err());
@@ -310,7 +290,7 @@ TEST_F(MenuFixture, MissingFontPlacesTheLogoButBuildsNoTexts)
     EXPECT_EQ(current(), menu().get());
 }
 
-TEST_F(MenuFixture, BrokenLogoFileIsReportedLikeAMissingOne)
+TEST_F(MenuStateTest, BrokenLogoFileIsReportedLikeAMissingOne)
 {
     m_sandbox.writeAsset("Logo/kelo_logo.png", "this is not a picture");
     test::StreamCapture errors(sf::err());
@@ -319,7 +299,7 @@ TEST_F(MenuFixture, BrokenLogoFileIsReportedLikeAMissingOne)
     EXPECT_FALSE(menu()->isInitialized());
 }
 
-TEST_F(MenuFixture, MenuThatFailedToBuildLeavesTheWindowsViewAlone)
+TEST_F(MenuStateTest, MenuThatFailedToBuildLeavesTheWindowsViewAlone)
 {
     m_sandbox.removeAsset("fibberish.ttf");
     ASSERT_TRUE(m_game.init());

@@ -71,10 +71,10 @@ std::string garbageFor(const std::string& file)
     return bytes;
 }
 
-class DamagedAsset : public ::testing::TestWithParam<AssetCase>
+class MissingAssetsTest : public ::testing::TestWithParam<AssetCase>
 {
 protected:
-    DamagedAsset()
+    MissingAssetsTest()
         : m_sandbox(GetParam().damage == Damage::Missing ? std::vector<std::string>{GetParam().file}
                                                          : std::vector<std::string>{})
         , m_workingDirectory(m_sandbox.bin())
@@ -125,7 +125,7 @@ protected:
     Game m_game{GameConfig{}};
 };
 
-TEST_P(DamagedAsset, TheGameSaysSoGoesAsFarAsItCanAndClosesCleanly)
+TEST_P(MissingAssetsTest, TheGameSaysSoGoesAsFarAsItCanAndClosesCleanly)
 {
     const AssetCase& assetCase = GetParam();
     ASSERT_TRUE(m_game.init());
@@ -171,7 +171,7 @@ TEST_P(DamagedAsset, TheGameSaysSoGoesAsFarAsItCanAndClosesCleanly)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    EveryAsset, DamagedAsset,
+    EveryAsset, MissingAssetsTest,
     ::testing::Values(
         AssetCase{"MissingFont", "fibberish.ttf", Damage::Missing, "Could not load font", Reach::MenuOnly},
         AssetCase{"MissingLogo", "Logo/kelo_logo.png", Damage::Missing, "Could not load logo", Reach::MenuOnly},

@@ -1,35 +1,16 @@
 #include "AnimationRenderComponent.h"
 #include "BombComponent.h"
-#include "ColliderComponent.h"
-#include "EventBus.h"
-#include "GameObject.h"
 #include "GameObjectCreateEvent.h"
-#include "GameObjectManager.h"
-#include "HealthComponent.h"
-#include "ItemInteractComponent.h"
 #include "ItemSpawnerComponent.h"
-#include "ObjectFactory.h"
-#include "PhysicsManager.h"
-#include "PlayerFallComponent.h"
-#include "PlayerMoveComponent.h"
-#include "RigidBodyComponent.h"
-#include "RockComponent.h"
-#include "SpriteManager.h"
 #include "SpriteRenderComponent.h"
-#include "TestSupport.h"
+#include "MatchKit.h"
 #include "TiledMap.h"
 
 #include <SFML/Graphics/Image.hpp>
-#include <SFML/System/Err.hpp>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
-#include <random>
 #include <sstream>
-#include <unistd.h>
 
 using namespace zelk;
 using namespace zelk::test;
@@ -44,38 +25,18 @@ std::filesystem::path mapPath(const std::string& fileName)
 
 // The asset directory of these tests: fresh sprite sheets of known sizes, so a loaded texture
 // proves which file a component was given.
-class ImageDirectory
+class ImageDirectory : public AssetSandbox
 {
 public:
     ImageDirectory()
+        : AssetSandbox(Empty{})
     {
-        std::random_device device;
-        m_path = std::filesystem::temp_directory_path() /
-                 ("bramblot-factory-" + std::to_string(::getpid()) + "-" + std::to_string(device()));
-        std::filesystem::create_directories(m_path);
-        writeImage("player.png", 224, 128);
-        writeImage("rock.png", 48, 16);
-        writeImage("bomb.png", 64, 32);
-    }
-    ~ImageDirectory()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    ImageDirectory(const ImageDirectory&) = delete;
-    ImageDirectory& operator=(const ImageDirectory&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    void writeImage(const std::string& name, unsigned width, unsigned height) const
-    {
-        sf::Image image;
-        image.create(width, height, sf::Color(200, 120, 40));
-        ASSERT_TRUE(image.saveToFile((m_path / name).string()));
+        for (const auto& [name, size] : {std::pair{"player.png", sf::Vector2u(224, 128)},
+                                         {"rock.png", sf::Vector2u(48, 16)}, {"bomb.png", sf::Vector2u(64, 32)}})
+            writeImage(name, size.x, size.y, sf::Color(200, 120, 40));
     }
 
-    std::filesystem::path m_path;
+    std::filesystem::path path() const { return assets(); }
 };
 
 // What a component is, in the words of the component list the tests compare against.
@@ -158,7 +119,7 @@ int messagesAbout(const std::string& errors, const std::string& objectName)
 }
 
 // A match in miniature: the registry and the layers listen, the factory fills them from a real map.
-class FactoryTest : public ::testing::Test
+class ObjectFactoryTest : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -217,15 +178,9 @@ protected:
     ListenerId m_creationListener = 0;
 };
 
-using SpriteObjects = FactoryTest;
-using WallAndTriggerObjects = FactoryTest;
-using SpawnerObjects = FactoryTest;
-using MalformedMapObjects = FactoryTest;
-using MapObjectLoading = FactoryTest;
-
 } // namespace
 
-TEST_F(SpriteObjects, WithoutPropertiesGetsBodyColliderFallAndInteractionForPlayerZeroOnly)
+TEST_F(ObjectFactoryTest, WithoutPropertiesGetsBodyColliderFallAndInteractionForPlayerZeroOnly)
 {
     const auto bare = build("sprites.tmj", "Bare");
     ASSERT_NE(bare, nullptr);
@@ -235,7 +190,7 @@ TEST_F(SpriteObjects, WithoutPropertiesGetsBodyColliderFallAndInteractionForPlay
     EXPECT_EQ(bare->getPosition(), sf::Vector2f(100.f, 200.f));
 }
 
-TEST_F(SpriteObjects, WithEveryPropertyGetsTheFullComponentListInUpdateOrder)
+TEST_F(ObjectFactoryTest, WithEveryPropertyGetsTheFullComponentListInUpdateOrder)
 {
     const auto player = build("sprites.tmj", "Complete");
     ASSERT_NE(player, nullptr);
@@ -246,7 +201,7 @@ TEST_F(SpriteObjects, WithEveryPropertyGetsTheFullComponentListInUpdateOrder)
     EXPECT_EQ(player->getComponent<PlayerFallComponent>()->getRespawnPosition(), sf::Vector2f(320.f, 160.f));
 }
 
-TEST_F(SpriteObjects, HealthZeroStillAddsHealthButNegativeHealthDoesNot)
+TEST_F(ObjectFactoryTest, HealthZeroStillAddsHealthButNegativeHealthDoesNot)
 {
     const auto zero = build("sprites.tmj", "HealthZero");
     const auto negative = build("sprites.tmj", "HealthNegative");
@@ -257,7 +212,7 @@ TEST_F(SpriteObjects, HealthZeroStillAddsHealthButNegativeHealthDoesNot)
     EXPECT_EQ(negative->getComponent<HealthComponent>(), nullptr);
 }
 
-TEST_F(SpriteObjects, OnlyAGivenInputPlayerIdxMakesThePlayerWalk)
+TEST_F(ObjectFactoryTest, OnlyAGivenInputPlayerIdxMakesThePlayerWalk)
 {
     const auto walker = build("sprites.tmj", "Walker");
     const auto bare = build("sprites.tmj", "Bare");
@@ -269,7 +224,7 @@ TEST_F(SpriteObjects, OnlyAGivenInputPlayerIdxMakesThePlayerWalk)
     EXPECT_EQ(bare->getComponent<ItemInteractComponent>()->getPlayerIndex(), 0);
 }
 
-TEST_F(SpriteObjects, AnInputPlayerIdxWithoutKeyBindingsIsAccepted)
+TEST_F(ObjectFactoryTest, AnInputPlayerIdxWithoutKeyBindingsIsAccepted)
 {
     const StreamCapture errors(sf::err());
     const auto third = build("sprites.tmj", "ThirdPlayer");
@@ -279,7 +234,7 @@ TEST_F(SpriteObjects, AnInputPlayerIdxWithoutKeyBindingsIsAccepted)
     EXPECT_EQ(messagesAbout(errors.text(), "ThirdPlayer"), 0);
 }
 
-TEST_F(SpriteObjects, BodyIsADynamicBoxCentredOnTheMapPositionWithTheDensityGiven)
+TEST_F(ObjectFactoryTest, BodyIsADynamicBoxCentredOnTheMapPositionWithTheDensityGiven)
 {
     const auto player = build("sprites.tmj", "Complete");
     ASSERT_NE(player, nullptr);
@@ -299,7 +254,7 @@ TEST_F(SpriteObjects, BodyIsADynamicBoxCentredOnTheMapPositionWithTheDensityGive
     EXPECT_EQ(fixture.GetFilterData().groupIndex, 0);
 }
 
-TEST_F(SpriteObjects, DensityDefaultsToOne)
+TEST_F(ObjectFactoryTest, DensityDefaultsToOne)
 {
     const auto bare = build("sprites.tmj", "Bare");
     ASSERT_NE(bare, nullptr);
@@ -307,7 +262,7 @@ TEST_F(SpriteObjects, DensityDefaultsToOne)
     expectBounds(*bare->getComponent<ColliderComponent>(), 100.f - 8.f, 200.f - 12.f, 16.f, 24.f);
 }
 
-TEST_F(SpriteObjects, FractionalMapCoordinatesAreCutToWholePixels)
+TEST_F(ObjectFactoryTest, FractionalMapCoordinatesAreCutToWholePixels)
 {
     const auto player = build("sprites.tmj", "FractionalPlace");
     ASSERT_NE(player, nullptr);
@@ -315,7 +270,7 @@ TEST_F(SpriteObjects, FractionalMapCoordinatesAreCutToWholePixels)
     expectBounds(*player->getComponent<ColliderComponent>(), 40.f - 8.f, 70.f - 8.f, 16.f, 16.f);
 }
 
-TEST_F(SpriteObjects, TexturedPlayerIsDrawnOnItsLayerStandingFacingDown)
+TEST_F(ObjectFactoryTest, TexturedPlayerIsDrawnOnItsLayerStandingFacingDown)
 {
     const auto player = build("sprites.tmj", "Complete");
     ASSERT_NE(player, nullptr);
@@ -339,7 +294,7 @@ TEST_F(SpriteObjects, TexturedPlayerIsDrawnOnItsLayerStandingFacingDown)
     EXPECT_TRUE(standing->loop);
 }
 
-TEST_F(SpriteObjects, WalkingAndThrowingAnimationsComeFromTheirSheetColumns)
+TEST_F(ObjectFactoryTest, WalkingAndThrowingAnimationsComeFromTheirSheetColumns)
 {
     const auto player = build("sprites.tmj", "Unscaled");
     ASSERT_NE(player, nullptr);
@@ -361,7 +316,7 @@ TEST_F(SpriteObjects, WalkingAndThrowingAnimationsComeFromTheirSheetColumns)
     EXPECT_FALSE(throwingUp->loop);
 }
 
-TEST(DirectionalAnimations, DownUpAndRightColumnsSideBySideAndLeftMirrorsRight)
+TEST_F(ObjectFactoryTest, DownUpAndRightColumnsSideBySideAndLeftMirrorsRight)
 {
     GameObject owner("Sheet");
     AnimationRenderComponent animation(owner, testWindow(), "Objects", "unused.png");
@@ -393,7 +348,7 @@ TEST(DirectionalAnimations, DownUpAndRightColumnsSideBySideAndLeftMirrorsRight)
     EXPECT_EQ(animation.getCurrentAnimation(), nullptr) << "only the four directions are added";
 }
 
-TEST(DirectionalAnimations, AFrameCountBelowOneAddsNothing)
+TEST_F(ObjectFactoryTest, AFrameCountBelowOneAddsNothing)
 {
     GameObject owner("Sheet");
     AnimationRenderComponent animation(owner, testWindow(), "Objects", "unused.png");
@@ -404,7 +359,7 @@ TEST(DirectionalAnimations, AFrameCountBelowOneAddsNothing)
     EXPECT_EQ(animation.getCurrentAnimation(), nullptr);
 }
 
-TEST_F(WallAndTriggerObjects, ColliderIsAStaticSolidWallCoveringItsRectangleFromTheTopLeft)
+TEST_F(ObjectFactoryTest, ColliderIsAStaticSolidWallCoveringItsRectangleFromTheTopLeft)
 {
     const auto wall = build("walls.tmj", "Wall");
     ASSERT_NE(wall, nullptr);
@@ -421,7 +376,7 @@ TEST_F(WallAndTriggerObjects, ColliderIsAStaticSolidWallCoveringItsRectangleFrom
     EXPECT_TRUE(m_sprites.getLayer("Objects").empty());
 }
 
-TEST_F(WallAndTriggerObjects, ColliderIgnoresItsProperties)
+TEST_F(ObjectFactoryTest, ColliderIgnoresItsProperties)
 {
     const auto wall = build("walls.tmj", "WallWithProperties");
     ASSERT_NE(wall, nullptr);
@@ -430,7 +385,7 @@ TEST_F(WallAndTriggerObjects, ColliderIgnoresItsProperties)
     EXPECT_FLOAT_EQ(fixture.GetDensity(), 0.f);
 }
 
-TEST_F(WallAndTriggerObjects, TriggerIsAStaticSensorCoveringItsRectangle)
+TEST_F(ObjectFactoryTest, TriggerIsAStaticSensorCoveringItsRectangle)
 {
     const auto chasm = build("walls.tmj", "Chasm");
     ASSERT_NE(chasm, nullptr);
@@ -441,7 +396,7 @@ TEST_F(WallAndTriggerObjects, TriggerIsAStaticSensorCoveringItsRectangle)
     expectBounds(*collider, 300.f, 30.f, 60.f, 90.f);
 }
 
-TEST_F(WallAndTriggerObjects, TriggerCategoryFollowsTheExactTypeName)
+TEST_F(ObjectFactoryTest, TriggerCategoryFollowsTheExactTypeName)
 {
     struct Case
     {
@@ -460,7 +415,7 @@ TEST_F(WallAndTriggerObjects, TriggerCategoryFollowsTheExactTypeName)
     }
 }
 
-TEST_F(WallAndTriggerObjects, TwoCollidersWithOneNameAreBothBuiltAndTheRegistryKeepsTheLater)
+TEST_F(ObjectFactoryTest, TwoCollidersWithOneNameAreBothBuiltAndTheRegistryKeepsTheLater)
 {
     loadAll("walls.tmj");
     EXPECT_EQ(std::count(m_createdIds.begin(), m_createdIds.end(), "Twin"), 2);
@@ -469,7 +424,7 @@ TEST_F(WallAndTriggerObjects, TwoCollidersWithOneNameAreBothBuiltAndTheRegistryK
     EXPECT_EQ(twin->getPosition(), sf::Vector2f(500.f, 600.f));
 }
 
-TEST_F(SpawnerObjects, KindOneRateAloneFillsThePoolWithBombsOfTheGivenDensity)
+TEST_F(ObjectFactoryTest, KindOneRateAloneFillsThePoolWithBombsOfTheGivenDensity)
 {
     const auto spawner = build("spawners.tmj", "BombsOnly");
     ASSERT_NE(spawner, nullptr);
@@ -487,7 +442,7 @@ TEST_F(SpawnerObjects, KindOneRateAloneFillsThePoolWithBombsOfTheGivenDensity)
     }
 }
 
-TEST_F(SpawnerObjects, RockKindGetsItsTextureRectangleAndAPrefixMustStandAtTheStart)
+TEST_F(ObjectFactoryTest, RockKindGetsItsTextureRectangleAndAPrefixMustStandAtTheStart)
 {
     const StreamCapture errors(sf::err());
     const auto spawner = build("spawners.tmj", "RocksOnly");
@@ -506,7 +461,7 @@ TEST_F(SpawnerObjects, RockKindGetsItsTextureRectangleAndAPrefixMustStandAtTheSt
     }
 }
 
-TEST_F(SpawnerObjects, KindIndexIsReadLikeAStandardIntegerConversion)
+TEST_F(ObjectFactoryTest, KindIndexIsReadLikeAStandardIntegerConversion)
 {
     const StreamCapture errors(sf::err());
     const auto spawner = build("spawners.tmj", "BlankAndSign");
@@ -518,7 +473,7 @@ TEST_F(SpawnerObjects, KindIndexIsReadLikeAStandardIntegerConversion)
         EXPECT_NE(item->getComponent<BombComponent>(), nullptr) << "\"ItemSpawnRate 1st\" sets kind 1's rate";
 }
 
-TEST_F(SpawnerObjects, WithoutAnyItemTextureStaysABareObject)
+TEST_F(ObjectFactoryTest, WithoutAnyItemTextureStaysABareObject)
 {
     for (const char* name : {"NoTexture", "PrefixInside"})
     {
@@ -532,7 +487,7 @@ TEST_F(SpawnerObjects, WithoutAnyItemTextureStaysABareObject)
     EXPECT_EQ(m_createdIds, (std::vector<std::string>{"NoTexture", "PrefixInside"})) << "no items were pooled";
 }
 
-TEST_F(MalformedMapObjects, EveryPropertyOfTheWrongTypeIsSkippedWithOneMessage)
+TEST_F(ObjectFactoryTest, EveryPropertyOfTheWrongTypeIsSkippedWithOneMessage)
 {
     const StreamCapture errors(sf::err());
     const auto player = build("malformed.tmj", "WrongTypes");
@@ -551,7 +506,7 @@ TEST_F(MalformedMapObjects, EveryPropertyOfTheWrongTypeIsSkippedWithOneMessage)
     EXPECT_FLOAT_EQ(player->getComponent<ColliderComponent>()->getFixture()->GetDensity(), 1.f);
 }
 
-TEST_F(MalformedMapObjects, AScaleThatIsNotPositiveIsRejectedAndTheDefaultKept)
+TEST_F(ObjectFactoryTest, AScaleThatIsNotPositiveIsRejectedAndTheDefaultKept)
 {
     for (const char* name : {"BadScale", "NegativeScale"})
     {
@@ -567,7 +522,7 @@ TEST_F(MalformedMapObjects, AScaleThatIsNotPositiveIsRejectedAndTheDefaultKept)
     }
 }
 
-TEST_F(MalformedMapObjects, AnEmptyTextureNameLeavesThePlayerUndrawn)
+TEST_F(ObjectFactoryTest, AnEmptyTextureNameLeavesThePlayerUndrawn)
 {
     const StreamCapture errors(sf::err());
     const auto player = build("malformed.tmj", "EmptyTexture");
@@ -576,7 +531,7 @@ TEST_F(MalformedMapObjects, AnEmptyTextureNameLeavesThePlayerUndrawn)
     EXPECT_EQ(player->getComponent<AnimationRenderComponent>(), nullptr);
 }
 
-TEST_F(MalformedMapObjects, ATriggerTypeThatIsNoStringGivesThePlainCategory)
+TEST_F(ObjectFactoryTest, ATriggerTypeThatIsNoStringGivesThePlainCategory)
 {
     const StreamCapture errors(sf::err());
     const auto trigger = build("malformed.tmj", "WrongTriggerType");
@@ -585,7 +540,7 @@ TEST_F(MalformedMapObjects, ATriggerTypeThatIsNoStringGivesThePlainCategory)
     EXPECT_EQ(trigger->getComponent<ColliderComponent>()->getFixture()->GetFilterData().categoryBits, 0x0001);
 }
 
-TEST_F(MalformedMapObjects, SpawnerPropertiesWithoutKindZeroOrOneAreSkippedWithOneMessageEach)
+TEST_F(ObjectFactoryTest, SpawnerPropertiesWithoutKindZeroOrOneAreSkippedWithOneMessageEach)
 {
     const StreamCapture errors(sf::err());
     const auto spawner = build("malformed.tmj", "BadIndices");
@@ -600,7 +555,7 @@ TEST_F(MalformedMapObjects, SpawnerPropertiesWithoutKindZeroOrOneAreSkippedWithO
     EXPECT_TRUE(spawner->getComponents().empty()) << "no texture was accepted, so nothing is pooled";
 }
 
-TEST_F(MalformedMapObjects, ObjectsWithoutAreaOrWithNegativeDensityAreNotCreated)
+TEST_F(ObjectFactoryTest, ObjectsWithoutAreaOrWithNegativeDensityAreNotCreated)
 {
     for (const char* name : {"FlatWall", "FlatTrigger", "ThinPlayer", "HeavyNothing", "NegativeItems"})
     {
@@ -613,7 +568,7 @@ TEST_F(MalformedMapObjects, ObjectsWithoutAreaOrWithNegativeDensityAreNotCreated
     EXPECT_TRUE(m_createdIds.empty());
 }
 
-TEST_F(MalformedMapObjects, LoadingGoesOnPastEveryBrokenObject)
+TEST_F(ObjectFactoryTest, LoadingGoesOnPastEveryBrokenObject)
 {
     const StreamCapture errors(sf::err());
     loadAll("malformed.tmj");
@@ -622,46 +577,31 @@ TEST_F(MalformedMapObjects, LoadingGoesOnPastEveryBrokenObject)
     EXPECT_NE(registered("Survivor"), nullptr);
 }
 
-TEST_F(MalformedMapObjects, NonFiniteValuesNeverReachThePhysics)
+TEST_F(ObjectFactoryTest, NonFiniteValuesNeverReachThePhysics)
 {
     TiledLayer layer;
     layer.name = "Objects";
-    TiledObject object;
-    object.name = "Ghost";
-    object.className = "Collider";
-    object.x = std::numeric_limits<float>::quiet_NaN();
-    object.width = 32;
-    object.height = 32;
+    TiledObject object = mapObject("Collider", "Ghost", {std::numeric_limits<float>::quiet_NaN(), 0.f}, {32.f, 32.f});
 
     const StreamCapture errors(sf::err());
     createObject(object, layer, m_images.path(), m_sprites);
     object.x = 0;
     object.width = std::numeric_limits<float>::infinity();
     createObject(object, layer, m_images.path(), m_sprites);
-    object.className = "Sprite";
-    object.width = 16;
-    object.height = 16;
-    TiledProperty density;
-    density.name = "Density";
-    density.type = TiledPropertyType::Float;
-    density.floatValue = std::numeric_limits<float>::quiet_NaN();
-    object.properties = {density};
+    object = mapObject("Sprite", "Ghost", {0.f, 0.f}, {16.f, 16.f},
+                       {property("Density", std::numeric_limits<float>::quiet_NaN())});
     createObject(object, layer, m_images.path(), m_sprites);
 
     EXPECT_EQ(messagesAbout(errors.text(), "Ghost"), 3) << errors.text();
     EXPECT_TRUE(m_createdIds.empty());
 
-    TiledProperty scale;
-    scale.name = "Scale";
-    scale.type = TiledPropertyType::Float;
-    scale.floatValue = std::numeric_limits<float>::infinity();
-    object.properties = {scale};
+    object.properties = {property("Scale", std::numeric_limits<float>::infinity())};
     const auto player = createSprite(object, "Objects", m_images.path(), m_sprites);
     ASSERT_NE(player, nullptr) << "a bad scale costs the scale only";
     EXPECT_EQ(countLines(errors.text(), "\"Scale\" must be a finite number greater than 0"), 1);
 }
 
-TEST_F(MapObjectLoading, LayersAndObjectsAreVisitedInFileOrderAndOnlyKnownClassesAreBuilt)
+TEST_F(ObjectFactoryTest, LayersAndObjectsAreVisitedInFileOrderAndOnlyKnownClassesAreBuilt)
 {
     const StreamCapture errors(sf::err());
     loadAll("order.tmj");
@@ -671,7 +611,7 @@ TEST_F(MapObjectLoading, LayersAndObjectsAreVisitedInFileOrderAndOnlyKnownClasse
     EXPECT_EQ(countLines(errors.text(), "Map object"), 0) << "unknown classes are skipped silently";
 }
 
-TEST_F(MapObjectLoading, EveryCreatedObjectIsAnnouncedOnceWithTheObjectItself)
+TEST_F(ObjectFactoryTest, EveryCreatedObjectIsAnnouncedOnceWithTheObjectItself)
 {
     std::vector<std::shared_ptr<GameObject>> announced;
     const ListenerId listener =

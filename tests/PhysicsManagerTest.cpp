@@ -1,16 +1,8 @@
 #include "DebugDraw.h"
-#include "EventBus.h"
-#include "PhysicsManager.h"
-#include "PhysicsTestObjects.h"
+#include "MatchKit.h"
 #include "RigidBodyCreateEvent.h"
 #include "RigidBodyDestroyEvent.h"
-#include "TestSupport.h"
 
-#include <SFML/System/Err.hpp>
-
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <limits>
 
 using namespace zelk;
@@ -29,7 +21,7 @@ std::size_t syncedShapeCount()
 
 } // namespace
 
-TEST(UnitConversion, PixelsToMetresAndBack)
+TEST(PhysicsManagerTest, PixelsToMetresAndBack)
 {
     const b2Vec2 metres = toMetres({300.f, 150.f});
     EXPECT_FLOAT_EQ(metres.x, 10.f);
@@ -40,21 +32,21 @@ TEST(UnitConversion, PixelsToMetresAndBack)
     EXPECT_EQ(METRES_PER_PIXEL, 0.033333335f);
 }
 
-TEST(UnitConversion, RadiansToDegrees)
+TEST(PhysicsManagerTest, RadiansToDegrees)
 {
     EXPECT_FLOAT_EQ(toDegrees(b2_pi / 2.f), 90.f);
     EXPECT_FLOAT_EQ(toDegrees(-b2_pi), -180.f);
     EXPECT_FLOAT_EQ(toRadians(90.f), b2_pi / 2.f);
 }
 
-TEST(PhysicsWorld, ExistsBeforeAnyManagerWithDownwardGravity)
+TEST(PhysicsManagerTest, ExistsBeforeAnyManagerWithDownwardGravity)
 {
     ASSERT_NE(PhysicsManager::s_world, nullptr);
     EXPECT_FLOAT_EQ(PhysicsManager::getWorld().GetGravity().x, 0.f);
     EXPECT_FLOAT_EQ(PhysicsManager::getWorld().GetGravity().y, 9.8f);
 }
 
-TEST(PhysicsManagerContacts, EnterAndExitRunFixtureAsCallbacksBeforeFixtureBs)
+TEST(PhysicsManagerTest, EnterAndExitRunFixtureAsCallbacksBeforeFixtureBs)
 {
     PhysicsManager manager;
     manager.init();
@@ -75,7 +67,7 @@ TEST(PhysicsManagerContacts, EnterAndExitRunFixtureAsCallbacksBeforeFixtureBs)
     EXPECT_EQ(log, (std::vector<std::string>{"exit:" + a + ":" + b, "exit:" + b + ":" + a}));
 }
 
-TEST(PhysicsManagerContacts, FixtureWithoutColliderRaisesNothingOnEitherSide)
+TEST(PhysicsManagerTest, FixtureWithoutColliderRaisesNothingOnEitherSide)
 {
     PhysicsManager manager;
     manager.init();
@@ -97,12 +89,12 @@ TEST(PhysicsManagerContacts, FixtureWithoutColliderRaisesNothingOnEitherSide)
     EXPECT_TRUE(log.empty());
 }
 
-TEST(PhysicsManagerDeferredCommands, TransformQueuedFromCollisionCallbackShowsInSameFrameSync)
+TEST(PhysicsManagerTest, TransformQueuedFromCollisionCallbackShowsInSameFrameSync)
 {
     PhysicsManager manager;
     manager.init();
     auto player = makeBox("player", {600.f, 300.f}, b2_dynamicBody);
-    auto trigger = makeBox("trigger", {600.f, 300.f}, b2_staticBody, {0.5f, 0.5f, true, 0x0004});
+    auto trigger = makeBox("trigger", {600.f, 300.f}, b2_staticBody, {0.5f, 0.5f, true, CollisionCategory::KILLZONE});
     trigger.collider->registerOnCollisionEnter([](ColliderComponent&, ColliderComponent& other) {
         PhysicsManager::deferSetTransform(other.getRigidBody().getBody(), {2.f, 3.f}, 0.f);
     });
@@ -113,7 +105,7 @@ TEST(PhysicsManagerDeferredCommands, TransformQueuedFromCollisionCallbackShowsIn
     EXPECT_FLOAT_EQ(player.object->getPosition().y, 90.f);
 }
 
-TEST(PhysicsManagerDeferredCommands, RunInQueueOrderAfterTheStep)
+TEST(PhysicsManagerTest, RunInQueueOrderAfterTheStep)
 {
     PhysicsManager manager;
     manager.init();
@@ -132,13 +124,13 @@ TEST(PhysicsManagerDeferredCommands, RunInQueueOrderAfterTheStep)
     EXPECT_EQ(PhysicsManager::getDeferredActionCount(), 0u);
 }
 
-TEST(PhysicsManagerDeferredCommands, CommandsQueuedWhileTheListRunsWaitForTheNextFrame)
+TEST(PhysicsManagerTest, CommandsQueuedWhileTheListRunsWaitForTheNextFrame)
 {
     PhysicsManager manager;
     manager.init();
     auto player = makeBox("player", {300.f, 300.f}, b2_dynamicBody);
     player.body()->SetGravityScale(0.f);
-    auto river = makeBox("river", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, 0x0016});
+    auto river = makeBox("river", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, CollisionCategory::RIVER});
     int exits = 0;
     river.collider->registerOnCollisionExit([&exits](ColliderComponent&, ColliderComponent& other) {
         ++exits;
@@ -157,7 +149,7 @@ TEST(PhysicsManagerDeferredCommands, CommandsQueuedWhileTheListRunsWaitForTheNex
     EXPECT_EQ(player.body()->GetPosition(), b2Vec2(5.f, 5.f));
 }
 
-TEST(PhysicsManagerDeferredCommands, ShutdownDiscardsPendingCommands)
+TEST(PhysicsManagerTest, ShutdownDiscardsPendingCommands)
 {
     PhysicsManager manager;
     manager.init();
@@ -175,7 +167,7 @@ TEST(PhysicsManagerDeferredCommands, ShutdownDiscardsPendingCommands)
     EXPECT_EQ(box.body()->GetPosition(), start);
 }
 
-TEST(PhysicsManagerDeferredCommands, CommandsForADestroyedBodyAreDropped)
+TEST(PhysicsManagerTest, CommandsForADestroyedBodyAreDropped)
 {
     PhysicsManager manager;
     manager.init();
@@ -194,12 +186,12 @@ TEST(PhysicsManagerDeferredCommands, CommandsForADestroyedBodyAreDropped)
     EXPECT_EQ(successor.body()->GetPosition(), start);
 }
 
-TEST(PhysicsManagerDeferredCommands, CommandsQueuedByExitCallbacksOfTheDyingBodyAreDropped)
+TEST(PhysicsManagerTest, CommandsQueuedByExitCallbacksOfTheDyingBodyAreDropped)
 {
     PhysicsManager manager;
     manager.init();
     auto doomed = makeBox("doomed", {300.f, 300.f}, b2_dynamicBody);
-    auto wall = makeBox("wall", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, 0x0008});
+    auto wall = makeBox("wall", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, CollisionCategory::WALL});
     doomed.collider->registerOnCollisionExit([](ColliderComponent& self, ColliderComponent&) {
         PhysicsManager::deferSetEnabled(self.getRigidBody().getBody(), false);
     });
@@ -210,7 +202,7 @@ TEST(PhysicsManagerDeferredCommands, CommandsQueuedByExitCallbacksOfTheDyingBody
     manager.update(FRAME);
 }
 
-TEST(PhysicsManagerDeferredCommands, CommandWithoutBodyIsReportedAndIgnored)
+TEST(PhysicsManagerTest, CommandWithoutBodyIsReportedAndIgnored)
 {
     StreamCapture errors(sf::err());
     PhysicsManager::deferSetTransform(nullptr, {1.f, 1.f}, 0.f);
@@ -219,7 +211,7 @@ TEST(PhysicsManagerDeferredCommands, CommandWithoutBodyIsReportedAndIgnored)
     EXPECT_NE(errors.text().find("Deferred body command without a body ignored"), std::string::npos);
 }
 
-TEST(PhysicsManagerDeferredCommands, NonFiniteTransformIsReportedAndIgnored)
+TEST(PhysicsManagerTest, NonFiniteTransformIsReportedAndIgnored)
 {
     PhysicsManager manager;
     manager.init();
@@ -237,7 +229,7 @@ TEST(PhysicsManagerDeferredCommands, NonFiniteTransformIsReportedAndIgnored)
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(PhysicsManagerStep, ZeroDeltaTimeStepsByZeroTime)
+TEST(PhysicsManagerTest, ZeroDeltaTimeStepsByZeroTime)
 {
     PhysicsManager manager;
     manager.init();
@@ -252,7 +244,7 @@ TEST(PhysicsManagerStep, ZeroDeltaTimeStepsByZeroTime)
     EXPECT_FLOAT_EQ(box.object->getPosition().x, 300.f);
 }
 
-TEST(PhysicsManagerStep, VariableDeltaTimeIsOneStepInSeconds)
+TEST(PhysicsManagerTest, VariableDeltaTimeIsOneStepInSeconds)
 {
     PhysicsManager manager;
     manager.init();
@@ -266,7 +258,7 @@ TEST(PhysicsManagerStep, VariableDeltaTimeIsOneStepInSeconds)
     EXPECT_FLOAT_EQ(box.object->getPosition().y, 300.f);
 }
 
-TEST(PhysicsManagerStep, NegativeOrNonFiniteDeltaTimeCountsAsZero)
+TEST(PhysicsManagerTest, NegativeOrNonFiniteDeltaTimeCountsAsZero)
 {
     PhysicsManager manager;
     manager.init();
@@ -286,7 +278,7 @@ TEST(PhysicsManagerStep, NegativeOrNonFiniteDeltaTimeCountsAsZero)
     EXPECT_GT(box.body()->GetPosition().x, start.x);
 }
 
-TEST(PhysicsManagerBodyList, BodyAnnouncedTwiceIsSyncedTwiceAndOneDestroyEventRemovesOnlyTheFirst)
+TEST(PhysicsManagerTest, BodyAnnouncedTwiceIsSyncedTwiceAndOneDestroyEventRemovesOnlyTheFirst)
 {
     PhysicsManager manager;
     manager.init();
@@ -305,7 +297,7 @@ TEST(PhysicsManagerBodyList, BodyAnnouncedTwiceIsSyncedTwiceAndOneDestroyEventRe
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(PhysicsManagerBodyList, DestroyEventForAnUnlistedComponentChangesNothing)
+TEST(PhysicsManagerTest, DestroyEventForAnUnlistedComponentChangesNothing)
 {
     auto early = makeBox("early", {30.f, 30.f}, b2_staticBody);
     PhysicsManager manager;
@@ -317,7 +309,7 @@ TEST(PhysicsManagerBodyList, DestroyEventForAnUnlistedComponentChangesNothing)
     EXPECT_EQ(manager.getRigidBodies(), (std::vector<RigidBodyComponent*>{listed.rigidBody}));
 }
 
-TEST(PhysicsManagerBodyList, MarkedObjectLeavesAfterItsLastSyncAndEveryOtherEntryIsSyncedOnce)
+TEST(PhysicsManagerTest, MarkedObjectLeavesAfterItsLastSyncAndEveryOtherEntryIsSyncedOnce)
 {
     PhysicsManager manager;
     manager.init();
@@ -342,13 +334,13 @@ TEST(PhysicsManagerBodyList, MarkedObjectLeavesAfterItsLastSyncAndEveryOtherEntr
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(PhysicsManagerBodyList, ComponentWhoseBodyWasRefusedIsDroppedOnTheNextPass)
+TEST(PhysicsManagerTest, ComponentWhoseBodyWasRefusedIsDroppedOnTheNextPass)
 {
     StreamCapture errors(sf::err());
     PhysicsManager manager;
     manager.init();
     auto player = makeBox("player", {300.f, 300.f}, b2_dynamicBody);
-    auto late = makeObjectWithRefusedBody("late", manager);
+    auto late = makeObjectWithRefusedBody("late");
     ASSERT_NE(late, nullptr);
     EXPECT_EQ(manager.getRigidBodies().back(), late->getComponent<RigidBodyComponent>().get());
 
@@ -358,7 +350,7 @@ TEST(PhysicsManagerBodyList, ComponentWhoseBodyWasRefusedIsDroppedOnTheNextPass)
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(PhysicsManagerBodyList, ComponentDestroyedWithoutMarkLeavesNoEntryBehind)
+TEST(PhysicsManagerTest, ComponentDestroyedWithoutMarkLeavesNoEntryBehind)
 {
     PhysicsManager manager;
     manager.init();
@@ -373,7 +365,7 @@ TEST(PhysicsManagerBodyList, ComponentDestroyedWithoutMarkLeavesNoEntryBehind)
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(PhysicsManagerLifecycle, ShutdownCancelsSubscriptionsAndForgetsBodies)
+TEST(PhysicsManagerTest, ShutdownCancelsSubscriptionsAndForgetsBodies)
 {
     PhysicsManager manager;
     manager.init();
@@ -389,7 +381,7 @@ TEST(PhysicsManagerLifecycle, ShutdownCancelsSubscriptionsAndForgetsBodies)
     EXPECT_EQ(manager.getRigidBodies(), (std::vector<RigidBodyComponent*>{nextMatch.rigidBody}));
 }
 
-TEST(PhysicsManagerLifecycle, ContactsOfBodiesDestroyedAfterShutdownStillReachTheirColliders)
+TEST(PhysicsManagerTest, ContactsOfBodiesDestroyedAfterShutdownStillReachTheirColliders)
 {
     std::vector<std::string> log;
     PhysicsManager manager;
@@ -407,7 +399,7 @@ TEST(PhysicsManagerLifecycle, ContactsOfBodiesDestroyedAfterShutdownStillReachTh
     EXPECT_EQ(log.size(), 2u);
 }
 
-TEST(PhysicsManagerLifecycle, ManagerGoneBeforeItsBodiesIsNeverCalledAgain)
+TEST(PhysicsManagerTest, ManagerGoneBeforeItsBodiesIsNeverCalledAgain)
 {
     std::vector<std::string> log;
     auto manager = std::make_unique<PhysicsManager>();
@@ -428,13 +420,13 @@ TEST(PhysicsManagerLifecycle, ManagerGoneBeforeItsBodiesIsNeverCalledAgain)
     EXPECT_TRUE(log.empty());
 }
 
-TEST(PhysicsManagerLifecycle, BodyDestroyedInsideACollisionCallbackGoesAfterTheStep)
+TEST(PhysicsManagerTest, BodyDestroyedInsideACollisionCallbackGoesAfterTheStep)
 {
     PhysicsManager manager;
     manager.init();
     auto victim = makeBox("victim", {900.f, 300.f}, b2_staticBody);
     auto player = makeBox("player", {300.f, 300.f}, b2_dynamicBody);
-    auto trigger = makeBox("trigger", {300.f, 300.f}, b2_staticBody, {0.5f, 0.5f, true, 0x0004});
+    auto trigger = makeBox("trigger", {300.f, 300.f}, b2_staticBody, {0.5f, 0.5f, true, CollisionCategory::KILLZONE});
     trigger.collider->registerOnCollisionEnter([&victim](ColliderComponent&, ColliderComponent&) { victim = {}; });
     const int32 bodiesBefore = PhysicsManager::getWorld().GetBodyCount();
 

@@ -1,10 +1,6 @@
 #include "PlayerFallComponent.h"
 
-#include "InputManager.h"
-#include "RockComponent.h"
-#include "match/MatchTestKit.h"
-
-#include <gtest/gtest.h>
+#include "MatchKit.h"
 
 using namespace zelk;
 using namespace zelk::test;
@@ -18,22 +14,10 @@ const sf::Vector2f INSIDE_KILLZONE(320.f, 320.f);
 // Quarter seconds add up exactly, so the fall's end lands on a known frame.
 const float QUARTER = 0.25f;
 
-class PlayerFallTest : public ::testing::Test
+class PlayerFallComponentTest : public ::testing::Test
 {
 protected:
-    PlayerFallTest()
-    {
-        InputManager::getInstance().installDefaultBindings();
-        InputManager::getInstance().feedAxisPosition(0, sf::Joystick::X, 0.f);
-        killzone = makeTrigger("Killzone", KILLZONE_CORNER, {64.f, 64.f}, KILLZONE_CATEGORY);
-    }
-
-    // One frame of a match: the objects, then the world step with its deferred commands.
-    void frame(TestPlayer& player, float deltaTime = QUARTER)
-    {
-        player.object->update(deltaTime);
-        scene.step(deltaTime);
-    }
+    PlayerFallComponentTest() { makeTrigger(scene, "Killzone", "Killzone", KILLZONE_CORNER, {64.f, 64.f}); }
 
     void expectStandingAtHome(const TestPlayer& player) const
     {
@@ -58,46 +42,26 @@ protected:
         int frames = 0;
         while (player.fall->isFalling() && frames < 100)
         {
-            frame(player);
+            scene.frame(QUARTER);
             ++frames;
         }
         return frames;
     }
 
     GameDirectory directory;
-    PhysicsScene scene;
-    std::shared_ptr<GameObject> killzone;
+    MatchScene scene;
 };
-
-std::shared_ptr<GameObject> makeRock(sf::Vector2f position)
-{
-    auto rock = std::make_shared<GameObject>("Rock_0");
-    auto body = rock->addComponent<RigidBodyComponent>(*rock, b2_dynamicBody);
-    rock->addComponent<RockComponent>(*rock, *body);
-    b2CircleShape circle;
-    circle.m_radius = 0.5f;
-    b2FixtureDef fixture;
-    fixture.shape = &circle;
-    fixture.isSensor = true;
-    fixture.filter.categoryBits = ITEM_CATEGORY;
-    fixture.filter.maskBits = 0xFFE1;
-    rock->addComponent<ColliderComponent>(*rock, *body, fixture);
-    rock->init();
-    body->getBody()->SetGravityScale(0.f);
-    body->getBody()->SetTransform(metres(position), 0.f);
-    return rock;
-}
 
 } // namespace
 
-TEST_F(PlayerFallTest, AKillzoneContactStartsASpinningFallWithoutControl)
+TEST_F(PlayerFallComponentTest, AKillzoneContactStartsASpinningFallWithoutControl)
 {
-    TestPlayer player("Player0", HOME);
+    TestPlayer player(scene, "Player0", HOME);
     scene.step(0.f);
     ASSERT_FALSE(player.fall->isFalling());
 
     // The contact begins early in the step; the torque and gravity act in the same step's solve.
-    player.body().SetTransform(metres(INSIDE_KILLZONE), 0.f);
+    player.body().SetTransform(toMetres(INSIDE_KILLZONE), 0.f);
     scene.step(0.1f);
 
     EXPECT_TRUE(player.fall->isFalling());
@@ -111,90 +75,86 @@ TEST_F(PlayerFallTest, AKillzoneContactStartsASpinningFallWithoutControl)
 
     // Nothing brakes the spin or the drop while falling.
     const float spin = player.body().GetAngularVelocity();
-    frame(player, 0.1f);
+    scene.frame(0.1f);
     EXPECT_EQ(player.body().GetAngularVelocity(), spin);
     EXPECT_GT(player.velocity().y, 9.8f * 0.2f * PIXELS_PER_METRE - 1e-3f);
 }
 
-TEST_F(PlayerFallTest, TheFirstFallLastsOneSecondAndLaterOnesTwo)
+TEST_F(PlayerFallComponentTest, TheFirstFallLastsOneSecondAndLaterOnesTwo)
 {
-    TestPlayer player("Player0", HOME);
-    teleport(scene, player.body(), INSIDE_KILLZONE);
+    TestPlayer player(scene, "Player0", HOME);
+    scene.teleport(player.body(), INSIDE_KILLZONE);
     ASSERT_TRUE(player.fall->isFalling());
 
     EXPECT_EQ(framesUntilRespawn(player), 4);
     expectStandingAtHome(player);
     EXPECT_EQ(player.fall->getFallTimer(), 2.f);
 
-    teleport(scene, player.body(), INSIDE_KILLZONE);
+    scene.teleport(player.body(), INSIDE_KILLZONE);
     ASSERT_TRUE(player.fall->isFalling());
     EXPECT_EQ(framesUntilRespawn(player), 8);
     expectStandingAtHome(player);
     EXPECT_EQ(player.health->getHealth(), 1);
 }
 
-TEST_F(PlayerFallTest, AfterRespawningThePlayerBlinksForASecondWhileMovable)
+TEST_F(PlayerFallComponentTest, AfterRespawningThePlayerBlinksForASecondWhileMovable)
 {
-    TestPlayer player("Player0", HOME);
-    teleport(scene, player.body(), INSIDE_KILLZONE);
+    TestPlayer player(scene, "Player0", HOME);
+    scene.teleport(player.body(), INSIDE_KILLZONE);
     EXPECT_FALSE(player.animation->isBlinking());
     framesUntilRespawn(player);
 
     EXPECT_TRUE(player.animation->isBlinking());
     EXPECT_TRUE(player.move->canMove());
     for (int frames = 0; frames < 5; ++frames)
-        frame(player);
+        scene.frame(QUARTER);
     EXPECT_FALSE(player.animation->isBlinking());
 }
 
-TEST_F(PlayerFallTest, TwoKillzoneFixturesInOneStepCostOnePointAndOneFall)
+TEST_F(PlayerFallComponentTest, TwoKillzoneFixturesInOneStepCostOnePointAndOneFall)
 {
-    TestPlayer player("Player0", HOME);
-    auto overlapping = makeTrigger("Killzone2", KILLZONE_CORNER + sf::Vector2f(8.f, 8.f), {64.f, 64.f},
-                                   KILLZONE_CATEGORY);
+    TestPlayer player(scene, "Player0", HOME);
+    makeTrigger(scene, "Killzone2", "Killzone", KILLZONE_CORNER + sf::Vector2f(8.f, 8.f), {64.f, 64.f});
     int notifications = 0;
     player.health->addHealthCallback([&](int, GameObject&) { ++notifications; });
 
-    teleport(scene, player.body(), INSIDE_KILLZONE + sf::Vector2f(10.f, 10.f));
+    scene.teleport(player.body(), INSIDE_KILLZONE + sf::Vector2f(10.f, 10.f));
 
     EXPECT_EQ(player.health->getHealth(), 2);
     EXPECT_EQ(notifications, 1);
     EXPECT_TRUE(player.fall->isFalling());
     // More killzone contacts during the fall cost nothing either.
-    teleport(scene, player.body(), {600.f, 600.f});
-    teleport(scene, player.body(), INSIDE_KILLZONE);
+    scene.teleport(player.body(), {600.f, 600.f});
+    scene.teleport(player.body(), INSIDE_KILLZONE);
     EXPECT_EQ(player.health->getHealth(), 2);
 }
 
-TEST_F(PlayerFallTest, AFallEndingInsideAnotherKillzoneCostsNoSecondPoint)
+TEST_F(PlayerFallComponentTest, AFallEndingInsideAnotherKillzoneCostsNoSecondPoint)
 {
     // Long frames: the falling body sinks into this second killzone only in the fall's last frame,
     // so Box2D reports that contact in the step of the frame in which the fall ends.
-    TestPlayer player("Player0", HOME);
-    auto below = makeTrigger("KillzoneBelow", KILLZONE_CORNER + sf::Vector2f(0.f, 100.f), {64.f, 64.f},
-                             KILLZONE_CATEGORY);
-    teleport(scene, player.body(), INSIDE_KILLZONE);
-    frame(player);
-    frame(player);
-    frame(player);
+    TestPlayer player(scene, "Player0", HOME);
+    makeTrigger(scene, "KillzoneBelow", "Killzone", KILLZONE_CORNER + sf::Vector2f(0.f, 100.f), {64.f, 64.f});
+    scene.teleport(player.body(), INSIDE_KILLZONE);
+    scene.frames(3, QUARTER);
     ASSERT_TRUE(player.fall->isFalling());
     ASSERT_GT(player.position().y + 8.f, KILLZONE_CORNER.y + 100.f) << "inside the lower killzone";
 
-    frame(player);
+    scene.frame(QUARTER);
     expectStandingAtHome(player);
-    frame(player);
+    scene.frame(QUARTER);
     EXPECT_FALSE(player.fall->isFalling());
     EXPECT_EQ(player.health->getHealth(), 2);
 }
 
-TEST_F(PlayerFallTest, ACarriedItemIsParkedAtOnceAndTheHandsStayEmpty)
+TEST_F(PlayerFallComponentTest, ACarriedItemIsParkedAtOnceAndTheHandsStayEmpty)
 {
-    TestPlayer player("Player0", HOME);
-    auto rock = makeRock(HOME);
+    TestPlayer player(scene, "Player0", HOME);
+    auto rock = makeRock(scene, HOME);
     scene.step(0.f);
     ASSERT_EQ(player.interact->getHeldItem(), rock.get());
 
-    teleport(scene, player.body(), INSIDE_KILLZONE);
+    scene.teleport(player.body(), INSIDE_KILLZONE);
 
     EXPECT_EQ(player.interact->getHeldItem(), nullptr);
     EXPECT_FALSE(rock->isActive());
@@ -206,12 +166,12 @@ TEST_F(PlayerFallTest, ACarriedItemIsParkedAtOnceAndTheHandsStayEmpty)
     EXPECT_EQ(player.interact->getHeldItem(), nullptr);
 }
 
-TEST_F(PlayerFallTest, ResetDuringAFallSendsThePlayerHomeAtOnceWithoutBlinking)
+TEST_F(PlayerFallComponentTest, ResetDuringAFallSendsThePlayerHomeAtOnceWithoutBlinking)
 {
-    TestPlayer player("Player0", HOME);
-    teleport(scene, player.body(), INSIDE_KILLZONE);
-    frame(player);
-    frame(player);
+    TestPlayer player(scene, "Player0", HOME);
+    scene.teleport(player.body(), INSIDE_KILLZONE);
+    scene.frame(QUARTER);
+    scene.frame(QUARTER);
     ASSERT_TRUE(player.fall->isFalling());
 
     player.fall->reset();
@@ -222,49 +182,44 @@ TEST_F(PlayerFallTest, ResetDuringAFallSendsThePlayerHomeAtOnceWithoutBlinking)
     expectStandingAtHome(player);
     EXPECT_FALSE(player.animation->isBlinking());
     // The timer was re-armed: the next fall is a long one.
-    teleport(scene, player.body(), INSIDE_KILLZONE);
+    scene.teleport(player.body(), INSIDE_KILLZONE);
     EXPECT_EQ(framesUntilRespawn(player), 8);
 }
 
-TEST_F(PlayerFallTest, ResetWithoutAFallIsHarmless)
+TEST_F(PlayerFallComponentTest, ResetWithoutAFallIsHarmless)
 {
-    TestPlayer player("Player0", HOME);
+    TestPlayer player(scene, "Player0", HOME);
     player.fall->reset();
     scene.step(0.f);
     expectStandingAtHome(player);
     EXPECT_EQ(player.health->getHealth(), 3);
 }
 
-TEST_F(PlayerFallTest, APlayerWithOnlyABodyStillFallsAndComesBack)
+TEST_F(PlayerFallComponentTest, APlayerWithoutHeartsSheetOrControlsStillFallsAndComesBack)
 {
-    PlayerParts parts;
-    parts.health = -1;
-    parts.animation = false;
-    parts.interact = false;
-    parts.move = false;
-    TestPlayer player("Player0", HOME, parts);
+    TestPlayer player(scene, "Player0", HOME, {-1, false, false});
 
-    teleport(scene, player.body(), INSIDE_KILLZONE);
+    scene.teleport(player.body(), INSIDE_KILLZONE);
     EXPECT_TRUE(player.fall->isFalling());
     EXPECT_EQ(framesUntilRespawn(player), 4);
     expectStandingAtHome(player);
 }
 
-TEST_F(PlayerFallTest, AFallOutOfTheRiverLeavesNoDriftAfterRespawn)
+TEST_F(PlayerFallComponentTest, AFallOutOfTheRiverLeavesNoDriftAfterRespawn)
 {
-    TestPlayer player("Player0", HOME);
-    auto river = makeTrigger("River", {280.f, 280.f}, {200.f, 200.f}, RIVER_CATEGORY);
-    teleport(scene, player.body(), {450.f, 450.f});
+    TestPlayer player(scene, "Player0", HOME);
+    makeTrigger(scene, "River", "River", {280.f, 280.f}, {200.f, 200.f});
+    scene.teleport(player.body(), {450.f, 450.f});
     ASSERT_TRUE(player.move->isInRiver());
 
     // Into the killzone inside the river, then out of the river while the collider is off.
-    teleport(scene, player.body(), INSIDE_KILLZONE);
+    scene.teleport(player.body(), INSIDE_KILLZONE);
     ASSERT_TRUE(player.fall->isFalling());
-    teleport(scene, player.body(), {900.f, 900.f});
+    scene.teleport(player.body(), {900.f, 900.f});
     framesUntilRespawn(player);
     expectStandingAtHome(player);
 
-    frame(player, 0.01f);
-    frame(player, 0.01f);
+    scene.frame(0.01f);
+    scene.frame(0.01f);
     EXPECT_EQ(player.velocity(), sf::Vector2f());
 }

@@ -1,9 +1,6 @@
 #include "PlayerMoveComponent.h"
 
-#include "InputManager.h"
-#include "match/MatchTestKit.h"
-
-#include <gtest/gtest.h>
+#include "MatchKit.h"
 
 #include <chrono>
 #include <initializer_list>
@@ -17,16 +14,10 @@ namespace
 const float FRAME = 0.01f;
 const float TOLERANCE = 1e-3f;
 
-class PlayerMoveTest : public ::testing::Test
+class PlayerMoveComponentTest : public ::testing::Test
 {
 protected:
-    PlayerMoveTest()
-    {
-        directory.writeSound("Sounds/water.wav", 0.15f);
-        input().installDefaultBindings();
-        // Feeding the sticks also keeps a real controller on the test machine out of the tests.
-        feedStick(0.f, 0.f);
-    }
+    PlayerMoveComponentTest() { directory.writeSound("Sounds/water.wav", 0.15f); }
 
     static InputManager& input() { return InputManager::getInstance(); }
 
@@ -60,22 +51,22 @@ protected:
     }
 
     GameDirectory directory;
-    PhysicsScene scene;
+    MatchScene scene;
 };
 
 } // namespace
 
-TEST_F(PlayerMoveTest, TheBodyWalksUprightAndWeightless)
+TEST_F(PlayerMoveComponentTest, TheBodyWalksUprightAndWeightless)
 {
-    TestPlayer player("Player0", {100.f, 100.f});
+    TestPlayer player(scene, "Player0", {100.f, 100.f});
     EXPECT_TRUE(player.body().IsFixedRotation());
     EXPECT_EQ(player.body().GetGravityScale(), 0.f);
     EXPECT_TRUE(player.move->canMove());
 }
 
-TEST_F(PlayerMoveTest, AHeldKeyAcceleratesAgainstTheBraking)
+TEST_F(PlayerMoveComponentTest, AHeldKeyAcceleratesAgainstTheBraking)
 {
-    TestPlayer player("Player0", {100.f, 100.f});
+    TestPlayer player(scene, "Player0", {100.f, 100.f});
     hold({sf::Keyboard::D});
 
     // +1000 px/s² from the key, -500 px/s² braking.
@@ -84,12 +75,12 @@ TEST_F(PlayerMoveTest, AHeldKeyAcceleratesAgainstTheBraking)
     EXPECT_NEAR(player.velocity().y, 0.f, TOLERANCE);
     player.object->update(FRAME);
     EXPECT_NEAR(player.velocity().x, 10.f, TOLERANCE);
-    expectAnimation(player, 1, 3);
+    expectAnimation(player, AnimationType::WALKING, Direction::RIGHT);
 }
 
-TEST_F(PlayerMoveTest, TheSpeedSettlesJustBelowTheCap)
+TEST_F(PlayerMoveComponentTest, TheSpeedSettlesJustBelowTheCap)
 {
-    TestPlayer player("Player0", {100.f, 100.f});
+    TestPlayer player(scene, "Player0", {100.f, 100.f});
     hold({sf::Keyboard::S});
     float fastest = 0.f;
     for (int frame = 0; frame < 200; ++frame)
@@ -101,9 +92,9 @@ TEST_F(PlayerMoveTest, TheSpeedSettlesJustBelowTheCap)
     EXPECT_GT(player.velocity().y, 190.f);
 }
 
-TEST_F(PlayerMoveTest, InputThatWouldReachTheCapIsDroppedAndOnlyBrakingApplies)
+TEST_F(PlayerMoveComponentTest, InputThatWouldReachTheCapIsDroppedAndOnlyBrakingApplies)
 {
-    TestPlayer player("Player0", {100.f, 100.f});
+    TestPlayer player(scene, "Player0", {100.f, 100.f});
     hold({sf::Keyboard::D});
 
     player.setVelocity({190.f, 0.f});
@@ -115,32 +106,32 @@ TEST_F(PlayerMoveTest, InputThatWouldReachTheCapIsDroppedAndOnlyBrakingApplies)
     EXPECT_NEAR(player.velocity().x, 194.f, TOLERANCE);
 }
 
-TEST_F(PlayerMoveTest, AChangeThatSlowsThePlayerIsTakenAboveTheCap)
+TEST_F(PlayerMoveComponentTest, AChangeThatSlowsThePlayerIsTakenAboveTheCap)
 {
-    TestPlayer player("Player0", {100.f, 100.f});
+    TestPlayer player(scene, "Player0", {100.f, 100.f});
     hold({sf::Keyboard::A});
     player.setVelocity({250.f, 0.f});
 
     player.object->update(FRAME);
 
     EXPECT_NEAR(player.velocity().x, 235.f, TOLERANCE);
-    expectAnimation(player, 1, 2);
+    expectAnimation(player, AnimationType::WALKING, Direction::LEFT);
 }
 
-TEST_F(PlayerMoveTest, LeftAndRightTogetherCancelAndFaceLeft)
+TEST_F(PlayerMoveComponentTest, LeftAndRightTogetherCancelAndFaceLeft)
 {
-    TestPlayer player("Player0", {100.f, 100.f});
+    TestPlayer player(scene, "Player0", {100.f, 100.f});
     hold({sf::Keyboard::D, sf::Keyboard::A});
 
     player.object->update(FRAME);
 
     EXPECT_EQ(player.velocity(), sf::Vector2f());
-    expectAnimation(player, 1, 2);
+    expectAnimation(player, AnimationType::WALKING, Direction::LEFT);
 }
 
-TEST_F(PlayerMoveTest, RightAndDownWalkDiagonallyFacingDown)
+TEST_F(PlayerMoveComponentTest, RightAndDownWalkDiagonallyFacingDown)
 {
-    TestPlayer player("Player0", {100.f, 100.f});
+    TestPlayer player(scene, "Player0", {100.f, 100.f});
     hold({sf::Keyboard::D, sf::Keyboard::S});
 
     player.object->update(FRAME);
@@ -149,12 +140,12 @@ TEST_F(PlayerMoveTest, RightAndDownWalkDiagonallyFacingDown)
     const float component = 10.f - 5.f / std::sqrt(2.f);
     EXPECT_NEAR(player.velocity().x, component, TOLERANCE);
     EXPECT_NEAR(player.velocity().y, component, TOLERANCE);
-    expectAnimation(player, 1, 1);
+    expectAnimation(player, AnimationType::WALKING, Direction::DOWN);
 }
 
-TEST_F(PlayerMoveTest, StickValuesUpToTheDeadZoneAreIgnored)
+TEST_F(PlayerMoveComponentTest, StickValuesUpToTheDeadZoneAreIgnored)
 {
-    TestPlayer player("Player0", {100.f, 100.f});
+    TestPlayer player(scene, "Player0", {100.f, 100.f});
     hold({});
     player.setVelocity({100.f, 0.f});
 
@@ -162,60 +153,60 @@ TEST_F(PlayerMoveTest, StickValuesUpToTheDeadZoneAreIgnored)
     player.object->update(FRAME);
     EXPECT_NEAR(player.velocity().x, 95.f, TOLERANCE);
     EXPECT_NEAR(player.velocity().y, 0.f, TOLERANCE);
-    expectAnimation(player, 0, 1);
+    expectAnimation(player, AnimationType::STANDING, Direction::DOWN);
 
     // 21 × 10 × 0.01 = 2.1 px/s more than braking alone leaves.
     player.setVelocity({100.f, 0.f});
     feedStick(21.f, 0.f);
     player.object->update(FRAME);
     EXPECT_NEAR(player.velocity().x, 97.1f, TOLERANCE);
-    expectAnimation(player, 1, 3);
+    expectAnimation(player, AnimationType::WALKING, Direction::RIGHT);
 }
 
-TEST_F(PlayerMoveTest, TheLastAnimationOfTheFrameWins)
+TEST_F(PlayerMoveComponentTest, TheLastAnimationOfTheFrameWins)
 {
-    TestPlayer player("Player0", {100.f, 100.f});
+    TestPlayer player(scene, "Player0", {100.f, 100.f});
 
     // Vertical keys override horizontal ones.
     hold({sf::Keyboard::W, sf::Keyboard::D});
     player.object->update(FRAME);
-    expectAnimation(player, 1, 0);
+    expectAnimation(player, AnimationType::WALKING, Direction::UP);
 
     // The stick overrides the keys.
     hold({sf::Keyboard::W});
     feedStick(-80.f, 0.f);
     player.object->update(FRAME);
-    expectAnimation(player, 1, 2);
+    expectAnimation(player, AnimationType::WALKING, Direction::LEFT);
 
     // The vertical stick only turns the player when it is the larger deflection.
     hold({sf::Keyboard::D});
     feedStick(60.f, 50.f);
     player.object->update(FRAME);
-    expectAnimation(player, 1, 3);
+    expectAnimation(player, AnimationType::WALKING, Direction::RIGHT);
     feedStick(30.f, -90.f);
     player.object->update(FRAME);
-    expectAnimation(player, 1, 0);
+    expectAnimation(player, AnimationType::WALKING, Direction::UP);
 
     // Without input the player stands, facing as before.
     hold({});
     feedStick(0.f, 0.f);
     player.object->update(FRAME);
-    expectAnimation(player, 0, 0);
+    expectAnimation(player, AnimationType::STANDING, Direction::UP);
 }
 
-TEST_F(PlayerMoveTest, FullStickDeflectionEqualsAKey)
+TEST_F(PlayerMoveComponentTest, FullStickDeflectionEqualsAKey)
 {
-    TestPlayer player("Player0", {100.f, 100.f});
+    TestPlayer player(scene, "Player0", {100.f, 100.f});
     hold({});
     feedStick(0.f, -100.f);
     player.object->update(FRAME);
     EXPECT_NEAR(player.velocity().y, -5.f, TOLERANCE);
-    expectAnimation(player, 1, 0);
+    expectAnimation(player, AnimationType::WALKING, Direction::UP);
 }
 
-TEST_F(PlayerMoveTest, ReleasedInputBrakesToAStandstillWithoutJitter)
+TEST_F(PlayerMoveComponentTest, ReleasedInputBrakesToAStandstillWithoutJitter)
 {
-    TestPlayer player("Player0", {100.f, 100.f});
+    TestPlayer player(scene, "Player0", {100.f, 100.f});
     hold({});
     player.setVelocity({12.f, 0.f});
 
@@ -231,19 +222,19 @@ TEST_F(PlayerMoveTest, ReleasedInputBrakesToAStandstillWithoutJitter)
     }
 }
 
-TEST_F(PlayerMoveTest, ASpeedBelowTheStopThresholdEndsTheMotion)
+TEST_F(PlayerMoveComponentTest, ASpeedBelowTheStopThresholdEndsTheMotion)
 {
-    TestPlayer player("Player0", {100.f, 100.f});
+    TestPlayer player(scene, "Player0", {100.f, 100.f});
     hold({});
     player.setVelocity({0.05f, 0.05f});
     player.object->update(0.f);
     EXPECT_EQ(player.velocity(), sf::Vector2f());
 }
 
-TEST_F(PlayerMoveTest, AFrozenPlayerKeepsItsVelocityAndAnimation)
+TEST_F(PlayerMoveComponentTest, AFrozenPlayerKeepsItsVelocityAndAnimation)
 {
-    TestPlayer player("Player0", {100.f, 100.f});
-    auto river = makeTrigger("River", {60.f, 60.f}, {100.f, 100.f}, RIVER_CATEGORY);
+    TestPlayer player(scene, "Player0", {100.f, 100.f});
+    makeTrigger(scene, "River", "River", {60.f, 60.f}, {100.f, 100.f});
     scene.step(0.f);
     ASSERT_TRUE(player.move->isInRiver());
     hold({sf::Keyboard::D});
@@ -254,19 +245,17 @@ TEST_F(PlayerMoveTest, AFrozenPlayerKeepsItsVelocityAndAnimation)
 
     EXPECT_NEAR(player.velocity().x, 30.f, TOLERANCE);
     EXPECT_NEAR(player.velocity().y, -20.f, TOLERANCE);
-    expectAnimation(player, 0, 1);
+    expectAnimation(player, AnimationType::STANDING, Direction::DOWN);
     EXPECT_NE(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
 
     player.move->setCanMove(true);
     player.object->update(FRAME);
-    expectAnimation(player, 1, 3);
+    expectAnimation(player, AnimationType::WALKING, Direction::RIGHT);
 }
 
-TEST_F(PlayerMoveTest, APlayerWithoutAnimationStillWalks)
+TEST_F(PlayerMoveComponentTest, APlayerWithoutAnimationStillWalks)
 {
-    PlayerParts parts;
-    parts.animation = false;
-    TestPlayer player("Player0", {100.f, 100.f}, parts);
+    TestPlayer player(scene, "Player0", {100.f, 100.f}, {3, false});
     hold({sf::Keyboard::D, sf::Keyboard::W});
     feedStick(50.f, 0.f);
 
@@ -276,11 +265,9 @@ TEST_F(PlayerMoveTest, APlayerWithoutAnimationStillWalks)
     EXPECT_LT(player.velocity().y, 0.f);
 }
 
-TEST_F(PlayerMoveTest, ThePlayerIndexSelectsKeysAndStick)
+TEST_F(PlayerMoveComponentTest, ThePlayerIndexSelectsKeysAndStick)
 {
-    PlayerParts parts;
-    parts.playerIndex = 1;
-    TestPlayer second("Player1", {300.f, 100.f}, parts);
+    TestPlayer second(scene, "Player1", {300.f, 100.f}, {3, true, true, 1});
     hold({sf::Keyboard::D});
     second.object->update(FRAME);
     EXPECT_EQ(second.velocity(), sf::Vector2f());
@@ -293,15 +280,15 @@ TEST_F(PlayerMoveTest, ThePlayerIndexSelectsKeysAndStick)
     EXPECT_NEAR(second.velocity().y, 10.f - 5.f / std::sqrt(2.f), TOLERANCE);
 }
 
-TEST_F(PlayerMoveTest, TheRiverDragsDownstreamUpToItsSpeedAndSplashesOnce)
+TEST_F(PlayerMoveComponentTest, TheRiverDragsDownstreamUpToItsSpeedAndSplashesOnce)
 {
-    TestPlayer player("Player0", {100.f, 100.f});
-    auto river = makeTrigger("River", {0.f, 200.f}, {400.f, 400.f}, RIVER_CATEGORY);
+    TestPlayer player(scene, "Player0", {100.f, 100.f});
+    makeTrigger(scene, "River", "River", {0.f, 200.f}, {400.f, 400.f});
     hold({});
     scene.step(0.f);
     ASSERT_FALSE(player.move->isInRiver());
 
-    teleport(scene, player.body(), {100.f, 300.f});
+    scene.teleport(player.body(), {100.f, 300.f});
     ASSERT_TRUE(player.move->isInRiver());
     player.object->update(FRAME);
 
@@ -336,35 +323,36 @@ TEST_F(PlayerMoveTest, TheRiverDragsDownstreamUpToItsSpeedAndSplashesOnce)
     EXPECT_NE(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
 }
 
-TEST_F(PlayerMoveTest, LeavingAndReenteringTheRiverSplashesAgain)
+TEST_F(PlayerMoveComponentTest, LeavingAndReenteringTheRiverSplashesAgain)
 {
-    TestPlayer player("Player0", {100.f, 100.f});
-    auto river = makeTrigger("River", {0.f, 200.f}, {400.f, 400.f}, RIVER_CATEGORY);
+    TestPlayer player(scene, "Player0", {100.f, 100.f});
+    makeTrigger(scene, "River", "River", {0.f, 200.f}, {400.f, 400.f});
     hold({});
-    teleport(scene, player.body(), {100.f, 300.f});
+    scene.teleport(player.body(), {100.f, 300.f});
     player.object->update(FRAME);
     ASSERT_EQ(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
     ASSERT_TRUE(splashEnds(player));
 
-    teleport(scene, player.body(), {100.f, 100.f});
+    scene.teleport(player.body(), {100.f, 100.f});
     EXPECT_FALSE(player.move->isInRiver());
     player.setVelocity({});
     player.object->update(FRAME);
     EXPECT_EQ(player.velocity(), sf::Vector2f());
     EXPECT_NE(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
 
-    teleport(scene, player.body(), {100.f, 300.f});
+    scene.teleport(player.body(), {100.f, 300.f});
     player.object->update(FRAME);
     EXPECT_EQ(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
 }
 
-TEST_F(PlayerMoveTest, OnlyTheExactRiverCategoryDrags)
+TEST_F(PlayerMoveComponentTest, OnlyTheExactRiverCategoryDrags)
 {
-    TestPlayer player("Player0", {100.f, 100.f});
+    TestPlayer player(scene, "Player0", {100.f, 100.f});
     // 0x0016 shares bits with 0x0004 and 0x0002; neither of them, nor a superset, is a river.
-    auto killzoneBits = makeTrigger("Bits", {0.f, 200.f}, {400.f, 400.f}, RIVER_CATEGORY | WALL_CATEGORY);
+    auto riverBits = makeTrigger(scene, "Bits", "", {0.f, 200.f}, {400.f, 400.f});
+    setCategory(*riverBits, CollisionCategory::RIVER | CollisionCategory::WALL);
     hold({});
-    teleport(scene, player.body(), {100.f, 300.f});
+    scene.teleport(player.body(), {100.f, 300.f});
     EXPECT_FALSE(player.move->isInRiver());
     player.object->update(FRAME);
     EXPECT_EQ(player.velocity(), sf::Vector2f());

@@ -1,14 +1,7 @@
 #include "DebugDraw.h"
-#include "EventBus.h"
-#include "PhysicsManager.h"
-#include "PhysicsTestObjects.h"
+#include "MatchKit.h"
 #include "RigidBodyCreateEvent.h"
 #include "RigidBodyDestroyEvent.h"
-#include "TestSupport.h"
-
-#include <SFML/System/Err.hpp>
-
-#include <gtest/gtest.h>
 
 #include <limits>
 
@@ -49,7 +42,7 @@ private:
 
 } // namespace
 
-TEST(RigidBodyCreation, BodyStartsAtOwnerPixelPositionInMetresWithDefaults)
+TEST(RigidBodyComponentTest, BodyStartsAtOwnerPixelPositionInMetresWithDefaults)
 {
     auto object = std::make_shared<GameObject>("crate");
     object->setPosition(300.f, 150.f);
@@ -73,7 +66,7 @@ TEST(RigidBodyCreation, BodyStartsAtOwnerPixelPositionInMetresWithDefaults)
     EXPECT_TRUE(rigidBody->init());
 }
 
-TEST(RigidBodyCreation, AnnouncesItselfAtOnce)
+TEST(RigidBodyComponentTest, AnnouncesItselfAtOnce)
 {
     RigidBodyEventCounter events;
     auto made = makeBody("crate", {0.f, 0.f}, b2_staticBody);
@@ -81,7 +74,7 @@ TEST(RigidBodyCreation, AnnouncesItselfAtOnce)
     EXPECT_TRUE(events.destroyed.empty());
 }
 
-TEST(RigidBodyCreation, RefusedDuringAStepIsReportedAndStillAnnounced)
+TEST(RigidBodyComponentTest, RefusedDuringAStepIsReportedAndStillAnnounced)
 {
     PhysicsManager manager;
     manager.init();
@@ -89,7 +82,7 @@ TEST(RigidBodyCreation, RefusedDuringAStepIsReportedAndStillAnnounced)
     RigidBodyEventCounter events;
     const int32 bodiesBefore = PhysicsManager::getWorld().GetBodyCount();
 
-    auto late = makeObjectWithRefusedBody("late", manager);
+    auto late = makeObjectWithRefusedBody("late");
 
     ASSERT_NE(late, nullptr);
     auto lateBody = late->getComponent<RigidBodyComponent>();
@@ -100,7 +93,7 @@ TEST(RigidBodyCreation, RefusedDuringAStepIsReportedAndStillAnnounced)
     EXPECT_EQ(PhysicsManager::getWorld().GetBodyCount(), bodiesBefore);
 }
 
-TEST(RigidBodyCreation, NonFiniteOwnerPositionIsRefusedAndReported)
+TEST(RigidBodyComponentTest, NonFiniteOwnerPositionIsRefusedAndReported)
 {
     StreamCapture errors(sf::err());
     const int32 bodiesBefore = PhysicsManager::getWorld().GetBodyCount();
@@ -112,7 +105,7 @@ TEST(RigidBodyCreation, NonFiniteOwnerPositionIsRefusedAndReported)
     EXPECT_EQ(errors.text(), "Error creating rigidbody: lost has no finite position\n");
 }
 
-TEST(RigidBodySync, PoseComesBackInPixelsAndDegrees)
+TEST(RigidBodyComponentTest, PoseComesBackInPixelsAndDegrees)
 {
     PhysicsManager manager;
     manager.init();
@@ -128,7 +121,7 @@ TEST(RigidBodySync, PoseComesBackInPixelsAndDegrees)
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(RigidBodySync, DisabledBodyLeavesItsObjectAlone)
+TEST(RigidBodyComponentTest, DisabledBodyLeavesItsObjectAlone)
 {
     auto made = makeBox("pooled", {300.f, 150.f}, b2_dynamicBody);
     made.body()->SetTransform({1.f, 1.f}, 1.f);
@@ -145,7 +138,7 @@ TEST(RigidBodySync, DisabledBodyLeavesItsObjectAlone)
     EXPECT_TRUE(DebugDraw::getInstance().getShapes().empty());
 }
 
-TEST(RigidBodySync, MarkedOwnerAnnouncesTheEndAndIsStillSyncedThisFrame)
+TEST(RigidBodyComponentTest, MarkedOwnerAnnouncesTheEndAndIsStillSyncedThisFrame)
 {
     auto made = makeBox("expired", {300.f, 150.f}, b2_dynamicBody);
     made.body()->SetTransform({2.f, 3.f}, 0.f);
@@ -160,7 +153,7 @@ TEST(RigidBodySync, MarkedOwnerAnnouncesTheEndAndIsStillSyncedThisFrame)
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(RigidBodyDestruction, DestroysItsBodyAndAnnouncesTheEnd)
+TEST(RigidBodyComponentTest, DestroysItsBodyAndAnnouncesTheEnd)
 {
     auto made = makeBox("crate", {30.f, 30.f}, b2_dynamicBody);
     RigidBodyComponent* component = made.rigidBody;
@@ -173,13 +166,13 @@ TEST(RigidBodyDestruction, DestroysItsBodyAndAnnouncesTheEnd)
     EXPECT_EQ(events.destroyed, (std::vector<RigidBodyComponent*>{component}));
 }
 
-TEST(RigidBodyDestruction, TouchingFixtureRaisesTheExitCallbacksOfBothColliders)
+TEST(RigidBodyComponentTest, TouchingFixtureRaisesTheExitCallbacksOfBothColliders)
 {
     std::vector<std::string> log;
     PhysicsManager manager;
     manager.init();
     auto player = makeBox("player", {300.f, 300.f}, b2_dynamicBody);
-    auto item = makeBox("item", {300.f, 300.f}, b2_dynamicBody, {0.5f, 0.5f, true, 0x0002});
+    auto item = makeBox("item", {300.f, 300.f}, b2_dynamicBody, {0.5f, 0.5f, true, CollisionCategory::ITEM});
     recordCallbacks(*player.collider, log);
     recordCallbacks(*item.collider, log);
     manager.update(FRAME);
@@ -193,12 +186,12 @@ TEST(RigidBodyDestruction, TouchingFixtureRaisesTheExitCallbacksOfBothColliders)
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(RigidBodyDestruction, BodylessComponentGoesQuietly)
+TEST(RigidBodyComponentTest, BodylessComponentGoesQuietly)
 {
     PhysicsManager manager;
     manager.init();
     StreamCapture errors(sf::err());
-    auto late = makeObjectWithRefusedBody("late", manager);
+    auto late = makeObjectWithRefusedBody("late");
     ASSERT_NE(late, nullptr);
     RigidBodyEventCounter events;
     const int32 bodiesBefore = PhysicsManager::getWorld().GetBodyCount();

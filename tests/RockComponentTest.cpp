@@ -2,9 +2,7 @@
 
 #include "RockComponent.h"
 
-#include "items/ItemTestKit.h"
-
-#include <gtest/gtest.h>
+#include "MatchKit.h"
 
 using namespace zelk;
 using namespace zelk::test;
@@ -16,19 +14,17 @@ constexpr float FRAME = 0.01f;
 
 } // namespace
 
-TEST(RockComponent, ThrownRockKnocksTheOtherPlayerBack)
+TEST(RockComponentTest, ThrownRockKnocksTheOtherPlayerBack)
 {
-    ItemScene scene;
-    auto thrower = makePlayer(scene, "Player0", {300.f, 300.f}, 0);
-    auto target = makePlayer(scene, "Player1", {420.f, 300.f}, 1);
-    auto rock = makeRock(scene, "Rock_0", {300.f, 300.f});
+    MatchScene scene;
+    auto thrower = makeStandingPlayer(scene, "Player0", {300.f, 300.f}, 0);
+    auto target = makeStandingPlayer(scene, "Player1", {420.f, 300.f}, 1);
+    auto rock = makeRock(scene, {300.f, 300.f});
     scene.frame(FRAME);
     ASSERT_EQ(thrower->getComponent<ItemInteractComponent>()->getHeldItem(), rock.get());
 
     InputManager::getInstance().feedAxisPosition(0, sf::Joystick::U, 100.f);
-    setFireButton(0, true);
-    scene.frames(50, FRAME);
-    setFireButton(0, false);
+    scene.holdFire(50, FRAME);
     scene.frame(FRAME);
     ASSERT_TRUE(rock->getComponent<RockComponent>()->isThrown());
 
@@ -39,10 +35,10 @@ TEST(RockComponent, ThrownRockKnocksTheOtherPlayerBack)
     EXPECT_TRUE(rock->isActive());
 }
 
-TEST(RockComponent, FlyingRockIsNotStoppedByTheGame)
+TEST(RockComponentTest, FlyingRockIsNotStoppedByTheGame)
 {
-    ItemScene scene;
-    auto rock = makeRock(scene, "Rock_0", {600.f, 300.f});
+    MatchScene scene;
+    auto rock = makeRock(scene, {600.f, 300.f});
     scene.frame(FRAME);
     RockComponent& item = *rock->getComponent<RockComponent>();
     b2Body* body = bodyOf(*rock);

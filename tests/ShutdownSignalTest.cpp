@@ -69,11 +69,11 @@ std::ostream& operator<<(std::ostream& stream, const Scenario& scenario)
     return stream << scenario.name;
 }
 
-class SignalShutdown : public ::testing::TestWithParam<Scenario>
+class ShutdownSignalTest : public ::testing::TestWithParam<Scenario>
 {
 };
 
-TEST_P(SignalShutdown, ExitsTheScreenShownOnceAndLeavesValidTraces)
+TEST_P(ShutdownSignalTest, ExitsTheScreenShownOnceAndLeavesValidTraces)
 {
     const Scenario& scenario = GetParam();
     test::AssetSandbox sandbox;
@@ -111,7 +111,7 @@ TEST_P(SignalShutdown, ExitsTheScreenShownOnceAndLeavesValidTraces)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    EveryScreen, SignalShutdown,
+    EveryScreen, ShutdownSignalTest,
     ::testing::Values(Scenario{"MenuTerm", SIGTERM, {}, "MenuState", false},
                       Scenario{"MenuInterrupt", SIGINT, {}, "MenuState", false},
                       Scenario{"ControlsTerm", SIGTERM, {"Down", "Return"}, "InstructionState", false},
@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Scenario{"WinScreenTerm", SIGTERM, {"Return"}, "MainState", true}),
     [](const ::testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
 
-TEST(ShutdownSignal, ARaisedSignalIsSeenOnceCleared)
+TEST(ShutdownSignalTest, ARaisedSignalIsSeenOnceCleared)
 {
     ASSERT_TRUE(ShutdownSignal::install());
     EXPECT_FALSE(ShutdownSignal::isRequested());

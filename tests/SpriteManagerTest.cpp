@@ -256,14 +256,10 @@ sf::Color pixelAt(sf::RenderWindow& window, unsigned x, unsigned y)
 } // namespace
 
 // Run in the sanitizer build: a dangling layer entry would be a use after free here.
-TEST(SpriteManager, ADestroyedObjectsComponentsAreNeverDrawnAgain)
+TEST_F(SpriteManagerTest, ADestroyedObjectsComponentsAreNeverDrawnAgain)
 {
     sf::RenderWindow& window = zelk::test::testWindow();
     const auto image = writeSolidImage("bramblot-layer-red-" + std::to_string(::getpid()) + ".png", sf::Color::Red);
-    SpriteManager manager(window);
-    manager.init();
-    manager.setLayerOrder(MATCH_LAYERS);
-
     auto player = std::make_shared<GameObject>("Player0");
     player->addComponent<zelk::SpriteRenderComponent>(*player, window, image.string(), "Objects");
     auto animation =
@@ -276,18 +272,17 @@ TEST(SpriteManager, ADestroyedObjectsComponentsAreNeverDrawnAgain)
     animation->setAnimation(0, 1);
     animation.reset();
     player->setPosition(100.f, 100.f);
-    ASSERT_EQ(manager.getLayer("Objects").size(), 2u);
+    ASSERT_EQ(m_manager.getLayer("Objects").size(), 2u);
     window.setView(window.getDefaultView());
     window.clear();
-    manager.draw();
+    m_manager.draw();
     ASSERT_EQ(pixelAt(window, 102, 102), sf::Color::Red);
 
     player.reset();
-    EXPECT_TRUE(manager.getLayer("Objects").empty());
-    EXPECT_TRUE(manager.getLayer("GUI").empty());
+    EXPECT_TRUE(m_manager.getLayer("Objects").empty());
+    EXPECT_TRUE(m_manager.getLayer("GUI").empty());
     window.clear();
-    manager.draw();
+    m_manager.draw();
     EXPECT_EQ(pixelAt(window, 102, 102), sf::Color::Black);
-    manager.shutdown();
     std::filesystem::remove(image);
 }

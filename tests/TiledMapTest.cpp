@@ -99,7 +99,7 @@ const std::vector<std::uint32_t> OverlayIds = {3, 0, 0, 0, 6, 0, 0, 0, 0, 0, 2, 
 
 } // namespace
 
-TEST(TiledMap, ReadsSizesAndTilesetsOfAnEditorMap)
+TEST(TiledMapTest, ReadsSizesAndTilesetsOfAnEditorMap)
 {
     const TiledMap map = loadMap("editor-csv.tmj");
     EXPECT_TRUE(map.getError().empty());
@@ -123,7 +123,7 @@ TEST(TiledMap, ReadsSizesAndTilesetsOfAnEditorMap)
     EXPECT_EQ(second.tileCount, 3);
 }
 
-TEST(TiledMap, GroupChildrenStandInPlaceOfTheGroupInFileOrder)
+TEST(TiledMapTest, GroupChildrenStandInPlaceOfTheGroupInFileOrder)
 {
     const TiledMap map = loadMap("editor-csv.tmj");
     const std::vector<std::string> expected = {"Background", "Top", "Objects", "Picture", "Overlay"};
@@ -136,7 +136,7 @@ TEST(TiledMap, GroupChildrenStandInPlaceOfTheGroupInFileOrder)
     EXPECT_EQ(map.getLayers()[4].kind, TiledLayerKind::Tile);
 }
 
-TEST(TiledMap, ReadsCsvTileIdsRowMajor)
+TEST(TiledMapTest, ReadsCsvTileIdsRowMajor)
 {
     const TiledMap map = loadMap("editor-csv.tmj");
     ASSERT_EQ(map.getLayers().size(), 5u);
@@ -148,7 +148,7 @@ TEST(TiledMap, ReadsCsvTileIdsRowMajor)
     EXPECT_EQ(map.getLayers()[4].data, OverlayIds);
 }
 
-TEST(TiledMap, DecodesUncompressedBase64TileIds)
+TEST(TiledMapTest, DecodesUncompressedBase64TileIds)
 {
     const TiledMap map = loadMap("editor-base64.tmj");
     ASSERT_EQ(map.getLayers().size(), 5u);
@@ -157,7 +157,7 @@ TEST(TiledMap, DecodesUncompressedBase64TileIds)
     EXPECT_EQ(map.getLayers()[4].data, OverlayIds);
 }
 
-TEST(TiledMap, ObjectAndImageLayersCarryNoTiles)
+TEST(TiledMapTest, ObjectAndImageLayersCarryNoTiles)
 {
     const TiledMap map = loadMap("editor-base64.tmj");
     ASSERT_EQ(map.getLayers().size(), 5u);
@@ -171,7 +171,7 @@ TEST(TiledMap, ObjectAndImageLayersCarryNoTiles)
     EXPECT_TRUE(map.getLayers()[3].objects.empty());
 }
 
-TEST(TiledMap, ReadsObjectsWithTheirClassAndRectangle)
+TEST(TiledMapTest, ReadsObjectsWithTheirClassAndRectangle)
 {
     const TiledMap map = loadMap("editor-csv.tmj");
     const TiledLayer* objects = findLayer(map, "Objects");
@@ -193,7 +193,7 @@ TEST(TiledMap, ReadsObjectsWithTheirClassAndRectangle)
     EXPECT_FLOAT_EQ(objects->objects[2].x, 96.5f);
 }
 
-TEST(TiledMap, KeepsTheDeclaredTypeOfEveryProperty)
+TEST(TiledMapTest, KeepsTheDeclaredTypeOfEveryProperty)
 {
     const TiledMap map = loadMap("editor-base64.tmj");
     const TiledLayer* objects = findLayer(map, "Objects");
@@ -233,7 +233,7 @@ TEST(TiledMap, KeepsTheDeclaredTypeOfEveryProperty)
     EXPECT_EQ(findProperty(objectNamed(*objects, "Chasm"), "type")->stringValue, "Killzone");
 }
 
-TEST(TiledMap, AcceptsWhatOtherEditorVersionsWrite)
+TEST(TiledMapTest, AcceptsWhatOtherEditorVersionsWrite)
 {
     // "version" as a number, "class" instead of "type", no "infinite"/"orientation", a tile layer
     // without a size, untyped and class properties, objects without id.
@@ -268,7 +268,7 @@ TEST(TiledMap, AcceptsWhatOtherEditorVersionsWrite)
     EXPECT_EQ(objects.objects[2].className, "Collider") << "\"type\" wins over \"class\"";
 }
 
-TEST(TiledMap, FindLayerReturnsTheFirstOfThatNameOrNull)
+TEST(TiledMapTest, FindLayerReturnsTheFirstOfThatNameOrNull)
 {
     const TiledMap map = loadMap("editor-csv.tmj");
     ASSERT_NE(findLayer(map, "Top"), nullptr);
@@ -277,7 +277,7 @@ TEST(TiledMap, FindLayerReturnsTheFirstOfThatNameOrNull)
     EXPECT_EQ(findLayer(map, "top"), nullptr);
 }
 
-TEST(TiledMap, AMissingFileFailsNamingIt)
+TEST(TiledMapTest, AMissingFileFailsNamingIt)
 {
     TiledMap map;
     const auto path = mapsDir() / "no-such-map.tmj";
@@ -286,14 +286,14 @@ TEST(TiledMap, AMissingFileFailsNamingIt)
     expectEmpty(map);
 }
 
-TEST(TiledMap, ADirectoryIsNotAMap)
+TEST(TiledMapTest, ADirectoryIsNotAMap)
 {
     TiledMap map;
     EXPECT_FALSE(map.loadFromFile(mapsDir()));
     EXPECT_EQ(map.getError(), quoted(mapsDir()) + ": is not a regular file");
 }
 
-TEST(TiledMap, RefusesAFileLargerThanAnyMapBeforeReadingIt)
+TEST(TiledMapTest, RefusesAFileLargerThanAnyMapBeforeReadingIt)
 {
     const auto path = std::filesystem::temp_directory_path() /
                       ("bramblot-huge-" + std::to_string(std::random_device{}()) + ".tmj");
@@ -310,7 +310,7 @@ TEST(TiledMap, RefusesAFileLargerThanAnyMapBeforeReadingIt)
     std::filesystem::remove(path);
 }
 
-TEST(TiledMap, AFailedLoadLeavesNothingOfTheMapBefore)
+TEST(TiledMapTest, AFailedLoadLeavesNothingOfTheMapBefore)
 {
     TiledMap map;
     ASSERT_TRUE(map.loadFromFile(mapsDir() / "editor-csv.tmj"));
@@ -321,7 +321,7 @@ TEST(TiledMap, AFailedLoadLeavesNothingOfTheMapBefore)
     EXPECT_EQ(map.getLayers().size(), 2u);
 }
 
-TEST(TiledMap, TheTileLayersTogetherHoldAtMostTwoMillionCells)
+TEST(TiledMapTest, TheTileLayersTogetherHoldAtMostTwoMillionCells)
 {
     const auto tileLayer = [](const std::string& name, int width, int height, bool withData) {
         std::string layer = "{\"type\":\"tilelayer\",\"name\":\"" + name + "\",\"width\":" + std::to_string(width) +
@@ -353,14 +353,14 @@ TEST(TiledMap, TheTileLayersTogetherHoldAtMostTwoMillionCells)
         << map.getError();
 }
 
-TEST(TiledMap, LoadFromStringNamesTheGivenSource)
+TEST(TiledMapTest, LoadFromStringNamesTheGivenSource)
 {
     TiledMap map;
     EXPECT_FALSE(map.loadFromString("{\"width\": 5}", "inline map"));
     EXPECT_EQ(map.getError(), "\"inline map\": map has no \"height\"");
 }
 
-TEST(TiledMap, GroupsNestedUpToTheLimitAreRead)
+TEST(TiledMapTest, GroupsNestedUpToTheLimitAreRead)
 {
     const auto nested = [](int depth) {
         std::string layers = "[{\"type\":\"objectgroup\",\"name\":\"Deep\"}]";
@@ -376,7 +376,7 @@ TEST(TiledMap, GroupsNestedUpToTheLimitAreRead)
     EXPECT_NE(map.getError().find("is nested in more than 64 group layers"), std::string::npos) << map.getError();
 }
 
-TEST(TiledMap, DeeplyNestedJsonInAnIgnoredFieldIsHarmless)
+TEST(TiledMapTest, DeeplyNestedJsonInAnIgnoredFieldIsHarmless)
 {
     const std::string deep = std::string(200000, '[') + std::string(200000, ']');
     TiledMap map;
@@ -400,11 +400,11 @@ void PrintTo(const BrokenMap& broken, std::ostream* out)
     *out << broken.file;
 }
 
-class TiledMapRefuses : public ::testing::TestWithParam<BrokenMap>
+class TiledMapTest : public ::testing::TestWithParam<BrokenMap>
 {
 };
 
-TEST_P(TiledMapRefuses, WithItsReasonNamingTheFile)
+TEST_P(TiledMapTest, WithItsReasonNamingTheFile)
 {
     const BrokenMap broken = GetParam();
     const auto path = mapsDir() / "malformed" / broken.file;
@@ -419,7 +419,7 @@ TEST_P(TiledMapRefuses, WithItsReasonNamingTheFile)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    BrokenFiles, TiledMapRefuses,
+    BrokenFiles, TiledMapTest,
     ::testing::Values(
         BrokenMap{"empty.tmj", "the file is empty"},
         BrokenMap{"truncated.tmj", "is not valid JSON (parse error at line"},
@@ -483,7 +483,7 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST(TiledMap, EveryBrokenSampleFails)
+TEST(TiledMapTest, EveryBrokenSampleFails)
 {
     // Also guards the count, so a sample added without an expected reason is noticed.
     std::size_t files = 0;

@@ -19,7 +19,7 @@ namespace
 const std::string HEADER = "{\"otherData\": {},\"traceEvents\":[";
 const std::string FOOTER = "]}";
 
-class TraceFixture : public ::testing::Test
+class TraceProfilerTest : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -42,13 +42,13 @@ protected:
     std::filesystem::path m_directory;
 };
 
-TEST_F(TraceFixture, NoTraceIsOpenBeforeTheFirstBegins)
+TEST_F(TraceProfilerTest, NoTraceIsOpenBeforeTheFirstBegins)
 {
     EXPECT_FALSE(m_profiler.isActive());
     EXPECT_EQ(m_profiler.getTraceName(), "None");
 }
 
-TEST_F(TraceFixture, TraceWithoutEventsIsHeaderAndFooter)
+TEST_F(TraceProfilerTest, TraceWithoutEventsIsHeaderAndFooter)
 {
     m_profiler.beginTrace("startup", path("empty.json"));
     EXPECT_TRUE(m_profiler.isActive());
@@ -58,7 +58,7 @@ TEST_F(TraceFixture, TraceWithoutEventsIsHeaderAndFooter)
     EXPECT_EQ(test::readFile(path("empty.json")), HEADER + FOOTER);
 }
 
-TEST_F(TraceFixture, EventsAreWrittenByteForByteWithOneCommaBetween)
+TEST_F(TraceProfilerTest, EventsAreWrittenByteForByteWithOneCommaBetween)
 {
     m_profiler.beginTrace("runtime", path("two.json"));
     m_profiler.writeEvent({"Frame", 1000, 1250, 42u});
@@ -74,7 +74,7 @@ TEST_F(TraceFixture, EventsAreWrittenByteForByteWithOneCommaBetween)
                   FOOTER);
 }
 
-TEST_F(TraceFixture, DoubleQuotesInNamesBecomeSingleQuotes)
+TEST_F(TraceProfilerTest, DoubleQuotesInNamesBecomeSingleQuotes)
 {
     m_profiler.beginTrace("runtime", path("quotes.json"));
     m_profiler.writeEvent({"say \"hi\"", 0, 1, 1u});
@@ -86,7 +86,7 @@ TEST_F(TraceFixture, DoubleQuotesInNamesBecomeSingleQuotes)
     EXPECT_EQ(parsed["traceEvents"][0]["name"], "say 'hi'");
 }
 
-TEST_F(TraceFixture, BeginningWhileOpenCompletesTheFirstFile)
+TEST_F(TraceProfilerTest, BeginningWhileOpenCompletesTheFirstFile)
 {
     m_profiler.beginTrace("startup", path("startup.json"));
     m_profiler.writeEvent({"zelk::Game::init", 10, 20, 1u});
@@ -105,7 +105,7 @@ TEST_F(TraceFixture, BeginningWhileOpenCompletesTheFirstFile)
     EXPECT_EQ(nlohmann::json::parse(second)["traceEvents"].size(), 1u);
 }
 
-TEST_F(TraceFixture, EndingTwiceWritesTheFooterOnce)
+TEST_F(TraceProfilerTest, EndingTwiceWritesTheFooterOnce)
 {
     m_profiler.beginTrace("runtime", path("twice.json"));
     m_profiler.endTrace();
@@ -113,7 +113,7 @@ TEST_F(TraceFixture, EndingTwiceWritesTheFooterOnce)
     EXPECT_EQ(test::readFile(path("twice.json")), HEADER + FOOTER);
 }
 
-TEST_F(TraceFixture, ByteLimitDropsLaterEventsAndKeepsTheFileValid)
+TEST_F(TraceProfilerTest, ByteLimitDropsLaterEventsAndKeepsTheFileValid)
 {
     m_profiler.setByteLimit(400);
     m_profiler.beginTrace("runtime", path("capped.json"));
@@ -131,7 +131,7 @@ TEST_F(TraceFixture, ByteLimitDropsLaterEventsAndKeepsTheFileValid)
     EXPECT_LT(written, 50);
 }
 
-TEST_F(TraceFixture, NewTraceStartsWithAFreshByteBudget)
+TEST_F(TraceProfilerTest, NewTraceStartsWithAFreshByteBudget)
 {
     m_profiler.setByteLimit(200);
     m_profiler.beginTrace("a", path("a.json"));
@@ -143,7 +143,7 @@ TEST_F(TraceFixture, NewTraceStartsWithAFreshByteBudget)
     EXPECT_EQ(m_profiler.getEventCount(), 1);
 }
 
-TEST_F(TraceFixture, UnwritableFileLosesThatTraceOnlyAndTheNextOneWorks)
+TEST_F(TraceProfilerTest, UnwritableFileLosesThatTraceOnlyAndTheNextOneWorks)
 {
     const std::string unwritable = (m_directory / "missing-directory" / "trace.json").string();
     m_profiler.beginTrace("lost", unwritable);
@@ -157,7 +157,7 @@ TEST_F(TraceFixture, UnwritableFileLosesThatTraceOnlyAndTheNextOneWorks)
     EXPECT_EQ(nlohmann::json::parse(test::readFile(path("after.json")))["traceEvents"].size(), 1u);
 }
 
-TEST_F(TraceFixture, TimerWritesOneEventWhetherStoppedOrDestroyed)
+TEST_F(TraceProfilerTest, TimerWritesOneEventWhetherStoppedOrDestroyed)
 {
     m_profiler.beginTrace("runtime", path("timer.json"));
     {
@@ -180,7 +180,7 @@ TEST_F(TraceFixture, TimerWritesOneEventWhetherStoppedOrDestroyed)
     }
 }
 
-TEST_F(TraceFixture, EnclosingScopeFollowsTheScopesInsideAndCoversThem)
+TEST_F(TraceProfilerTest, EnclosingScopeFollowsTheScopesInsideAndCoversThem)
 {
     m_profiler.beginTrace("runtime", path("nested.json"));
     {

@@ -1,10 +1,7 @@
 #include "ScreenTestSupport.h"
 
-#include "Game.h"
-
-#include <SFML/Graphics/Image.hpp>
-
-#include <filesystem>
+#include "DebugDraw.h"
+#include "TraceProfiler.h"
 
 namespace zelk::test
 {
@@ -14,20 +11,10 @@ std::string systemFontPath()
     return "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 }
 
-void writeImage(const AssetSandbox& sandbox, const std::string& relativePath, unsigned width, unsigned height,
-                const sf::Color& color)
-{
-    const auto path = sandbox.assets() / relativePath;
-    std::filesystem::create_directories(path.parent_path());
-    sf::Image image;
-    image.create(width, height, color);
-    image.saveToFile(path.string());
-}
-
 void writeScreenAssets(const AssetSandbox& sandbox, unsigned controlsPictureHeight)
 {
-    writeImage(sandbox, "Logo/kelo_logo.png", 400, 200, sf::Color(255, 160, 0));
-    writeImage(sandbox, "Controls.png", 300, controlsPictureHeight, sf::Color(90, 90, 200));
+    sandbox.writeImage("Logo/kelo_logo.png", 400, 200, sf::Color(255, 160, 0));
+    sandbox.writeImage("Controls.png", 300, controlsPictureHeight, sf::Color(90, 90, 200));
     sandbox.writeAsset("fibberish.ttf", readFile(systemFontPath()));
 }
 
@@ -74,6 +61,15 @@ void tapButton(Game& game, unsigned joystick, unsigned button)
 {
     runFrameWith(game, buttonEvent(sf::Event::JoystickButtonPressed, joystick, button));
     runFrameWith(game, buttonEvent(sf::Event::JoystickButtonReleased, joystick, button));
+}
+
+void SandboxedGame::TearDown()
+{
+    TraceProfiler::getInstance().endTrace();
+    m_input.resetState();
+    m_input.clearBindings();
+    m_input.clearFedJoysticks();
+    DebugDraw::getInstance().clearShapes();
 }
 
 } // namespace zelk::test

@@ -2,18 +2,18 @@
 // Helpers for tests that run the screens in-process: small stand-in assets written into a
 // sandbox, and input delivered through the game's own event intake, one frame at a time.
 
+#include "Game.h"
+#include "GameConfig.h"
+#include "GameStateManager.h"
+#include "InputManager.h"
 #include "TestSupport.h"
 
-#include <SFML/Graphics/Color.hpp>
+#include <gtest/gtest.h>
+
 #include <SFML/Window/Event.hpp>
 #include <SFML/Window/Keyboard.hpp>
 
 #include <string>
-
-namespace zelk
-{
-class Game;
-}
 
 namespace zelk::test
 {
@@ -21,8 +21,6 @@ namespace zelk::test
 // An installed TrueType font the tests use in place of the game's own.
 std::string systemFontPath();
 
-void writeImage(const AssetSandbox& sandbox, const std::string& relativePath, unsigned width, unsigned height,
-                const sf::Color& color);
 // Logo, font and controls picture at the paths the screens load them from.
 void writeScreenAssets(const AssetSandbox& sandbox, unsigned controlsPictureHeight = 1080);
 
@@ -36,5 +34,22 @@ void releaseKey(Game& game, sf::Keyboard::Key key);
 // Pressed in one frame, let go in the next.
 void tapKey(Game& game, sf::Keyboard::Key key);
 void tapButton(Game& game, unsigned joystick, unsigned button);
+
+// The real game in a sandbox holding a copy of the real assets, entered: the fixture of the tests
+// that run the screens in-process.
+class SandboxedGame : public ::testing::Test
+{
+protected:
+    // Several cases share one process when an executable is run by hand.
+    void TearDown() override;
+
+    GameState* current() { return m_game.getGameStateManager().getCurrentState(); }
+    GameState* state(const std::string& name) { return m_game.getGameStateManager().getState(name).get(); }
+
+    AssetSandbox m_sandbox;
+    ScopedWorkingDirectory m_workingDirectory{m_sandbox.bin()};
+    Game m_game{GameConfig{}};
+    InputManager& m_input = InputManager::getInstance();
+};
 
 } // namespace zelk::test

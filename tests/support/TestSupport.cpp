@@ -1,5 +1,9 @@
 #include "TestSupport.h"
 
+#include <SFML/Audio/SoundBuffer.hpp>
+#include <SFML/Graphics/Image.hpp>
+
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -64,10 +68,15 @@ TemporaryDirectory::~TemporaryDirectory()
     std::filesystem::remove_all(m_path, ignored);
 }
 
-AssetSandbox::AssetSandbox(const std::vector<std::string>& leaveOut)
+AssetSandbox::AssetSandbox(Empty)
 {
     std::filesystem::create_directories(bin());
     std::filesystem::create_directories(assets());
+}
+
+AssetSandbox::AssetSandbox(const std::vector<std::string>& leaveOut)
+    : AssetSandbox(Empty{})
+{
     if (std::filesystem::exists(assetsDir()))
         std::filesystem::copy(assetsDir(), assets(), std::filesystem::copy_options::recursive |
                                                         std::filesystem::copy_options::overwrite_existing);
@@ -75,11 +84,46 @@ AssetSandbox::AssetSandbox(const std::vector<std::string>& leaveOut)
         removeAsset(relative);
 }
 
-void AssetSandbox::writeAsset(const std::string& relativePath, const std::string& bytes) const
+std::filesystem::path AssetSandbox::prepare(const std::string& relativePath) const
 {
     const auto path = assets() / relativePath;
     std::filesystem::create_directories(path.parent_path());
+    return path;
+}
+
+std::filesystem::path AssetSandbox::writeAsset(const std::string& relativePath, const std::string& bytes) const
+{
+    const auto path = prepare(relativePath);
     writeFile(path, bytes);
+    return path;
+}
+
+std::filesystem::path AssetSandbox::writeImage(const std::string& relativePath, unsigned width, unsigned height,
+                                               sf::Color color, bool framed) const
+{
+    sf::Image image;
+    image.create(width, height, color);
+    for (unsigned x = 0; framed && x < width; ++x)
+    {
+        image.setPixel(x, 0, sf::Color::Black);
+        image.setPixel(x, height - 1, sf::Color::Black);
+    }
+    const auto path = prepare(relativePath);
+    image.saveToFile(path.string());
+    return path;
+}
+
+std::filesystem::path AssetSandbox::writeSound(const std::string& relativePath, float seconds) const
+{
+    const unsigned sampleRate = 22050;
+    std::vector<sf::Int16> samples(static_cast<std::size_t>(seconds * static_cast<float>(sampleRate)));
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<sf::Int16>(1000.0 * std::sin(static_cast<double>(i) * 0.05));
+    sf::SoundBuffer buffer;
+    buffer.loadFromSamples(samples.data(), samples.size(), 1, sampleRate);
+    const auto path = prepare(relativePath);
+    buffer.saveToFile(path.string());
+    return path;
 }
 
 void AssetSandbox::removeAsset(const std::string& relativePath) const

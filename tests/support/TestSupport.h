@@ -64,22 +64,49 @@ private:
 };
 
 // A fresh temporary directory holding "bin/" and "assets/" (a copy of the real assets, without
-// the files listed, relative to assets/). Removed on destruction. Enter bin() to run game code
-// against it.
+// the files listed, relative to assets/; or nothing at all). Removed on destruction. Enter bin()
+// to run game code against it.
 class AssetSandbox
 {
 public:
+    struct Empty
+    {
+    };
+
     explicit AssetSandbox(const std::vector<std::string>& leaveOut = {});
+    explicit AssetSandbox(Empty);
 
     const std::filesystem::path& root() const { return m_root.path(); }
     std::filesystem::path bin() const { return root() / "bin"; }
     std::filesystem::path assets() const { return root() / "assets"; }
-    // Replaces one asset (path relative to assets/) with the given bytes.
-    void writeAsset(const std::string& relativePath, const std::string& bytes) const;
+    // Each replaces or adds one asset (path relative to assets/) and returns its full path.
+    std::filesystem::path writeAsset(const std::string& relativePath, const std::string& bytes) const;
+    // A solid rectangle; a black frame row at top and bottom when framed (black becomes transparent).
+    std::filesystem::path writeImage(const std::string& relativePath, unsigned width, unsigned height,
+                                     sf::Color color, bool framed = false) const;
+    // A quiet tone, long enough for "is it still playing" checks.
+    std::filesystem::path writeSound(const std::string& relativePath, float seconds = 2.f) const;
     void removeAsset(const std::string& relativePath) const;
 
 private:
+    std::filesystem::path prepare(const std::string& relativePath) const;
+
     TemporaryDirectory m_root;
+};
+
+// An empty sandbox, entered while alive: the game's "../assets/..." paths reach only what the test
+// wrote.
+class GameDirectory : public AssetSandbox
+{
+public:
+    GameDirectory()
+        : AssetSandbox(Empty{})
+        , m_entered(bin())
+    {
+    }
+
+private:
+    ScopedWorkingDirectory m_entered;
 };
 
 // A real 1376 x 768 window, created once per test process and reused.
