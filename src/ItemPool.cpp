@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <iostream>
+#include <limits>
 #include <random>
 
 namespace zelk
@@ -56,12 +57,22 @@ int drawKind(std::mt19937& engine, const std::array<float, ItemPool::KIND_COUNT>
     return static_cast<int>(found - thresholds.begin());
 }
 
+// The frame sizes come from the map: a huge one must not overflow the int a texture rectangle
+// holds. Such a frame lies beyond any image, so it is as good as any other offset there.
+int frameOffset(int index, int size)
+{
+    const std::int64_t offset = static_cast<std::int64_t>(index) * size;
+    return static_cast<int>(std::clamp<std::int64_t>(offset, std::numeric_limits<int>::min(),
+                                                      std::numeric_limits<int>::max()));
+}
+
 Animation bombAnimation(const sf::IntRect& frame, int row, int frameCount, float frameTime, float scale)
 {
     Animation animation;
     animation.scale = sf::Vector2f(scale, scale);
     for (int i = 0; i < frameCount; ++i)
-        animation.frames.emplace_back(i * frame.width, row * frame.height, frame.width, frame.height);
+        animation.frames.emplace_back(frameOffset(i, frame.width), frameOffset(row, frame.height), frame.width,
+                                      frame.height);
     animation.frameTime = frameTime;
     animation.loop = true;
     return animation;

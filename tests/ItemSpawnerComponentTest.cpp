@@ -150,6 +150,19 @@ TEST(ItemSpawnerComponentTest, RocksAndBombsAreBuiltComponentByComponent)
     EXPECT_FLOAT_EQ(fixtureOf(*bombs.items().front())->GetDensity(), 3.f);
 }
 
+TEST(ItemSpawnerComponentTest, AHugeBombFrameFromTheMapStaysInRangeInsteadOfOverflowing)
+{
+    MatchScene scene;
+    StreamCapture quiet(std::cout);
+    const int huge = std::numeric_limits<int>::max();
+    ItemPool pool(1, testWindow(), scene.itemTextures().paths(), {sf::IntRect(0, 0, 16, 16), {0, 0, huge, huge}},
+                  {1.f, 1.f}, {0.f, 1.f}, "Objects");
+    ASSERT_EQ(pool.getItems().size(), 1u);
+    const Animation* idle = pool.getItems().front()->getComponent<AnimationRenderComponent>()->getCurrentAnimation();
+    ASSERT_NE(idle, nullptr);
+    EXPECT_EQ(idle->frames.back().left, huge);
+}
+
 TEST(ItemSpawnerComponentTest, RatesOfOneAndZeroGiveOnlyThatKind)
 {
     MatchScene scene;
