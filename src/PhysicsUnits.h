@@ -13,7 +13,7 @@ namespace zelk
 inline constexpr float PIXELS_PER_METRE = 30.f;
 // Multiplying by the float nearest to 1/30 rather than dividing by 30 keeps every conversion the
 // same single rounding.
-inline constexpr float METRES_PER_PIXEL = 1.f / 30.f;
+inline constexpr float METRES_PER_PIXEL = 1.f / PIXELS_PER_METRE;
 
 inline float toMetres(float pixels)
 {

@@ -177,7 +177,7 @@ TEST_F(InputManagerTest, MenuButtonOfTheSecondControllerCountsAsAnyJoystick)
 
 TEST_F(InputManagerTest, ControllersOfVendor054CConfirmWithOneAndOpenTheMenuWithNine)
 {
-    m_input.feedVendorId(0, 0x054C);
+    m_input.feedVendorId(0, InputManager::SONY_VENDOR_ID);
     m_input.feedVendorId(1, 0x045E);
     m_input.applyControllerVendorOverrides();
 

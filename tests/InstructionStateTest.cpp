@@ -1,3 +1,4 @@
+#include "InputManager.h"
 #include "InstructionState.h"
 #include "MenuState.h"
 #include "TraceProfiler.h"
@@ -118,7 +119,7 @@ TEST_F(InstructionStateTest, ButtonsWithoutAMenuBindingDoNotReturn)
 TEST_F(InstructionStateTest, ControllerOfVendor054CReturnsWithButtonNine)
 {
     test::writeScreenAssets(m_sandbox);
-    m_input.feedVendorId(0, 0x054C);
+    m_input.feedVendorId(0, InputManager::SONY_VENDOR_ID);
     openControls();
     test::tapButton(m_game, 0, 7);
     EXPECT_EQ(current(), state("InstructionState"));

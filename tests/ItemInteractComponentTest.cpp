@@ -153,7 +153,7 @@ TEST(ItemInteractComponentTest, ControllerOfVendor054CAimsWithZAndR)
     MatchScene scene;
     CarryingPlayer carrying(scene);
     InputManager& input = InputManager::getInstance();
-    input.feedVendorId(0, 0x054C);
+    input.feedVendorId(0, InputManager::SONY_VENDOR_ID);
     input.feedAxisPosition(0, sf::Joystick::U, 100.f);
     input.feedAxisPosition(0, sf::Joystick::V, 100.f);
     input.feedAxisPosition(0, sf::Joystick::Z, -100.f);
