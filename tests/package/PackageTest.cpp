@@ -127,8 +127,9 @@ protected:
         if (!game.started() || m_display.xdotool("search --sync --name Bramblot").empty())
             return -1;
         // The menu's first update in the trace, not a fixed wait: a loaded machine starts slowly.
-        test::waitUntil([&] { return test::traceShows(stateDir() / "bin/runtime.json", "zelk::MenuState::update"); },
-                        60s);
+        EXPECT_TRUE(test::waitUntil(
+            [&] { return test::traceShows(stateDir() / "bin/runtime.json", "zelk::MenuState::update"); }, 60s))
+            << "the menu never ran";
         game.send(SIGTERM);
         return game.waitForExit(60s);
     }
