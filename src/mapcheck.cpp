@@ -1,6 +1,6 @@
 // bramblot-mapcheck [MAP]: checks a map for the game without starting it, one line per finding.
-// Without MAP it checks the arena the game plays: its map path taken from the executable's directory,
-// as the game takes it from its working directory, bin/.
+// Without MAP it checks the arena the game plays: "../assets/game.tmj" from the working directory as
+// the game finds it, else from the executable's directory.
 // Exit status: 0 without errors (warnings allowed), 1 with errors, 2 when MAP is no readable map.
 
 #include "AssetPaths.h"
@@ -13,12 +13,18 @@
 namespace
 {
 
+// The arena the game would play from here: the game reads "../assets/" from its working directory,
+// so that comes first; otherwise the one beside the checker's own bin/ directory, which is what a
+// run from the project root (bin/bramblot-mapcheck) or from another build's bin/ means.
 std::filesystem::path arenaPath()
 {
+    const std::filesystem::path mapFile = std::filesystem::path(zelk::AssetPath::DIRECTORY) / zelk::AssetPath::MAP_FILE;
     std::error_code error;
+    if (std::filesystem::exists(mapFile, error))
+        return mapFile.lexically_normal();
     const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
     const std::filesystem::path binDirectory = error ? std::filesystem::current_path(error) : executable.parent_path();
-    return (binDirectory / zelk::AssetPath::DIRECTORY / zelk::AssetPath::MAP_FILE).lexically_normal();
+    return (binDirectory / mapFile).lexically_normal();
 }
 
 } // namespace
