@@ -157,9 +157,10 @@ void PhysicsManager::queue(const DeferredBodyCommand& command)
 
 void PhysicsManager::runDeferredActions()
 {
-    // Only update() runs the batch, once per frame. Commands queued while this batch runs (SetEnabled(false) ends contacts and so raises exit
-    // callbacks) go to the emptied queue and wait for the next step. The two lists trade places
-    // every frame and keep their storage, so carrying an item costs no allocation.
+    // Only update() runs the batch, once per frame. Commands queued while this batch runs
+    // (SetEnabled(false) ends contacts and so raises exit callbacks) go to the emptied queue and
+    // wait for the next step. The two lists trade places every frame and keep their storage, so
+    // carrying an item costs no allocation.
     s_runningBatch.swap(s_deferredActions);
     for (std::size_t i = 0; i < s_runningBatch.size(); ++i)
     {

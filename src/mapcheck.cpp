@@ -40,8 +40,8 @@ int main(int argc, char** argv)
     zelk::MapChecker checker;
     checker.check(map);
     checker.print(std::cout);
-    // Also on the standard output: Tiled shows a command's error output as the map's issues, and a
-    // clean map is no issue.
+    // Also on the standard output: Tiled lists a command's error output as problems of the map, and
+    // a clean map has none.
     checker.printSummary(std::cout);
     return checker.getExitStatus();
 }

@@ -218,7 +218,7 @@ inline TiledObject mapObject(const std::string& className, const std::string& na
 }
 
 // What varies between the map's "Sprite" objects in the tests; by default a player of the arena.
-struct PlayerSpec
+struct PlayerTraits
 {
     int health = 3;          // "Health"; negative leaves the property out
     bool texture = true;     // "Texture": "player.png"
@@ -228,15 +228,15 @@ struct PlayerSpec
 
 // A 16 x 16 player centred on the position, made by the factory from the game's asset directory.
 inline std::shared_ptr<GameObject> makePlayer(MatchScene& scene, const std::string& id, sf::Vector2f position,
-                                              const PlayerSpec& spec = {})
+                                              const PlayerTraits& traits = {})
 {
     std::vector<TiledProperty> properties;
-    if (spec.health >= 0)
-        properties.push_back(property("Health", spec.health));
-    if (spec.texture)
+    if (traits.health >= 0)
+        properties.push_back(property("Health", traits.health));
+    if (traits.texture)
         properties.push_back(property("Texture", "player.png"));
-    if (spec.controlled)
-        properties.push_back(property("InputPlayerIdx", spec.playerIndex));
+    if (traits.controlled)
+        properties.push_back(property("InputPlayerIdx", traits.playerIndex));
     return createSprite(mapObject("Sprite", id, position, {16.f, 16.f}, properties), "Objects", AssetPath::DIRECTORY,
                         scene.sprites());
 }
@@ -254,8 +254,8 @@ inline std::shared_ptr<GameObject> makeStandingPlayer(MatchScene& scene, const s
 // A player with its parts at hand.
 struct TestPlayer
 {
-    TestPlayer(MatchScene& scene, const std::string& id, sf::Vector2f position, const PlayerSpec& spec = {})
-        : object(makePlayer(scene, id, position, spec))
+    TestPlayer(MatchScene& scene, const std::string& id, sf::Vector2f position, const PlayerTraits& traits = {})
+        : object(makePlayer(scene, id, position, traits))
         , health(object->getComponent<HealthComponent>())
         , animation(object->getComponent<AnimationRenderComponent>())
         , collider(object->getComponent<ColliderComponent>())
