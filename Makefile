@@ -6,6 +6,8 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 BENCH_BUILD ?= build-bench
+# The release's default clang (the `clang` package), whose libFuzzer runtime tools/setup.sh installs.
+FUZZ_CXX ?= clang++
 # -noreset: without it Xvfb resets whenever its last client leaves, and a test connecting
 # during that reset cannot open the display.
 XVFB := xvfb-run -a -s "-screen 0 1920x1080x24 -noreset"
@@ -51,7 +53,7 @@ test-asan:
 # The map fuzzer (clang, libFuzzer, ASan + UBSan) for FUZZ_SECONDS, seeded with every map in the
 # tree; new inputs collect in $(FUZZ_BUILD)/corpus, crashes in $(FUZZ_BUILD)/artifacts.
 fuzz: setup-test
-	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++-14 -DBRAMBLOT_FUZZ=ON -DBRAMBLOT_TESTS=OFF \
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) -DBRAMBLOT_FUZZ=ON -DBRAMBLOT_TESTS=OFF \
 	      -DBRAMBLOT_BIN_DIR=$(CURDIR)/$(FUZZ_BUILD)/bin
 	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target MapFuzzer
 	mkdir -p $(FUZZ_BUILD)/seeds $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/artifacts

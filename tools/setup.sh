@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the game and its tests need, skipping what is already there.
+# Installs the Debian packages the game and its tests need, skipping what is already there. Works on
+# Debian 12 and 13: every name is one both releases have, and the fuzzer's runtime follows the
+# release's default clang.
 # Usage: tools/setup.sh [build|test|bench|package|assets]...
 set -euo pipefail
 
@@ -9,7 +11,9 @@ test_packages=(libgtest-dev googletest xvfb xauth xdotool x11-utils imagemagick 
 # cpack's Debian generator: dpkg-shlibdeps finds the dependencies, file tells it which files are programs.
 package_packages=(dpkg-dev file)
 bench_packages=(libbenchmark-dev python3-matplotlib)
-fuzz_packages=(clang-14 libclang-rt-14-dev)
+# The release's default clang; libFuzzer comes with the compiler runtime of that clang's version
+# (clang_runtime_package, once clang is there).
+fuzz_packages=(clang)
 asset_packages=(python3 python3-pil python3-numpy vorbis-tools python3-fontforge sox tiled)
 
 wanted=()
@@ -24,16 +28,35 @@ for group in "${@:-build}"; do
   esac
 done
 
-missing=()
-for package in "${wanted[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$package")
-  fi
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-echo "Installing: ${missing[*]}"
-"${sudo_cmd[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+updated=no
+
+# Installs those of the given packages that are not installed yet.
+install_missing() {
+  local missing=() package
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$package")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  if [ "$updated" = no ]; then
+    "${sudo_cmd[@]}" apt-get update -qq
+    updated=yes
+  fi
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# libclang-rt-N-dev for the major version N that the installed `clang` is (14 on Debian 12, 19 on 13).
+clang_runtime_package() {
+  local version
+  version=$(clang -dumpversion) || return 1
+  echo "libclang-rt-${version%%.*}-dev"
+}
+
+install_missing "${wanted[@]}"
+if [[ " ${wanted[*]} " == *" clang "* ]]; then
+  install_missing "$(clang_runtime_package)"
+fi
