@@ -60,8 +60,6 @@ read -r -t 20 DISPLAY_NUMBER <&9 || { echo "soak: Xvfb did not start"; exit 2; }
 export DISPLAY=":$DISPLAY_NUMBER"
 
 export ALSOFT_DRIVERS=null
-export LSAN_OPTIONS="suppressions=$ROOT/tools/lsan.supp:print_suppressions=0"
-export UBSAN_OPTIONS=print_stacktrace=1
 # A small quarantine, so freed memory held back by ASan does not pass for growth.
 export ASAN_OPTIONS="detect_leaks=1:quarantine_size_mb=16:thread_local_quarantine_size_kb=64"
 (cd "$WORK/bin" && exec "$GAME" >"$WORK/stdout.log" 2>"$WORK/stderr.log") &

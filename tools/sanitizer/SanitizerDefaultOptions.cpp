@@ -19,3 +19,18 @@ extern "C" __attribute__((visibility("default"), used)) const char* __asan_defau
 {
     return "intercept_tls_get_addr=0";
 }
+
+// The leaks of third-party libraries that the game cannot free, listed in tools/lsan.supp, and UBSan's
+// stack traces, built in like the option above rather than set in the environment of each test: CMake
+// 3.31 (Debian 13) gives a test found by gtest_discover_tests only the first entry of its ENVIRONMENT
+// list, so there the suppressions never reached the tests and Mesa's leaks failed every test that
+// drew. Options in LSAN_OPTIONS and UBSAN_OPTIONS still add to these.
+extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_options()
+{
+    return "suppressions=\"" BRAMBLOT_LEAK_SUPPRESSIONS "\":print_suppressions=0";
+}
+
+extern "C" __attribute__((visibility("default"), used)) const char* __ubsan_default_options()
+{
+    return "print_stacktrace=1";
+}
