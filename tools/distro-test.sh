@@ -7,9 +7,9 @@
 # and new files, not the build directories), installs make as the README says, and runs COMMAND
 # (default: make test) as root inside. The exit status is COMMAND's.
 #
-# The root gets proc, sys and a private tmpfs /dev with its own device nodes, never a bind of this
-# machine's /dev, and they are unmounted on every exit. Nothing is ever deleted while anything is
-# mounted below the directory concerned. The tests run in their own network namespace, so their
+# The root gets proc, sys and a private tmpfs /dev with its own device nodes and pseudo-terminals,
+# never a bind of this machine's /dev, and they are unmounted on every exit. Nothing is ever
+# deleted while anything is mounted below the directory concerned. The tests run in their own network namespace, so their
 # X servers cannot clash with this machine's (X listens on abstract sockets, which a chroot shares).
 set -euo pipefail
 
@@ -53,7 +53,6 @@ remove_tree() {
 make_root() {
   local fresh=$root.new
   remove_tree "$fresh"
-  mkdir -p "$cache"
   say "making the $release root in $root"
   debootstrap --variant=minbase --include=git "$release" "$fresh" "$mirror" >"$cache/$release.debootstrap.log" 2>&1 ||
     { unmount_under "$fresh"; die "debootstrap failed, see $cache/$release.debootstrap.log"; }
@@ -82,6 +81,11 @@ mount_root() {
     mkdir -p "$root/dev/shm" "$root/dev/pts"
   fi
   mountpoint -q "$root/dev/shm" || mount -t tmpfs -o mode=1777 bramblot-shm "$root/dev/shm"
+  # A devpts instance of its own (apt logs through a pseudo-terminal), not the machine's.
+  if ! mountpoint -q "$root/dev/pts"; then
+    mount -t devpts -o newinstance,ptmxmode=0666,mode=620 bramblot-pts "$root/dev/pts"
+    ln -sf pts/ptmx "$root/dev/ptmx"
+  fi
   chmod 1777 "$root/tmp"
   cp /etc/resolv.conf "$root/etc/resolv.conf"
 }
@@ -110,6 +114,10 @@ in_root() {
 seconds_since() { echo $(($(date +%s) - $1)); }
 
 started=$(date +%s)
+# One run per root at a time: another run's exit would unmount what this one uses.
+mkdir -p "$cache"
+exec 9>"$cache/$release.lock"
+flock 9
 [ -x "$root/usr/bin/apt-get" ] || make_root
 trap 'unmount_under "$root"' EXIT
 mount_root
