@@ -12,7 +12,7 @@ FUZZ_CXX ?= clang++
 # during that reset cannot open the display.
 XVFB := xvfb-run -a -s "-screen 0 1920x1080x24 -noreset"
 
-.PHONY: run build package test test-normal test-asan fuzz bench setup-build setup-test assets clean
+.PHONY: run build package portable test test-normal test-asan fuzz bench setup-build setup-test assets clean
 
 run: build
 	cd bin && ./bramblot
@@ -37,6 +37,14 @@ package:
 	cd $(BUILD) && cpack -G DEB
 	cp $(BUILD)/bramblot_*.deb .
 
+# bramblot-<version>-linux-<machine>.tar.gz in the project root, for other distributions: the game,
+# its assets, its launcher and the libraries a desktop lacks (tools/portable.sh).
+portable:
+	tools/setup.sh portable
+	cmake -S . -B $(BUILD) -DBRAMBLOT_TESTS=OFF
+	cmake --build $(BUILD) -j$(JOBS) --target bramblot
+	tools/portable.sh $(BUILD) .
+
 test: setup-test test-normal test-asan fuzz
 
 test-normal:
@@ -59,7 +67,7 @@ fuzz: setup-test
 	mkdir -p $(FUZZ_BUILD)/seeds $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/artifacts
 	for map in assets/game.tmj $$(find tests/data -name '*.tmj'); do \
 	  cp "$$map" $(FUZZ_BUILD)/seeds/$$(echo "$$map" | tr / _); done
-	cd $(FUZZ_BUILD) && ALSOFT_DRIVERS=null LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0 \
+	cd $(FUZZ_BUILD) && ALSOFT_DRIVERS=null \
 	  $(XVFB) ./fuzz/MapFuzzer -dict=$(CURDIR)/fuzz/tiled.dict -max_total_time=$(FUZZ_SECONDS) \
 	  -artifact_prefix=artifacts/ -print_final_stats=1 corpus seeds
 

@@ -2,7 +2,7 @@
 # Installs the Debian packages the game and its tests need, skipping what is already there. Works on
 # Debian 12 and 13: every name is one both releases have, and the fuzzer's runtime follows the
 # release's default clang.
-# Usage: tools/setup.sh [build|test|bench|package|assets]...
+# Usage: tools/setup.sh [build|test|bench|package|portable|assets]...
 set -euo pipefail
 
 build_packages=(build-essential cmake pkg-config libsfml-dev libbox2d-dev nlohmann-json3-dev)
@@ -10,6 +10,8 @@ test_packages=(libgtest-dev googletest xvfb xauth xdotool x11-utils imagemagick 
                lintian desktop-file-utils appstream)
 # cpack's Debian generator: dpkg-shlibdeps finds the dependencies, file tells it which files are programs.
 package_packages=(dpkg-dev file)
+# The portable archive: patchelf gives the game and its bundled libraries their run paths.
+portable_packages=(patchelf)
 bench_packages=(libbenchmark-dev python3-matplotlib)
 # The release's default clang; libFuzzer comes with the compiler runtime of that clang's version
 # (clang_runtime_package, once clang is there).
@@ -20,8 +22,10 @@ wanted=()
 for group in "${@:-build}"; do
   case "$group" in
     build)  wanted+=("${build_packages[@]}") ;;
-    test)   wanted+=("${build_packages[@]}" "${test_packages[@]}" "${package_packages[@]}" "${fuzz_packages[@]}") ;;
+    test)   wanted+=("${build_packages[@]}" "${test_packages[@]}" "${package_packages[@]}" "${portable_packages[@]}"
+                     "${fuzz_packages[@]}") ;;
     package) wanted+=("${build_packages[@]}" "${package_packages[@]}") ;;
+    portable) wanted+=("${build_packages[@]}" "${portable_packages[@]}") ;;
     bench)  wanted+=("${build_packages[@]}" "${bench_packages[@]}") ;;
     assets) wanted+=("${asset_packages[@]}") ;;
     *) echo "unknown package group: $group" >&2; exit 2 ;;

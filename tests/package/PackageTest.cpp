@@ -1,7 +1,8 @@
-// The Debian package built from this tree (by the Package.Build test before these run): it passes
-// lintian and the desktop validators, and unpacked anywhere it starts the game through its
-// launcher from any directory, with the traces in the user's state directory and nothing written
-// into the installed tree.
+// The Debian package and the portable archive built from this tree (by the Package.Build and
+// Portable.Build tests before these run): the package passes lintian and the desktop validators,
+// and each, unpacked anywhere, starts the game through its launcher from any directory, with the
+// traces in the user's state directory and nothing written into the unpacked tree. The portable
+// game runs on the libraries in its archive, and the archive leaves out what the system provides.
 
 #include "GameProcessSupport.h"
 #include "TestSupport.h"
@@ -53,13 +54,60 @@ bool unpackPackage(const fs::path& root)
     return runCommand("dpkg-deb -x " + quoted(packageFile()) + " " + quoted(root)).status == 0;
 }
 
+std::string firstLine(const std::string& text)
+{
+    return text.substr(0, text.find('\n'));
+}
+
+fs::path portableArchive()
+{
+    return fs::path(BRAMBLOT_PORTABLE_DIR) /
+           ("bramblot-" BRAMBLOT_VERSION "-linux-" + firstLine(runCommand("uname -m").output) + ".tar.gz");
+}
+
+// Where an unpacked installation keeps its launcher, game and assets.
+struct Layout
+{
+    fs::path launcher;
+    fs::path game;
+    fs::path assets;
+};
+
+Layout packageLayout(const fs::path& root)
+{
+    return {root / "usr/games/bramblot", root / "usr/libexec/bramblot/bramblot", root / "usr/share/games/bramblot/assets"};
+}
+
+Layout portableLayout(const fs::path& root)
+{
+    const fs::path top = root / ("bramblot-" BRAMBLOT_VERSION);
+    return {top / "bramblot", top / "libexec/bramblot/bramblot", top / "share/games/bramblot/assets"};
+}
+
+// The file ldd resolves the first library whose name starts with namePrefix to, from lines like
+// "libogg.so.0 => /path/libogg.so.0 (0x...)"; empty when there is none.
+fs::path resolvedLibrary(const std::string& ldd, const std::string& namePrefix)
+{
+    const std::size_t line = ldd.find("\t" + namePrefix);
+    const std::size_t arrow = ldd.find(" => ", line);
+    if (line == std::string::npos || arrow == std::string::npos)
+        return {};
+    const std::size_t path = arrow + 4;
+    return ldd.substr(path, ldd.find(' ', path) - path);
+}
+
 TEST(Package, PassesLintianAndTheDesktopValidators)
 {
     ASSERT_TRUE(fs::exists(packageFile())) << packageFile();
 
-    const CommandResult lintian = runCommand("lintian --fail-on error " + quoted(packageFile()) + " 2>&1");
+    // No errors or warnings, and none of the informational tags of a binary built without
+    // Debian's hardening flags.
+    const CommandResult lintian =
+        runCommand("lintian --fail-on error,warning --display-info " + quoted(packageFile()) + " 2>&1");
     EXPECT_EQ(lintian.status, 0) << lintian.output;
     EXPECT_EQ(lintian.output.find("E: "), std::string::npos) << lintian.output;
+    EXPECT_EQ(lintian.output.find("W: "), std::string::npos) << lintian.output;
+    EXPECT_EQ(lintian.output.find("hardening-"), std::string::npos) << lintian.output;
 
     TemporaryDirectory root;
     ASSERT_TRUE(unpackPackage(root.path()));
@@ -121,9 +169,9 @@ protected:
 
     // Starts the installation's launcher from an unrelated directory, waits for the menu and
     // closes the game like the window's close button; returns the exit status.
-    int launchAndCloseFromTheMenu(const fs::path& installRoot)
+    int launchAndCloseFromTheMenu(const Layout& installation)
     {
-        GameProcess game(m_display, elsewhere(), installRoot / "usr/games/bramblot", m_environment);
+        GameProcess game(m_display, elsewhere(), installation.launcher, m_environment);
         if (!game.started() || m_display.xdotool("search --sync --name Bramblot").empty())
             return -1;
         // The menu's first update in the trace, not a fixed wait: a loaded machine starts slowly.
@@ -144,11 +192,11 @@ protected:
         EXPECT_EQ(countEvents(runtime, "zelk::MenuState::init"), 1) << "the menu was not reached";
     }
 
-    void expectAssetsLinkedTo(const fs::path& installRoot) const
+    void expectAssetsLinkedTo(const Layout& installation) const
     {
         const fs::path link = stateDir() / "assets";
         ASSERT_TRUE(fs::is_symlink(link));
-        EXPECT_EQ(fs::read_symlink(link), fs::canonical(installRoot / "usr/share/games/bramblot/assets"));
+        EXPECT_EQ(fs::read_symlink(link), fs::canonical(installation.assets));
     }
 
     // Every path under the installation, relative to it, to prove the game wrote nothing there.
@@ -171,9 +219,9 @@ TEST_P(UnpackedPackage, StartsFromAnyDirectoryAndRenewsTheAssetsLinkWhenMoved)
     ASSERT_TRUE(unpackPackage(installed));
     const auto packaged = contentsOf(installed);
 
-    ASSERT_EQ(launchAndCloseFromTheMenu(installed), 0);
+    ASSERT_EQ(launchAndCloseFromTheMenu(packageLayout(installed)), 0);
     expectMenuTracesInTheStateDir();
-    expectAssetsLinkedTo(installed);
+    expectAssetsLinkedTo(packageLayout(installed));
     EXPECT_EQ(contentsOf(installed), packaged) << "the installed tree is never written to";
     EXPECT_TRUE(fs::is_empty(elsewhere())) << "the directory the game was started from stays untouched";
 
@@ -181,10 +229,33 @@ TEST_P(UnpackedPackage, StartsFromAnyDirectoryAndRenewsTheAssetsLinkWhenMoved)
     const fs::path moved = m_sandbox.path() / "moved";
     fs::rename(installed, moved);
     fs::remove(stateDir() / "bin/runtime.json");
-    ASSERT_EQ(launchAndCloseFromTheMenu(moved), 0);
+    ASSERT_EQ(launchAndCloseFromTheMenu(packageLayout(moved)), 0);
     expectMenuTracesInTheStateDir();
-    expectAssetsLinkedTo(moved);
+    expectAssetsLinkedTo(packageLayout(moved));
     EXPECT_EQ(contentsOf(moved), packaged);
+}
+
+TEST_P(UnpackedPackage, PortableArchiveRunsOnItsOwnLibraries)
+{
+    const fs::path unpacked = m_sandbox.path() / "portable";
+    fs::create_directories(unpacked);
+    ASSERT_EQ(runCommand("tar -xzf " + quoted(portableArchive()) + " -C " + quoted(unpacked)).status, 0)
+        << portableArchive();
+    const Layout portable = portableLayout(unpacked);
+    EXPECT_TRUE(fs::exists(portable.launcher.parent_path() / "LICENSE"));
+
+    const fs::path bundled = fs::canonical(portable.game.parent_path() / "lib");
+    const std::string ldd = runCommand("ldd " + quoted(portable.game)).output;
+    for (const char* library : {"libsfml-graphics.so", "libsfml-audio.so", "libbox2d.so", "libopenal.so", "libfreetype.so"})
+        EXPECT_EQ(resolvedLibrary(ldd, library).parent_path(), bundled) << library << ":\n" << ldd;
+    // The system's own: the C and C++ runtimes, OpenGL, X11 and the sound system.
+    for (const char* systemLibrary : {"libc.so.6", "libstdc++.so.6", "libGL.so.1", "libX11.so.6", "libasound.so.2"})
+        EXPECT_FALSE(fs::exists(bundled / systemLibrary)) << systemLibrary;
+
+    ASSERT_EQ(launchAndCloseFromTheMenu(portable), 0);
+    expectMenuTracesInTheStateDir();
+    expectAssetsLinkedTo(portable);
+    EXPECT_TRUE(fs::is_empty(elsewhere()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
