@@ -20,7 +20,9 @@ function(bramblot_buildflags name out)
     message(FATAL_ERROR "dpkg-buildflags --get ${name} failed")
   endif()
   separate_arguments(flags UNIX_COMMAND "${flags}")
-  list(FILTER flags EXCLUDE REGEX "^-(O[0-9sg]?|g)$")
+  # The prefix map names the directory dpkg-buildflags ran in, which differs between a configure
+  # from the project root and the build tool's own re-run, and would rebuild everything each time.
+  list(FILTER flags EXCLUDE REGEX "^-(O[0-9sg]?|g|ffile-prefix-map=.*|fdebug-prefix-map=.*)$")
   set(${out} ${flags} PARENT_SCOPE)
 endfunction()
 
