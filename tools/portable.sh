@@ -2,9 +2,10 @@
 # Packs the game built in BUILD_DIR as bramblot-<version>-linux-<machine>.tar.gz in OUTPUT_DIR, for
 # Linux distributions other than Debian: tools/portable.sh BUILD_DIR OUTPUT_DIR (`make portable`).
 #
-# The archive is the installed layout (the launcher in games/, the game in libexec/bramblot/, the
-# assets in share/games/bramblot/), a link "bramblot" to the launcher at the top, LICENSE, and the
-# shared libraries the game needs that a desktop does not already have, in libexec/bramblot/lib/.
+# The archive holds one directory, bramblot-<version>/, in the installed layout (the launcher in
+# games/, the game in libexec/bramblot/, the assets in share/games/bramblot/) with a link
+# "bramblot" to the launcher, LICENSE, and the shared libraries the game needs that a desktop does
+# not already have, in libexec/bramblot/lib/.
 # The game finds them through its run path $ORIGIN/lib, each of them its own dependencies through
 # $ORIGIN: a run path serves only the direct dependencies of the file that carries it.
 set -euo pipefail
@@ -16,7 +17,8 @@ project=$(cd "$(dirname "$0")/.." && pwd)
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ -n "$version" ] || { echo "portable: no configured project in $build" >&2; exit 1; }
-name=bramblot-$version-linux-$(uname -m)
+name=bramblot-$version
+archive=$name-linux-$(uname -m).tar.gz
 
 # What every desktop distribution provides and the archive must not carry: the C and C++ runtimes,
 # OpenGL and the X libraries (they belong to the system's graphics driver and X server), udev, zlib,
@@ -52,5 +54,5 @@ newest_version() { objdump -T "$game" "$lib"/* | grep -o "$1_[0-9.]*[0-9]" | sor
 glibc=$(newest_version GLIBC)
 glibcxx=$(newest_version GLIBCXX)
 
-tar -C "$stage" --owner=0 --group=0 --sort=name -czf "$output/$name.tar.gz" "$name"
-echo "portable: $output/$name.tar.gz (bundles $(ls "$lib" | tr '\n' ' ')); needs $glibc and $glibcxx or newer"
+tar -C "$stage" --owner=0 --group=0 --sort=name -czf "$output/$archive" "$name"
+echo "portable: $output/$archive (bundles $(ls "$lib" | tr '\n' ' ')); needs $glibc and $glibcxx or newer"
