@@ -136,8 +136,10 @@ bool MainState::loadTileMap()
     {
         std::cerr << "Error loading " << mapPath << "\n" << map.getError() << "\n";
         m_loadFailure = "The arena " + mapPath.generic_string() + " cannot be played:";
+        // The reasons continue the file's name ("...: is not valid JSON"); on their own lines they
+        // read better with a subject.
         for (const std::string& reason : map.getReasons())
-            m_loadFailure += "\n- " + reason;
+            m_loadFailure += (reason.rfind("is ", 0) == 0 || reason.rfind("has ", 0) == 0 ? "\n- It " : "\n- ") + reason;
         return false;
     }
     loadTileLayers(map, baseDirectory, m_spriteManager);
