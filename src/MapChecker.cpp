@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
-#include <sstream>
 
 namespace zelk
 {
