@@ -4,6 +4,7 @@
 // and the names a map shares with the match. All are case-sensitive.
 
 #include <array>
+#include <string_view>
 
 namespace zelk
 {
@@ -40,6 +41,16 @@ namespace MapName
 {
 inline constexpr std::array<const char*, 2> PLAYER_IDS = {"Player0", "Player1"};
 inline constexpr std::array<const char*, 4> DRAWN_LAYERS = {"Background", "Top", "Objects", "GUI"};
+
+inline bool isDrawnLayer(std::string_view layerName)
+{
+    for (const char* drawn : DRAWN_LAYERS)
+    {
+        if (layerName == drawn)
+            return true;
+    }
+    return false;
+}
 } // namespace MapName
 
 } // namespace zelk

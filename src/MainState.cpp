@@ -26,6 +26,8 @@
 #include <iostream>
 #include <iterator>
 #include <random>
+#include <string>
+#include <vector>
 
 namespace zelk
 {
@@ -36,11 +38,46 @@ const float MUSIC_VOLUME = 50.f;
 const sf::Vector2f INDICATOR_SCALE(2.5f, 2.5f);
 const char* const RESTART_ENTRY = "Restart";
 const char* const EXIT_ENTRY = "Exit";
+const unsigned FAILURE_TEXT_SIZE = 22;
+// Room left and right of the failure message, in pixels.
+const float FAILURE_TEXT_MARGIN = 40.f;
+const char* const FAILURE_HINT = "Press Escape, or Menu on a controller, to go back to the menu.";
 
 sf::Vector2f centredOrigin(const sf::Text& text)
 {
     const sf::FloatRect bounds = text.getLocalBounds();
     return {bounds.width * 0.5f, bounds.height * 0.5f};
+}
+
+std::vector<std::string> split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + 1)
+        parts.push_back(text.substr(start, end - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+// Breaks the line at spaces so that, drawn like text, no part is wider than maxWidth (a single
+// word wider than that keeps a line of its own).
+std::string wrapped(const std::string& line, sf::Text text, float maxWidth)
+{
+    std::string result;
+    std::string current;
+    for (const std::string& word : split(line, ' '))
+    {
+        const std::string candidate = current.empty() ? word : current + " " + word;
+        text.setString(candidate);
+        if (!current.empty() && text.getLocalBounds().width > maxWidth)
+        {
+            result += current + "\n";
+            current = word;
+        }
+        else
+            current = candidate;
+    }
+    return result + current;
 }
 } // namespace
 
@@ -64,7 +101,11 @@ void MainState::init()
     m_spriteManager.init();
     m_physicsManager.init();
 
-    loadTileMap();
+    if (!loadTileMap())
+    {
+        showLoadFailure();
+        return;
+    }
     if (!startMusic())
         return;
     recordPlayerStarts();
@@ -79,11 +120,13 @@ void MainState::forgetPreviousMatch()
 {
     m_isRunning = false;
     m_winnerText = sf::Text();
+    m_loadFailure.clear();
+    m_loadFailureText = sf::Text();
     m_playerStarts.clear();
     m_winMenu.clear();
 }
 
-void MainState::loadTileMap()
+bool MainState::loadTileMap()
 {
     TraceTimer timer("Load Tile Map");
     const std::filesystem::path baseDirectory = AssetPath::DIRECTORY;
@@ -92,11 +135,36 @@ void MainState::loadTileMap()
     if (!map.loadFromFile(mapPath))
     {
         std::cerr << "Error loading " << mapPath << "\n" << map.getError() << "\n";
-        return;
+        m_loadFailure = "The arena " + mapPath.generic_string() + " cannot be played:";
+        // The reasons continue the file's name ("...: is not valid JSON"); on their own lines they
+        // read better with a subject.
+        for (const std::string& reason : map.getReasons())
+            m_loadFailure += (reason.rfind("is ", 0) == 0 || reason.rfind("has ", 0) == 0 ? "\n- It " : "\n- ") + reason;
+        return false;
     }
     loadTileLayers(map, baseDirectory, m_spriteManager);
     loadObjects(map, baseDirectory, m_spriteManager);
     m_mapSize = {map.getWidth() * map.getTileWidth(), map.getHeight() * map.getTileHeight()};
+    return true;
+}
+
+void MainState::showLoadFailure()
+{
+    // Without the font only the error output says it.
+    if (!loadFont(m_font))
+        return;
+    sf::RenderWindow& window = m_game->getWindow();
+    sf::Text text;
+    text.setFont(m_font);
+    text.setCharacterSize(FAILURE_TEXT_SIZE);
+    const float maxWidth = static_cast<float>(window.getSize().x) - 2.f * FAILURE_TEXT_MARGIN;
+    std::string message;
+    for (const std::string& line : split(m_loadFailure + "\n\n" + FAILURE_HINT, '\n'))
+        message += (message.empty() ? "" : "\n") + wrapped(line, text, maxWidth);
+    m_loadFailureText = text;
+    m_loadFailureText.setString(message);
+    m_loadFailureText.setFillColor(sf::Color::White);
+    m_loadFailureText.setPosition(FAILURE_TEXT_MARGIN, FAILURE_TEXT_MARGIN);
 }
 
 bool MainState::startMusic()
@@ -352,6 +420,14 @@ void MainState::draw()
     m_spriteManager.draw();
     if (m_isRunning)
         return;
+    if (!m_loadFailure.empty())
+    {
+        // In the window's own coordinates: no camera was made for a map that did not load.
+        sf::RenderWindow& window = m_game->getWindow();
+        window.setView(window.getDefaultView());
+        window.draw(m_loadFailureText);
+        return;
+    }
     m_game->getWindow().draw(m_winnerText);
     drawWinMenu();
 }

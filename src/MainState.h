@@ -1,7 +1,8 @@
 #pragma once
 // The match screen: owns the match's sprites, objects and physics, loads the arena from the map on
 // every entry, runs events, objects and physics each frame, and watches the players' health; when
-// one has none left the match freezes behind a win screen offering "Restart" and "Exit".
+// one has none left the match freezes behind a win screen offering "Restart" and "Exit". A map that
+// cannot be read shows why on screen instead, with the way back to the menu.
 // "Exit" on the keyboard or "Menu" on any controller goes back to the menu at the next frame.
 
 #include "GameObjectManager.h"
@@ -57,6 +58,9 @@ public:
     const sf::Text* getSelectedEntry() const { return m_winMenu.getMarkedEntry(); }
     /// For testing.
     sf::Vector2i getMapSize() const { return m_mapSize; }
+    // Empty unless the map could not be read.
+    /// For testing.
+    const sf::Text& getLoadFailureText() const { return m_loadFailureText; }
 
 private:
     // The win screen's own stick thresholds: back near the centre, and far enough for a move.
@@ -66,7 +70,10 @@ private:
     // Leftovers of an earlier match must not leak into a new entry (for instance one whose
     // music fails to load and so never reaches the running state).
     void forgetPreviousMatch();
-    void loadTileMap();
+    // False, with the reasons kept for the screen, when the map cannot be read.
+    bool loadTileMap();
+    // A map that cannot be read leaves the match frozen behind its reasons, with the way back.
+    void showLoadFailure();
     bool startMusic();
     void recordPlayerStarts();
     void reportIncompletePlayers() const;
@@ -98,6 +105,8 @@ private:
     sf::Vector2i m_mapSize;
 
     sf::Text m_winnerText;
+    std::string m_loadFailure;
+    sf::Text m_loadFailureText;
     sf::Text m_restartText;
     sf::Text m_exitText;
     sf::Font m_font;

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
-#include <sstream>
 
 namespace zelk
 {
@@ -19,37 +18,29 @@ namespace zelk
 namespace
 {
 
-const std::string GAME_MESSAGE_PREFIX = "Map object \"";
 const char* const KIND_NAMES[] = {"rock", "bomb"};
 // Far beyond any image a texture can hold; keeps the arithmetic of a sheet's frames within an int.
 constexpr int MAX_FRAME_SIDE = 1 << 20;
 
-// Takes over sf::err() for its lifetime, so the game's messages can be collected instead of shown.
-class ErrorStreamCapture
+// Silences sf::err() for its lifetime: SFML explains a failed image load there in its own terms.
+class ErrorStreamSilence
 {
 public:
-    ErrorStreamCapture()
-        : m_previous(sf::err().rdbuf(m_buffer.rdbuf()))
+    ErrorStreamSilence()
+        : m_state(sf::err().rdstate())
+        , m_previous(sf::err().rdbuf(nullptr))
     {
     }
-    ~ErrorStreamCapture() { sf::err().rdbuf(m_previous); }
-    ErrorStreamCapture(const ErrorStreamCapture&) = delete;
-    ErrorStreamCapture& operator=(const ErrorStreamCapture&) = delete;
-
-    std::vector<std::string> lines() const
+    ~ErrorStreamSilence()
     {
-        std::vector<std::string> result;
-        std::istringstream text(m_buffer.str());
-        for (std::string line; std::getline(text, line);)
-        {
-            if (!line.empty())
-                result.push_back(line);
-        }
-        return result;
+        sf::err().rdbuf(m_previous);
+        sf::err().clear(m_state);
     }
+    ErrorStreamSilence(const ErrorStreamSilence&) = delete;
+    ErrorStreamSilence& operator=(const ErrorStreamSilence&) = delete;
 
 private:
-    std::ostringstream m_buffer;
+    std::ios::iostate m_state;
     std::streambuf* m_previous;
 };
 
@@ -63,17 +54,17 @@ std::string describeObject(const TiledObject& object)
     return "object " + quoted(object.name) + " (id " + std::to_string(object.id) + ")";
 }
 
-// The game's line names the object first; the checker's line says where already.
-std::string withoutObjectName(const std::string& line, const TiledObject& object)
+// "\"Sprite\", \"Collider\", \"Trigger\" and \"Spawner\""
+std::string knownClassNames()
 {
-    const std::string prefix = GAME_MESSAGE_PREFIX + object.name + "\": ";
-    return line.compare(0, prefix.size(), prefix) == 0 ? line.substr(prefix.size()) : line;
-}
-
-bool isDrawnLayer(const std::string& layerName)
-{
-    return std::any_of(MapName::DRAWN_LAYERS.begin(), MapName::DRAWN_LAYERS.end(),
-                       [&](const char* drawn) { return layerName == drawn; });
+    std::string names;
+    for (std::size_t i = 0; i < OBJECT_CLASSES.size(); ++i)
+    {
+        if (i > 0)
+            names += i + 1 == OBJECT_CLASSES.size() ? " and " : ", ";
+        names += quoted(OBJECT_CLASSES[i].name);
+    }
+    return names;
 }
 
 // Wide enough for any sum of two ints a map can give.
@@ -98,24 +89,15 @@ std::string describeSize(std::int64_t width, std::int64_t height)
     return std::to_string(width) + " x " + std::to_string(height);
 }
 
-// The player's box is centred on its map position; walls and triggers hang from their top-left.
-sf::FloatRect playerBox(const ObjectRect& rect)
-{
-    return {static_cast<float>(rect.x) - static_cast<float>(rect.width) * 0.5f,
-            static_cast<float>(rect.y) - static_cast<float>(rect.height) * 0.5f, static_cast<float>(rect.width),
-            static_cast<float>(rect.height)};
-}
-
 // Players and spawners stand on their map position; their rectangle is not where they are drawn.
 sf::FloatRect positionOf(const ObjectRect& rect)
 {
     return {static_cast<float>(rect.x), static_cast<float>(rect.y), 1.f, 1.f};
 }
 
-sf::FloatRect cornerBox(const ObjectRect& rect)
+sf::FloatRect wallBox(const ObjectRect& rect)
 {
-    return {static_cast<float>(rect.x), static_cast<float>(rect.y), static_cast<float>(rect.width),
-            static_cast<float>(rect.height)};
+    return boxOnMap(BoxAnchor::TopLeft, rect);
 }
 
 } // namespace
@@ -124,23 +106,21 @@ bool MapChecker::check(const std::filesystem::path& mapPath)
 {
     m_mapPath = mapPath;
     m_baseDirectory = mapPath.parent_path();
-    if (!m_map.loadFromFile(mapPath))
+    if (!m_map.loadFromFile(mapPath, TiledMap::OnFailure::KeepReadableParts))
     {
-        std::ostringstream source;
-        source << mapPath << ": ";
         m_loadError = m_map.getError();
-        if (m_loadError.compare(0, source.str().size(), source.str()) == 0)
-            m_loadError.erase(0, source.str().size());
-        report(Severity::Error, "", "cannot be read as a map: " + m_loadError);
+        for (const std::string& reason : m_map.getReasons())
+            report(Severity::Error, "", "cannot be read as a map: " + reason);
+        // What else the author will meet once the map can be read: its objects wait for that, as
+        // an unread template or tileset would only make them look wrong.
+        checkTiles();
         return false;
     }
 
-    checkTilesets();
+    checkTiles();
     for (const TiledLayer& layer : m_map.getLayers())
     {
         checkLayerIsDrawn(layer);
-        if (layer.kind == TiledLayerKind::Tile)
-            checkTileLayer(layer);
         for (const TiledObject& object : layer.objects)
             checkObject(object);
     }
@@ -182,11 +162,28 @@ void MapChecker::printSummary(std::ostream& out) const
         << countOf(countFindings(Severity::Warning), "warning") << "\n";
 }
 
+void MapChecker::checkTiles()
+{
+    checkTilesets();
+    for (const TiledLayer& layer : m_map.getLayers())
+    {
+        for (const DrawingNote& note : drawingNotesOf(layer))
+            report(note.isLoss ? Severity::Error : Severity::Warning, "layer " + quoted(layer.name), note.text);
+        if (layer.kind == TiledLayerKind::Tile)
+            checkTileLayer(layer);
+    }
+}
+
 void MapChecker::checkTilesets()
 {
+    const sf::Vector2i mapTileSize(m_map.getTileWidth(), m_map.getTileHeight());
     for (const TiledTileset& tileset : m_map.getTilesets())
     {
         const std::string where = "tileset " + quoted(tileset.name);
+        for (const DrawingNote& note : drawingNotesOf(tileset, mapTileSize))
+            report(note.isLoss ? Severity::Error : Severity::Warning, where, note.text);
+        if (tileset.isImageCollection)
+            continue;
         if (tileset.image.empty())
             report(Severity::Error, where, "names no image");
         else if (!imageSize(m_baseDirectory / tileset.image))
@@ -222,7 +219,8 @@ void MapChecker::checkTileLayer(const TiledLayer& layer)
         const std::optional<sf::Vector2u> size =
             tileset->image.empty() ? std::nullopt : imageSize(m_baseDirectory / tileset->image);
         sf::IntRect rect;
-        if (size && cutTile(static_cast<std::int64_t>(gid) - tileset->firstGid, tileSize, *size, rect) != TileCut::Inside)
+        const TileGrid grid = gridOf(*tileset, tileSize);
+        if (size && cutTile(static_cast<std::int64_t>(gid) - tileset->firstGid, grid, *size, rect) != TileCut::Inside)
             ++outsideImage;
     }
 
@@ -241,7 +239,8 @@ void MapChecker::checkTileLayer(const TiledLayer& layer)
 
 void MapChecker::checkLayerIsDrawn(const TiledLayer& layer)
 {
-    if (isDrawnLayer(layer.name))
+    // An image layer's own note says it is not drawn.
+    if (MapName::isDrawnLayer(layer.name) || layer.kind == TiledLayerKind::Image)
         return;
     const bool isEmptyObjectLayer = layer.kind == TiledLayerKind::Object && layer.objects.empty();
     if (!isEmptyObjectLayer)
@@ -251,29 +250,42 @@ void MapChecker::checkLayerIsDrawn(const TiledLayer& layer)
 
 void MapChecker::checkObject(const TiledObject& object)
 {
-    if (object.className == "Sprite")
+    const std::optional<ObjectClassRule> rule = objectClassOf(object.className);
+    if (!rule)
+    {
+        if (object.className.empty())
+            reportAbout(object, Severity::Warning, "has no class; the game ignores it");
+        else
+            reportAbout(object, Severity::Warning,
+                        "has the class " + quoted(object.className) + ", which the game ignores (it knows " +
+                            knownClassNames() + ")");
+        return;
+    }
+    switch (rule->type)
+    {
+    case ObjectClass::Sprite:
         checkSprite(object);
-    else if (object.className == "Collider")
+        break;
+    case ObjectClass::Collider:
         checkCollider(object);
-    else if (object.className == "Trigger")
+        break;
+    case ObjectClass::Trigger:
         checkTrigger(object);
-    else if (object.className == "Spawner")
+        break;
+    case ObjectClass::Spawner:
         checkSpawner(object);
-    else if (object.className.empty())
-        reportAbout(object, Severity::Warning, "has no class; the game ignores it");
-    else
-        reportAbout(object, Severity::Warning,
-                    "has the class " + quoted(object.className) +
-                        ", which the game ignores (it knows \"Sprite\", \"Collider\", \"Trigger\" and \"Spawner\")");
+        break;
+    }
 }
 
 void MapChecker::checkSprite(const TiledObject& object)
 {
     ObjectRect rect;
     SpriteSettings settings;
-    const bool built = readReporting(object, [&] {
-        return readBoxRect(object, rect) && readSpriteSettings(object, m_baseDirectory, settings);
-    });
+    ObjectFindings findings;
+    const bool built =
+        readBoxRect(object, rect, findings) && readSpriteSettings(object, m_baseDirectory, settings, findings);
+    reportFindings(object, findings);
     if (!built)
         return;
     m_builtObjects.push_back({&object, rect});
@@ -291,35 +303,38 @@ void MapChecker::checkSprite(const TiledObject& object)
 void MapChecker::checkCollider(const TiledObject& object)
 {
     ObjectRect rect;
-    if (!readReporting(object, [&] { return readBoxRect(object, rect); }))
+    ObjectFindings findings;
+    const bool built = readBoxRect(object, rect, findings);
+    reportFindings(object, findings);
+    if (!built)
         return;
     m_builtObjects.push_back({&object, rect});
-    checkInsideMap(object, cornerBox(rect));
+    checkInsideMap(object, wallBox(rect));
 }
 
 void MapChecker::checkTrigger(const TiledObject& object)
 {
     ObjectRect rect;
     std::string triggerType;
-    const bool built = readReporting(object, [&] {
-        if (!readBoxRect(object, rect))
-            return false;
-        triggerType = readTriggerType(object);
-        return true;
-    });
+    ObjectFindings findings;
+    const bool built = readBoxRect(object, rect, findings);
+    if (built)
+        triggerType = readTriggerType(object, findings);
+    reportFindings(object, findings);
     if (!built)
         return;
     m_builtObjects.push_back({&object, rect, triggerKindOf(triggerType) == TriggerKind::Killzone});
-    checkInsideMap(object, cornerBox(rect));
+    checkInsideMap(object, wallBox(rect));
 }
 
 void MapChecker::checkSpawner(const TiledObject& object)
 {
     ObjectRect rect;
     SpawnerSettings settings;
-    const bool built = readReporting(object, [&] {
-        return readRect(object, rect) && readSpawnerSettings(object, m_baseDirectory, settings);
-    });
+    ObjectFindings findings;
+    const bool built =
+        readRect(object, rect, findings) && readSpawnerSettings(object, m_baseDirectory, settings, findings);
+    reportFindings(object, findings);
     if (!built)
         return;
     m_builtObjects.push_back({&object, rect});
@@ -380,7 +395,8 @@ void MapChecker::checkPlayers()
                         std::string("is one of ") + std::to_string(players.size()) + " objects named " + id +
                             "; the match uses only the last (id " + std::to_string(players.back()->object->id) + ")");
         const BuiltObject& player = *players.back();
-        if (player.object->className != "Sprite")
+        const std::optional<ObjectClassRule> rule = objectClassOf(player.object->className);
+        if (!rule || rule->type != ObjectClass::Sprite)
         {
             reportAbout(*player.object, Severity::Error, "is a " + quoted(player.object->className) +
                                                              ", but the match needs a \"Sprite\" for " + id);
@@ -393,11 +409,12 @@ void MapChecker::checkPlayers()
 
 void MapChecker::checkPlayerStart(const BuiltObject& player)
 {
-    const sf::FloatRect box = playerBox(player.rect);
+    const sf::FloatRect box = boxOnMap(BoxAnchor::Centre, player.rect);
     for (const BuiltObject& other : m_builtObjects)
     {
-        const bool isWall = other.object->className == "Collider";
-        if ((isWall || other.isKillzone) && box.intersects(cornerBox(other.rect)))
+        const std::optional<ObjectClassRule> rule = objectClassOf(other.object->className);
+        const bool isWall = rule && rule->type == ObjectClass::Collider;
+        if ((isWall || other.isKillzone) && box.intersects(boxOnMap(rule->anchor, other.rect)))
             reportAbout(*player.object, Severity::Error,
                         std::string("starts inside the ") + (isWall ? "wall " : "killzone ") + describeObject(*other.object));
     }
@@ -448,8 +465,8 @@ std::optional<sf::Vector2u> MapChecker::imageSize(const std::filesystem::path& p
     const auto found = m_imageSizes.find(key);
     if (found != m_imageSizes.end())
         return found->second;
-    // SFML explains a failed load on sf::err(); the finding says it in the author's terms instead.
-    ErrorStreamCapture quiet;
+    // The finding says it in the author's terms instead.
+    ErrorStreamSilence quiet;
     sf::Image image;
     std::optional<sf::Vector2u> size;
     if (image.loadFromFile(key))
@@ -458,14 +475,10 @@ std::optional<sf::Vector2u> MapChecker::imageSize(const std::filesystem::path& p
     return size;
 }
 
-template <typename Read>
-bool MapChecker::readReporting(const TiledObject& object, Read read)
+void MapChecker::reportFindings(const TiledObject& object, const ObjectFindings& findings)
 {
-    ErrorStreamCapture capture;
-    const bool built = read();
-    for (const std::string& line : capture.lines())
-        reportAbout(object, Severity::Error, withoutObjectName(line, object));
-    return built;
+    for (const ObjectFinding& finding : findings)
+        reportAbout(object, finding.severity, finding.text);
 }
 
 void MapChecker::report(Severity severity, std::string where, std::string message)

@@ -1,7 +1,9 @@
 #pragma once
 // Checks a map for an author before a match is ever started: it reads the map with the game's
-// reader and its objects with the game's property rules, and adds what only shows on screen (a
-// player starting inside a wall, frames beyond their image, tiles no tileset covers).
+// reader and its objects with the game's class table and property rules, collecting their findings,
+// and adds what only shows on screen (a player starting inside a wall, frames beyond their image,
+// tiles no tileset covers, what the editor shows but the game does not draw). A map the game cannot
+// read gets every reason at once, with what its tile layers would still show.
 //
 // Runs without a window, a display or a sound device: images are only decoded to learn their
 // size, and no texture, body or sound is made.
@@ -29,11 +31,7 @@ class TiledObject;
 class MapChecker
 {
 public:
-    enum class Severity
-    {
-        Error,
-        Warning
-    };
+    using Severity = FindingSeverity;
 
     struct Finding
     {
@@ -69,6 +67,7 @@ private:
         bool isKillzone = false;
     };
 
+    void checkTiles();
     void checkTilesets();
     void checkTileLayer(const TiledLayer& layer);
     void checkLayerIsDrawn(const TiledLayer& layer);
@@ -86,9 +85,8 @@ private:
 
     // The image's size in pixels, or nothing when it does not load; each file is decoded once.
     std::optional<sf::Vector2u> imageSize(const std::filesystem::path& path);
-    // Reports the game's own messages, written to sf::err() while read() ran, about the object.
-    template <typename Read>
-    bool readReporting(const TiledObject& object, Read read);
+    // Reports what the game's rules found about the object.
+    void reportFindings(const TiledObject& object, const ObjectFindings& findings);
 
     void report(Severity severity, std::string where, std::string message);
     void reportAbout(const TiledObject& object, Severity severity, std::string message);

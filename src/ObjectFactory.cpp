@@ -24,6 +24,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace zelk
 {
@@ -54,6 +55,22 @@ b2Vec2 halfExtents(const ObjectRect& rect)
     return {toMetres(static_cast<float>(rect.width)) * 0.5f, toMetres(static_cast<float>(rect.height)) * 0.5f};
 }
 
+// The body stands on the object's position; the box lies around it as the class's anchor says.
+b2PolygonShape boxShape(BoxAnchor anchor, const ObjectRect& rect)
+{
+    const b2Vec2 half = halfExtents(rect);
+    b2PolygonShape box;
+    box.SetAsBox(half.x, half.y, toMetres(boxCentreOffset(anchor, rect)), 0.0f);
+    return box;
+}
+
+// The rules' findings, printed to the error output when the reading is over, before anything is built.
+struct PrintedFindings
+{
+    ~PrintedFindings() { printFindings(list); }
+    ObjectFindings list;
+};
+
 CategoryBits triggerCategory(TriggerKind kind)
 {
     switch (kind)
@@ -68,16 +85,13 @@ CategoryBits triggerCategory(TriggerKind kind)
     return CollisionCategory::PLAIN_TRIGGER;
 }
 
-// Walls and triggers are positioned by their top-left corner, so the box is shifted by half its size.
 std::shared_ptr<GameObject> createStaticBox(const TiledObject& object, const ObjectRect& rect, CategoryBits category,
                                             bool isSensor)
 {
     auto gameObject = makeGameObject(object, rect);
     auto rigidBody = gameObject->addComponent<RigidBodyComponent>(*gameObject, b2_staticBody);
 
-    const b2Vec2 half = halfExtents(rect);
-    b2PolygonShape box;
-    box.SetAsBox(half.x, half.y, half, 0.0f);
+    const b2PolygonShape box = boxShape(BoxAnchor::TopLeft, rect);
     b2FixtureDef fixture = ColliderComponent::makeFixtureDef(box, category);
     fixture.isSensor = isSensor;
     gameObject->addComponent<ColliderComponent>(*gameObject, *rigidBody, fixture);
@@ -112,14 +126,24 @@ void loadObjects(const TiledMap& map, const std::filesystem::path& baseDirectory
 void createObject(const TiledObject& object, const TiledLayer& layer, const std::filesystem::path& baseDirectory,
                   SpriteManager& spriteManager)
 {
-    if (object.className == "Sprite")
+    const std::optional<ObjectClassRule> rule = objectClassOf(object.className);
+    if (!rule)
+        return;
+    switch (rule->type)
+    {
+    case ObjectClass::Sprite:
         createSprite(object, layer.name, baseDirectory, spriteManager);
-    if (object.className == "Collider")
+        break;
+    case ObjectClass::Collider:
         createCollider(object);
-    if (object.className == "Trigger")
+        break;
+    case ObjectClass::Trigger:
         createTrigger(object);
-    if (object.className == "Spawner")
+        break;
+    case ObjectClass::Spawner:
         createSpawner(object, layer.name, spriteManager, baseDirectory);
+        break;
+    }
 }
 
 std::shared_ptr<GameObject> createSprite(const TiledObject& object, const std::string& layerName,
@@ -127,8 +151,12 @@ std::shared_ptr<GameObject> createSprite(const TiledObject& object, const std::s
 {
     ObjectRect rect;
     SpriteSettings settings;
-    if (!readBoxRect(object, rect) || !readSpriteSettings(object, baseDirectory, settings))
-        return {};
+    {
+        PrintedFindings findings;
+        if (!readBoxRect(object, rect, findings.list) ||
+            !readSpriteSettings(object, baseDirectory, settings, findings.list))
+            return {};
+    }
 
     auto gameObject = makeGameObject(object, rect);
     if (settings.health >= 0)
@@ -137,9 +165,7 @@ std::shared_ptr<GameObject> createSprite(const TiledObject& object, const std::s
         addPlayerAnimations(*gameObject, rect, settings, layerName, spriteManager.getRenderWindow());
 
     auto rigidBody = gameObject->addComponent<RigidBodyComponent>(*gameObject, b2_dynamicBody);
-    const b2Vec2 half = halfExtents(rect);
-    b2PolygonShape box;
-    box.SetAsBox(half.x, half.y);
+    const b2PolygonShape box = boxShape(BoxAnchor::Centre, rect);
     b2FixtureDef fixture = ColliderComponent::makeFixtureDef(box, CollisionCategory::PLAYER);
     fixture.density = settings.density;
     gameObject->addComponent<ColliderComponent>(*gameObject, *rigidBody, fixture);
@@ -155,17 +181,25 @@ std::shared_ptr<GameObject> createSprite(const TiledObject& object, const std::s
 std::shared_ptr<GameObject> createCollider(const TiledObject& object)
 {
     ObjectRect rect;
-    if (!readBoxRect(object, rect))
-        return {};
+    {
+        PrintedFindings findings;
+        if (!readBoxRect(object, rect, findings.list))
+            return {};
+    }
     return createStaticBox(object, rect, CollisionCategory::WALL, false);
 }
 
 std::shared_ptr<GameObject> createTrigger(const TiledObject& object)
 {
     ObjectRect rect;
-    if (!readBoxRect(object, rect))
-        return {};
-    return createStaticBox(object, rect, triggerCategory(triggerKindOf(readTriggerType(object))), true);
+    TriggerKind kind = TriggerKind::Plain;
+    {
+        PrintedFindings findings;
+        if (!readBoxRect(object, rect, findings.list))
+            return {};
+        kind = triggerKindOf(readTriggerType(object, findings.list));
+    }
+    return createStaticBox(object, rect, triggerCategory(kind), true);
 }
 
 std::shared_ptr<GameObject> createSpawner(const TiledObject& object, const std::string& layerName,
@@ -173,8 +207,12 @@ std::shared_ptr<GameObject> createSpawner(const TiledObject& object, const std::
 {
     ObjectRect rect;
     SpawnerSettings settings;
-    if (!readRect(object, rect) || !readSpawnerSettings(object, baseDirectory, settings))
-        return {};
+    {
+        PrintedFindings findings;
+        if (!readRect(object, rect, findings.list) ||
+            !readSpawnerSettings(object, baseDirectory, settings, findings.list))
+            return {};
+    }
 
     auto gameObject = makeGameObject(object, rect);
     if (settings.hasTexture)

@@ -1,10 +1,12 @@
 #pragma once
-// The property rules of the map's object classes: which custom properties each class reads, their
-// types and defaults, and what the game says about values it cannot use. The object factory builds
-// game objects from these settings, and the map checker reads maps through the very same rules, so
-// an author sees the game's own messages without starting a match.
+// The map's object classes and their property rules: which classes the game builds, where their
+// boxes lie, which custom properties each reads, their types and defaults, and what the game says
+// about values it cannot use. The object factory builds game objects from these settings, and the
+// map checker reads maps through the very same rules, so an author sees the game's own findings
+// without starting a match.
 //
-// Messages go to sf::err(), one line each, beginning with "Map object \"<name>\": ".
+// The rules return their findings as data; the game prints them (printFindings), one line each on
+// sf::err(), beginning with "Map object \"<name>\": ", and the checker lists them.
 
 #include "AnimationKey.h"
 #include "ItemPool.h"
@@ -14,12 +16,79 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace zelk
 {
 
 class TiledObject;
+
+enum class FindingSeverity
+{
+    Error,
+    Warning
+};
+
+// One thing the rules say about a map object.
+struct ObjectFinding
+{
+    // The object's name.
+    std::string object;
+    // The property it is about; empty when about the object as a whole.
+    std::string property;
+    FindingSeverity severity = FindingSeverity::Error;
+    // "property \"Health\" is of type float, expected int; ignored"
+    std::string text;
+};
+
+using ObjectFindings = std::vector<ObjectFinding>;
+
+// The game's lines for the findings, on sf::err().
+void printFindings(const ObjectFindings& findings);
+
+// The classes of map objects the game builds; objects of any other class are left out.
+enum class ObjectClass
+{
+    // Players.
+    Sprite,
+    // Walls.
+    Collider,
+    // Areas that stop flying bombs, kill or wash players away.
+    Trigger,
+    // Where items drop.
+    Spawner
+};
+
+// Where a class's collision box hangs from the object's map position.
+enum class BoxAnchor
+{
+    // Centred on it (players).
+    Centre,
+    // Its top-left corner (walls and triggers).
+    TopLeft,
+    // No box: the object stands on its position alone.
+    None
+};
+
+struct ObjectClassRule
+{
+    ObjectClass type;
+    // The class as the editor names it, case-sensitive.
+    const char* name;
+    BoxAnchor anchor;
+};
+
+inline constexpr std::array<ObjectClassRule, 4> OBJECT_CLASSES = {{
+    {ObjectClass::Sprite, "Sprite", BoxAnchor::Centre},
+    {ObjectClass::Collider, "Collider", BoxAnchor::TopLeft},
+    {ObjectClass::Trigger, "Trigger", BoxAnchor::TopLeft},
+    {ObjectClass::Spawner, "Spawner", BoxAnchor::None},
+}};
+
+// The rule of the object's class; nothing for a class the game ignores.
+std::optional<ObjectClassRule> objectClassOf(const std::string& className);
 
 // The map object reduced to what the game reads: whole pixels.
 struct ObjectRect
@@ -75,18 +144,23 @@ inline const std::array<AnimationStrip, 3> PLAYER_ANIMATIONS = {{
 // The pixel area of the image the strip's frames are cut from.
 sf::IntRect sheetAreaOf(const AnimationStrip& strip);
 
-// The object's position and size in whole pixels; false (with a message) when unusable.
-bool readRect(const TiledObject& object, ObjectRect& rect);
+// Where the box's centre lies from the object's position, in pixels (zero without a box).
+sf::Vector2f boxCentreOffset(BoxAnchor anchor, const ObjectRect& rect);
+// The box on the map, in pixels (empty, at the position, without a box).
+sf::FloatRect boxOnMap(BoxAnchor anchor, const ObjectRect& rect);
+
+// The object's position and size in whole pixels; false (with a finding) when unusable.
+bool readRect(const TiledObject& object, ObjectRect& rect, ObjectFindings& findings);
 // As readRect, and the rectangle must have an area, as every collision box needs one.
-bool readBoxRect(const TiledObject& object, ObjectRect& rect);
+bool readBoxRect(const TiledObject& object, ObjectRect& rect, ObjectFindings& findings);
 
 // Each returns false when the object must not be built at all; skipped properties keep defaults.
 bool readSpriteSettings(const TiledObject& object, const std::filesystem::path& baseDirectory,
-                        SpriteSettings& settings);
+                        SpriteSettings& settings, ObjectFindings& findings);
 bool readSpawnerSettings(const TiledObject& object, const std::filesystem::path& baseDirectory,
-                         SpawnerSettings& settings);
+                         SpawnerSettings& settings, ObjectFindings& findings);
 // A trigger's "type", empty when the map leaves it out.
-std::string readTriggerType(const TiledObject& object);
+std::string readTriggerType(const TiledObject& object, ObjectFindings& findings);
 
 enum class TriggerKind
 {

@@ -3,9 +3,13 @@
 #include "GameObjectCreateEvent.h"
 #include "TileCut.h"
 #include "TileLayerRenderComponent.h"
+#include "TiledLayer.h"
+#include "TiledTileset.h"
 
+#include <SFML/Graphics/Image.hpp>
 #include <SFML/System/Err.hpp>
 
+#include <cmath>
 #include <cstdint>
 #include <iostream>
 #include <sstream>
@@ -44,14 +48,37 @@ struct TileMapGeometry
     int tileHeight = 0;
 };
 
+void reportDrawingNotes(const char* what, const std::string& name, const std::vector<DrawingNote>& notes)
+{
+    for (const DrawingNote& note : notes)
+        sf::err() << what << " \"" << name << "\" " << note.text << std::endl;
+}
+
+// Pixels of the tileset's transparent colour become see-through, as the editor shows them.
+bool loadImageWithTransparency(const TiledTileset& tileset, const std::filesystem::path& path, sf::Texture& texture)
+{
+    sf::Image image;
+    if (!image.loadFromFile(path.string()))
+        return false;
+    const std::uint32_t rgb = tileset.transparentColor;
+    image.createMaskFromColor(sf::Color((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF), 0);
+    return texture.loadFromImage(image);
+}
+
 std::shared_ptr<sf::Texture> loadTilesetTexture(const TiledTileset& tileset,
                                                 const std::filesystem::path& baseDirectory)
 {
     std::cout << "Load tileset: " << tileset.name << " width filename: " << std::filesystem::path(tileset.image)
               << " and tile size: " << tileset.tileWidth << ", " << tileset.tileHeight << std::endl;
+    // An image collection has no image of its own; its note says why its tiles stay out.
+    if (tileset.isImageCollection)
+        return {};
     const std::filesystem::path path = baseDirectory / tileset.image;
     auto texture = std::make_shared<sf::Texture>();
-    if (tileset.image.empty() || !texture->loadFromFile(path.string()))
+    const bool loaded = !tileset.image.empty() && (tileset.hasTransparentColor
+                                                       ? loadImageWithTransparency(tileset, path, *texture)
+                                                       : texture->loadFromFile(path.string()));
+    if (!loaded)
     {
         sf::err() << "Could not load texture " << path << std::endl;
         return {};
@@ -66,6 +93,8 @@ std::vector<LoadedTileset> loadTilesets(const TiledMap& map, const std::filesyst
     std::unordered_map<std::string, std::shared_ptr<sf::Texture>> texturesByName;
     for (const TiledTileset& tileset : map.getTilesets())
     {
+        reportDrawingNotes("Tileset", tileset.name,
+                           drawingNotesOf(tileset, {map.getTileWidth(), map.getTileHeight()}));
         auto texture = loadTilesetTexture(tileset, baseDirectory);
         if (texture)
             texturesByName[tileset.name] = texture;
@@ -86,10 +115,11 @@ const LoadedTileset* findTileset(const std::vector<LoadedTileset>& tilesets, std
 }
 
 // The sprite of one cell, or null with the reason counted in skipped.
-std::shared_ptr<sf::Sprite> createTileSprite(int cellIndex, std::uint32_t gid, int layerWidth,
+std::shared_ptr<sf::Sprite> createTileSprite(int cellIndex, std::uint32_t gid, const TiledLayer& layer,
                                              const TileMapGeometry& geometry,
                                              const std::vector<LoadedTileset>& tilesets, SkippedCells& skipped)
 {
+    const int layerWidth = layer.width;
     if (gid & TILE_FLIP_BITS)
     {
         ++skipped.flipped;
@@ -109,7 +139,8 @@ std::shared_ptr<sf::Sprite> createTileSprite(int cellIndex, std::uint32_t gid, i
     // Map tile size, not the tileset's: the tilesets are cut on the map's grid.
     const std::int64_t localId = static_cast<std::int64_t>(gid) - loaded->tileset->firstGid;
     sf::IntRect tileRect;
-    switch (cutTile(localId, {geometry.tileWidth, geometry.tileHeight}, loaded->texture->getSize(), tileRect))
+    const TileGrid grid = gridOf(*loaded->tileset, {geometry.tileWidth, geometry.tileHeight});
+    switch (cutTile(localId, grid, loaded->texture->getSize(), tileRect))
     {
     case TileCut::ImageTooNarrow:
         ++skipped.imageTooNarrow;
@@ -124,6 +155,9 @@ std::shared_ptr<sf::Sprite> createTileSprite(int cellIndex, std::uint32_t gid, i
     auto sprite = std::make_shared<sf::Sprite>();
     sprite->setTexture(*loaded->texture);
     sprite->setTextureRect(tileRect);
+    // The editor's layer opacity; fully opaque layers keep the sprite's own white.
+    if (layer.opacity < 1.f)
+        sprite->setColor(sf::Color(255, 255, 255, static_cast<sf::Uint8>(std::lround(layer.opacity * 255.f))));
     sprite->setPosition(static_cast<float>(geometry.tileWidth * (cellIndex % layerWidth)),
                         static_cast<float>(geometry.tileHeight * (cellIndex / layerWidth)));
     return sprite;
@@ -155,11 +189,15 @@ TileLayerData createLayerData(const TiledLayer& layer, const TileMapGeometry& ge
 {
     std::cout << "Load layer: " << layer.name << " with width: " << layer.width << " and height: " << layer.height
               << std::endl;
+    reportDrawingNotes("Layer", layer.name, drawingNotesOf(layer));
     TileLayerData data;
     data.name = layer.name;
     data.size = {layer.width, layer.height};
     data.tileSize = {geometry.tileWidth, geometry.tileHeight};
 
+    // A layer hidden in the editor stays empty, as the editor shows it.
+    if (!layer.visible)
+        return data;
     SkippedCells skipped;
     const std::size_t cellCount = static_cast<std::size_t>(layer.width) * static_cast<std::size_t>(layer.height);
     for (std::size_t i = 0; i < cellCount && i < layer.data.size(); ++i)
@@ -168,7 +206,7 @@ TileLayerData createLayerData(const TiledLayer& layer, const TileMapGeometry& ge
         if (gid == 0)
             continue;
         const int cellIndex = static_cast<int>(i);
-        if (auto sprite = createTileSprite(cellIndex, gid, layer.width, geometry, tilesets, skipped))
+        if (auto sprite = createTileSprite(cellIndex, gid, layer, geometry, tilesets, skipped))
             data.tiles.push_back({cellIndex, std::move(sprite)});
     }
     reportSkippedCells(layer.name, skipped);

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -206,6 +207,54 @@ bool parsePropertyType(const std::string& name, TiledPropertyType& type)
     return false;
 }
 
+// "an \"isometric\" map", "a \"hexagonal\" map".
+std::string withArticle(const std::string& quotedWord)
+{
+    const char first = quotedWord.size() > 1 ? quotedWord[1] : 'x';
+    const bool vowel = std::string("aeiouAEIOU").find(first) != std::string::npos;
+    return (vowel ? "an " : "a ") + quotedWord;
+}
+
+int hexDigit(char character)
+{
+    if (character >= '0' && character <= '9')
+        return character - '0';
+    if (character >= 'a' && character <= 'f')
+        return character - 'a' + 10;
+    if (character >= 'A' && character <= 'F')
+        return character - 'A' + 10;
+    return -1;
+}
+
+// "#rrggbb" or "#aarrggbb" (the alpha is dropped), as the editor writes colours; false otherwise.
+bool parseRgb(const std::string& text, std::uint32_t& rgb)
+{
+    const std::size_t start = !text.empty() && text[0] == '#' ? 1 : 0;
+    const std::size_t digits = text.size() - start;
+    if (digits != 6 && digits != 8)
+        return false;
+    std::uint32_t value = 0;
+    for (std::size_t i = start; i < text.size(); ++i)
+    {
+        const int digit = hexDigit(text[i]);
+        if (digit < 0)
+            return false;
+        value = (value << 4) | static_cast<std::uint32_t>(digit);
+    }
+    rgb = value & 0xFFFFFFu;
+    return true;
+}
+
+// A tileset without an image of its own whose tiles name images: an image collection.
+bool isImageCollection(const Json& tileset)
+{
+    const auto tiles = tileset.find("tiles");
+    if (tileset.contains("image") || tiles == tileset.end() || !tiles->is_array())
+        return false;
+    return std::any_of(tiles->begin(), tiles->end(),
+                       [](const Json& tile) { return tile.is_object() && tile.contains("image"); });
+}
+
 std::string numbered(const char* what, std::size_t index, const std::string& where)
 {
     return std::string(what) + " #" + std::to_string(index + 1) + " in " + where;
@@ -220,7 +269,16 @@ bool TiledJsonReader::read(const std::string& text)
         return fail(describeParseError(text));
     if (!document.is_object())
         return fail("is not a Tiled map: the file holds " + describe(document) + " instead of an object");
-    return readMapHeader(document) && readTilesets(document) && readLayerList(document, "map", 0);
+    const bool whole = readMapHeader(document) && readTilesets(document) && readLayerList(document, "map", 0, nullptr);
+    if (whole)
+    {
+        noteCompressedLayers();
+        noteTemplates();
+    }
+    if (m_reasons.empty())
+        return true;
+    m_error = m_reasons.front();
+    return false;
 }
 
 bool TiledJsonReader::readMapHeader(const Json& map)
@@ -236,15 +294,16 @@ bool TiledJsonReader::readMapHeader(const Json& map)
     {
         if (!infinite->is_boolean())
             return failField("map", "infinite", *infinite, "true or false");
-        if (infinite->get<bool>())
-            return fail("is an infinite map, which is not supported; turn off \"Infinite\" in the map properties");
+        m_infinite = infinite->get<bool>();
+        if (m_infinite)
+            unsupported("is an infinite map, which is not supported; turn off \"Infinite\" in the map properties");
     }
 
     std::string orientation;
     if (!readString(map, "orientation", "map", orientation))
         return false;
     if (!orientation.empty() && orientation != "orthogonal")
-        return fail("is an " + quote(orientation) + " map; only orthogonal maps are supported");
+        unsupported("is " + withArticle(quote(orientation)) + " map; only orthogonal maps are supported");
 
     return readRequiredInt(map, "width", "map", 1, MaxTiles, m_width) &&
            readRequiredInt(map, "height", "map", 1, MaxTiles, m_height) &&
@@ -283,21 +342,38 @@ bool TiledJsonReader::readTileset(const Json& json, std::size_t index)
     if (source != json.end())
     {
         const std::string file = source->is_string() ? quote(source->get<std::string>()) : describe(*source);
-        return fail(where + " is the external tileset file " + file +
-                    ", which is not supported; embed the tileset in the map");
+        return unsupported(where + " is the external tileset file " + file +
+                           ", which is not supported; embed the tileset in the map");
     }
 
     if (!readRequiredInt(json, "firstgid", where, 1, MaxFirstGid, tileset.firstGid) ||
         !readString(json, "image", where, tileset.image) ||
         !readInt(json, "tilecount", where, 0, MaxFirstGid, tileset.tileCount) ||
         !readInt(json, "tilewidth", where, 0, MaxTileSize, tileset.tileWidth) ||
-        !readInt(json, "tileheight", where, 0, MaxTileSize, tileset.tileHeight))
+        !readInt(json, "tileheight", where, 0, MaxTileSize, tileset.tileHeight) ||
+        !readInt(json, "margin", where, 0, MaxTileSize, tileset.margin) ||
+        !readInt(json, "spacing", where, 0, MaxTileSize, tileset.spacing) ||
+        !readColor(json, "transparentcolor", where, tileset.hasTransparentColor, tileset.transparentColor) ||
+        !readTileOffset(json, tileset, where))
         return false;
+    tileset.isImageCollection = isImageCollection(json);
     m_tilesets.push_back(std::move(tileset));
     return true;
 }
 
-bool TiledJsonReader::readLayerList(const Json& owner, const std::string& where, int depth)
+bool TiledJsonReader::readTileOffset(const Json& json, TiledTileset& tileset, const std::string& where)
+{
+    const auto offset = json.find("tileoffset");
+    if (offset == json.end())
+        return true;
+    if (!offset->is_object())
+        return failField(where, "tileoffset", *offset, "an object");
+    const std::string offsetWhere = where + " tile offset";
+    return readInt(*offset, "x", offsetWhere, -MaxTileSize, MaxTileSize, tileset.offsetX) &&
+           readInt(*offset, "y", offsetWhere, -MaxTileSize, MaxTileSize, tileset.offsetY);
+}
+
+bool TiledJsonReader::readLayerList(const Json& owner, const std::string& where, int depth, const TiledLayer* group)
 {
     const auto layers = owner.find("layers");
     if (layers == owner.end())
@@ -309,13 +385,13 @@ bool TiledJsonReader::readLayerList(const Json& owner, const std::string& where,
         const Json& layer = (*layers)[i];
         if (!layer.is_object())
             return fail(numbered("layer", i, where) + " is " + describe(layer) + "; expected an object");
-        if (!readLayer(layer, numbered("layer", i, where), depth))
+        if (!readLayer(layer, numbered("layer", i, where), depth, group))
             return false;
     }
     return true;
 }
 
-bool TiledJsonReader::readLayer(const Json& json, std::string where, int depth)
+bool TiledJsonReader::readLayer(const Json& json, std::string where, int depth, const TiledLayer* group)
 {
     TiledLayer layer;
     if (!readString(json, "name", where, layer.name))
@@ -329,12 +405,15 @@ bool TiledJsonReader::readLayer(const Json& json, std::string where, int depth)
     if (!typeField->is_string())
         return failField(where, "type", *typeField, "a layer type");
     const std::string& type = typeField->get_ref<const std::string&>();
+    readLayerLook(json, layer, where, group);
+    if (m_malformed)
+        return false;
 
     if (type == "group")
     {
         if (depth + 1 > MaxGroupDepth)
             return fail(where + " is nested in more than " + std::to_string(MaxGroupDepth) + " group layers");
-        return readLayerList(json, where, depth + 1);
+        return readLayerList(json, where, depth + 1, &layer);
     }
     if (type == "tilelayer")
     {
@@ -354,16 +433,41 @@ bool TiledJsonReader::readLayer(const Json& json, std::string where, int depth)
     }
     else
     {
-        return fail(where + " has the unsupported layer type " + quote(type));
+        return unsupported(where + " has the unsupported layer type " + quote(type));
     }
     m_layers.push_back(std::move(layer));
     return true;
 }
 
+// Missing fields keep the group's look (or the editor's defaults); broken ones fail the read.
+void TiledJsonReader::readLayerLook(const Json& json, TiledLayer& layer, const std::string& where,
+                                    const TiledLayer* group)
+{
+    float opacity = 1.f;
+    float offsetX = 0.f;
+    float offsetY = 0.f;
+    const auto visible = json.find("visible");
+    if (visible != json.end() && !visible->is_boolean())
+    {
+        failField(where, "visible", *visible, "true or false");
+        return;
+    }
+    if (!readNumber(json, "opacity", where, 0.0, 1.0, opacity) ||
+        !readNumber(json, "offsetx", where, -MaxCoordinate, MaxCoordinate, offsetX) ||
+        !readNumber(json, "offsety", where, -MaxCoordinate, MaxCoordinate, offsetY))
+        return;
+    const bool isVisible = visible == json.end() || visible->get<bool>();
+    layer.opacity = group ? group->opacity * opacity : opacity;
+    layer.visible = (!group || group->visible) && isVisible;
+    layer.offsetX = (group ? group->offsetX : 0.f) + offsetX;
+    layer.offsetY = (group ? group->offsetY : 0.f) + offsetY;
+}
+
 bool TiledJsonReader::readTileLayer(const Json& json, TiledLayer& layer, const std::string& where)
 {
+    // An infinite map says so once; its layers need not repeat it.
     if (json.contains("chunks"))
-        return fail(where + " stores its tiles in chunks (an infinite map), which is not supported");
+        return m_infinite || unsupported(where + " stores its tiles in chunks (an infinite map), which is not supported");
 
     // The editor always writes the size; a hand-made layer without one covers the map.
     layer.width = m_width;
@@ -377,11 +481,13 @@ bool TiledJsonReader::readTileLayer(const Json& json, TiledLayer& layer, const s
     if (!readString(json, "compression", where, compression) || !readString(json, "encoding", where, encoding))
         return false;
     if (!compression.empty())
-        return fail(where + " holds " + quote(compression) +
-                    " compressed tile data, which is not supported; save it with the tile layer format "
-                    "\"CSV\" or \"Base64 (uncompressed)\"");
+    {
+        // One reason per kind of compression, naming its layers.
+        m_compressedLayers[quote(compression)].push_back(where);
+        return true;
+    }
     if (!encoding.empty() && encoding != "csv" && encoding != "base64")
-        return fail(where + " has the unsupported encoding " + quote(encoding));
+        return unsupported(where + " has the unsupported encoding " + quote(encoding));
 
     const auto data = json.find("data");
     const std::int64_t cells = static_cast<std::int64_t>(layer.width) * layer.height;
@@ -471,16 +577,23 @@ bool TiledJsonReader::readObject(const Json& json, TiledObject& object, const st
         where = "object " + std::to_string(object.id) + (object.name.empty() ? "" : " " + quote(object.name)) +
                 " in " + layerWhere;
 
+    const auto templateFile = json.find("template");
+    if (templateFile != json.end())
+    {
+        if (m_templateObjects++ == 0)
+            m_firstTemplate = templateFile->is_string() ? quote(templateFile->get<std::string>()) : describe(*templateFile);
+    }
+
     // Tiled 1.9 wrote the class under "class"; before and after it is "type".
     if (!readString(json, "type", where, object.className))
         return false;
     if (object.className.empty() && !readString(json, "class", where, object.className))
         return false;
 
-    return readCoordinate(json, "x", where, -MaxCoordinate, object.x) &&
-           readCoordinate(json, "y", where, -MaxCoordinate, object.y) &&
-           readCoordinate(json, "width", where, 0.0, object.width) &&
-           readCoordinate(json, "height", where, 0.0, object.height) &&
+    return readNumber(json, "x", where, -MaxCoordinate, MaxCoordinate, object.x) &&
+           readNumber(json, "y", where, -MaxCoordinate, MaxCoordinate, object.y) &&
+           readNumber(json, "width", where, 0.0, MaxCoordinate, object.width) &&
+           readNumber(json, "height", where, 0.0, MaxCoordinate, object.height) &&
            readProperties(json, object.properties, where);
 }
 
@@ -615,19 +728,31 @@ bool TiledJsonReader::readString(const Json& owner, const char* key, const std::
     return true;
 }
 
-bool TiledJsonReader::readCoordinate(const Json& owner, const char* key, const std::string& where, double min,
-                                     float& value)
+bool TiledJsonReader::readNumber(const Json& owner, const char* key, const std::string& where, double min,
+                                 double max, float& value)
 {
     const auto field = owner.find(key);
     if (field == owner.end())
         return true;
-    const std::string expected = "a number from " + describeNumber(min) + " to " + describeNumber(MaxCoordinate);
+    const std::string expected = "a number from " + describeNumber(min) + " to " + describeNumber(max);
     if (!field->is_number())
         return failField(where, key, *field, expected);
     const double number = field->get<double>();
-    if (!std::isfinite(number) || number < min || number > MaxCoordinate)
+    if (!std::isfinite(number) || number < min || number > max)
         return failField(where, key, *field, expected);
     value = static_cast<float>(number);
+    return true;
+}
+
+bool TiledJsonReader::readColor(const Json& owner, const char* key, const std::string& where, bool& isSet,
+                                std::uint32_t& rgb)
+{
+    const auto field = owner.find(key);
+    if (field == owner.end())
+        return true;
+    if (!field->is_string() || !parseRgb(field->get<std::string>(), rgb))
+        return failField(where, key, *field, "a colour like \"#ff00ff\"");
+    isSet = true;
     return true;
 }
 
@@ -640,7 +765,44 @@ bool TiledJsonReader::failField(const std::string& where, const char* key, const
 bool TiledJsonReader::fail(std::string reason)
 {
     m_error = shorten(std::move(reason), MaxReasonLength);
+    m_reasons.push_back(m_error);
+    m_malformed = true;
     return false;
+}
+
+bool TiledJsonReader::unsupported(std::string reason)
+{
+    m_reasons.push_back(shorten(std::move(reason), MaxReasonLength));
+    return true;
+}
+
+void TiledJsonReader::noteCompressedLayers()
+{
+    for (const auto& [compression, layers] : m_compressedLayers)
+    {
+        // "layer \"Ground\"", or "layers \"Ground\" and \"Fringe\"" for more.
+        const std::string single = "layer ";
+        std::string names = layers.size() > 1 ? "layers " : single;
+        for (std::size_t i = 0; i < layers.size(); ++i)
+        {
+            const bool named = layers[i].compare(0, single.size(), single) == 0;
+            names += (i == 0 ? "" : i + 1 == layers.size() ? " and " : ", ") +
+                     (named ? layers[i].substr(single.size()) : layers[i]);
+        }
+        unsupported(names + (layers.size() > 1 ? " hold " : " holds ") + compression +
+                    " compressed tile data, which is not supported; save " + (layers.size() > 1 ? "them" : "it") +
+                    " with the tile layer format \"CSV\" or \"Base64 (uncompressed)\"");
+    }
+}
+
+void TiledJsonReader::noteTemplates()
+{
+    if (m_templateObjects == 0)
+        return;
+    unsupported("has " + std::to_string(m_templateObjects) + (m_templateObjects == 1 ? " object" : " objects") +
+                " made from a template (the first from " + m_firstTemplate +
+                "), which the game does not read; detach them in the editor (select them, then \"Detach\" "
+                "in the context menu), or export the map with the export option \"Detach templates\"");
 }
 
 } // namespace zelk

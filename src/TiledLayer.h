@@ -29,6 +29,12 @@ public:
     std::vector<std::uint32_t> data;
     // Object layers: the objects in file order.
     std::vector<TiledObject> objects;
+    // How the editor shows the layer, its groups' settings already applied: opacities multiplied,
+    // hidden when it or a group is hidden, offsets (pixels) added.
+    float opacity = 1.f;
+    bool visible = true;
+    float offsetX = 0.f;
+    float offsetY = 0.f;
 };
 
 } // namespace zelk

@@ -10,7 +10,7 @@
 namespace zelk
 {
 
-bool TiledMap::loadFromFile(const std::filesystem::path& path)
+bool TiledMap::loadFromFile(const std::filesystem::path& path, OnFailure onFailure)
 {
     clear();
     std::error_code error;
@@ -35,27 +35,36 @@ bool TiledMap::loadFromFile(const std::filesystem::path& path)
     content << input.rdbuf();
     if (input.bad())
         return fail(path, "reading the file failed");
-    return loadFromString(content.str(), path);
+    return loadFromString(content.str(), path, onFailure);
 }
 
-bool TiledMap::loadFromString(const std::string& json, const std::filesystem::path& nameForMessages)
+bool TiledMap::loadFromString(const std::string& json, const std::filesystem::path& nameForMessages,
+                              OnFailure onFailure)
 {
     clear();
     TiledJsonReader reader;
-    if (!reader.read(json))
-        return fail(nameForMessages, reader.getError());
+    const bool read = reader.read(json);
+    if (!read && (onFailure == OnFailure::Clear || !reader.failedOnlyOnUnsupported()))
+        return fail(nameForMessages, reader.getReasons());
     m_width = reader.getWidth();
     m_height = reader.getHeight();
     m_tileWidth = reader.getTileWidth();
     m_tileHeight = reader.getTileHeight();
     m_tilesets = reader.takeTilesets();
     m_layers = reader.takeLayers();
-    return true;
+    if (!read)
+        setReasons(nameForMessages, reader.getReasons());
+    return read;
 }
 
 const std::string& TiledMap::getError() const
 {
     return m_error;
+}
+
+const std::vector<std::string>& TiledMap::getReasons() const
+{
+    return m_reasons;
 }
 
 int TiledMap::getWidth() const
@@ -91,6 +100,7 @@ const std::vector<TiledLayer>& TiledMap::getLayers() const
 void TiledMap::clear()
 {
     m_error.clear();
+    m_reasons.clear();
     m_width = m_height = m_tileWidth = m_tileHeight = 0;
     m_tilesets.clear();
     m_layers.clear();
@@ -98,17 +108,33 @@ void TiledMap::clear()
 
 bool TiledMap::fail(const std::filesystem::path& source, const std::string& reason)
 {
+    return fail(source, std::vector<std::string>{reason});
+}
+
+bool TiledMap::fail(const std::filesystem::path& source, const std::vector<std::string>& reasons)
+{
     clear();
-    std::ostringstream line;
-    line << source << ": " << reason;
-    m_error = line.str();
-    // The reason may quote bytes from a broken file; the message must stay on one line.
-    for (char& character : m_error)
-    {
-        if (static_cast<unsigned char>(character) < 0x20 || character == 0x7f)
-            character = ' ';
-    }
+    setReasons(source, reasons);
     return false;
+}
+
+void TiledMap::setReasons(const std::filesystem::path& source, const std::vector<std::string>& reasons)
+{
+    // A reason may quote bytes from a broken file; each message must stay on one line.
+    const auto oneLine = [](std::string text) {
+        for (char& character : text)
+        {
+            if (static_cast<unsigned char>(character) < 0x20 || character == 0x7f)
+                character = ' ';
+        }
+        return text;
+    };
+    m_reasons.clear();
+    for (const std::string& reason : reasons)
+        m_reasons.push_back(oneLine(reason));
+    std::ostringstream line;
+    line << source << ": " << (reasons.empty() ? std::string() : reasons.front());
+    m_error = oneLine(line.str());
 }
 
 } // namespace zelk

@@ -207,29 +207,52 @@ TEST_F(MainStateTest, TheFrameRunsObjectsThenPhysics)
     EXPECT_GT(object("Player0")->getPosition().x, 300.f);
 }
 
-TEST_F(MainStateTest, ABrokenMapIsReportedAndTheMatchStillRuns)
+TEST_F(MainStateTest, AMapThatCannotBeReadShowsWhyOnScreenUntilThePlayerGoesBack)
 {
     directory.writeAsset("game.tmj", "{ not a map");
     StreamCapture errors(std::cerr);
     StreamCapture sfmlErrors(sf::err());
 
     enterMatch();
+    frames(5);
 
+    // The error output as ever: which file, and why, on one line each.
     const std::string text = errors.text();
     const std::string firstLine = "Error loading \"../assets/game.tmj\"\n";
     ASSERT_EQ(text.substr(0, firstLine.size()), firstLine) << text;
-    EXPECT_GT(text.size(), firstLine.size() + 1);
-    EXPECT_EQ(text.back(), '\n');
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
-    EXPECT_TRUE(match->isRunning());
-    EXPECT_EQ(match->getMapSize(), sf::Vector2i(0, 0));
-    EXPECT_NE(object("Camera"), nullptr);
+    EXPECT_NE(text.find("is not valid JSON"), std::string::npos) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+    // Nothing about players of a map that was never read.
+    EXPECT_EQ(sfmlErrors.text(), "");
+    EXPECT_FALSE(match->isRunning());
+    EXPECT_EQ(match->getMusic().getStatus(), sf::Music::Stopped);
     EXPECT_EQ(object("Player0"), nullptr);
-    // One message per missing player, not one per frame.
-    frames(5);
-    EXPECT_NE(sfmlErrors.text().find("Player0"), std::string::npos) << sfmlErrors.text();
-    EXPECT_NE(sfmlErrors.text().find("Player1"), std::string::npos) << sfmlErrors.text();
-    EXPECT_EQ(sfmlErrors.text().find("Could not find gameobject"), std::string::npos) << sfmlErrors.text();
+
+    // On screen, in the game's font: the reason and the way back, within the window.
+    const sf::Text& shown = match->getLoadFailureText();
+    const std::string message = shown.getString();
+    ASSERT_NE(shown.getFont(), nullptr);
+    EXPECT_NE(message.find("is not valid JSON"), std::string::npos) << message;
+    EXPECT_NE(message.find("Press Escape, or Menu on a controller, to go back to the menu."), std::string::npos)
+        << message;
+    const sf::FloatRect bounds = shown.getGlobalBounds();
+    EXPECT_GE(bounds.left, 0.f);
+    EXPECT_LE(bounds.left + bounds.width, static_cast<float>(game.getWindow().getSize().x));
+    sf::Texture texture;
+    ASSERT_TRUE(texture.create(game.getWindow().getSize().x, game.getWindow().getSize().y));
+    texture.update(game.getWindow());
+    const sf::Image image = texture.copyToImage();
+    int inked = 0;
+    for (unsigned y = 0; y < image.getSize().y; ++y)
+    {
+        for (unsigned x = 0; x < image.getSize().x; ++x)
+            inked += image.getPixel(x, y).r > 200 ? 1 : 0;
+    }
+    EXPECT_GT(inked, 500) << "the message is drawn";
+
+    press(sf::Keyboard::Escape);
+    EXPECT_EQ(states().getCurrentState(), menu.get());
+    EXPECT_EQ(menu->inits, 1);
 }
 
 TEST_F(MainStateTest, WithoutMusicTheMatchIsLoadedButNeverRuns)

@@ -191,7 +191,7 @@ INSTANTIATE_TEST_SUITE_P(
         AssetCase{"MissingSplashSound", "Sounds/water.wav", Damage::Missing, "", Reach::Match},
         AssetCase{"MissingMusic", "Sounds/pixel-sky.wav", Damage::Missing, "Could not load background music",
                   Reach::MatchScreen},
-        AssetCase{"MissingMap", "game.tmj", Damage::Missing, "Error loading", Reach::Match},
+        AssetCase{"MissingMap", "game.tmj", Damage::Missing, "Error loading", Reach::MatchScreen},
         AssetCase{"GarbagePng", "Player/player0.png", Damage::Garbage, "", Reach::Match},
         AssetCase{"GarbageFont", "fibberish.ttf", Damage::Garbage, "Could not load font", Reach::MenuOnly},
         AssetCase{"GarbageWav", "Sounds/loseHealth2.wav", Damage::Garbage, "", Reach::Match},

@@ -23,6 +23,7 @@ using zelk::TiledMap;
 using zelk::TiledObject;
 using zelk::TiledProperty;
 using zelk::TiledPropertyType;
+using zelk::TiledTileset;
 
 std::filesystem::path mapsDir()
 {
@@ -134,6 +135,43 @@ TEST(TiledMapTest, GroupChildrenStandInPlaceOfTheGroupInFileOrder)
     EXPECT_EQ(map.getLayers()[2].kind, TiledLayerKind::Object);
     EXPECT_EQ(map.getLayers()[3].kind, TiledLayerKind::Image);
     EXPECT_EQ(map.getLayers()[4].kind, TiledLayerKind::Tile);
+}
+
+// What decides how the editor draws them; a group's settings reach its children as the editor applies them.
+TEST(TiledMapTest, ReadsHowTilesetsAndLayersAreDrawnThroughTheirGroups)
+{
+    TiledMap map;
+    ASSERT_TRUE(map.loadFromString(R"({"width": 1, "height": 1, "tilewidth": 32, "tileheight": 32,
+        "tilesets": [{"firstgid": 1, "name": "t", "image": "t.png", "tilecount": 1, "margin": 1, "spacing": 2,
+                      "transparentcolor": "#ff00fe", "tileoffset": {"x": -3, "y": 4}},
+                     {"firstgid": 2, "name": "pictures", "tiles": [{"id": 0, "image": "a.png"}]}],
+        "layers": [{"type": "group", "opacity": 0.5, "offsetx": 2, "layers": [
+            {"type": "group", "visible": false, "opacity": 0.5, "layers": [
+                {"type": "tilelayer", "name": "Deep", "opacity": 0.5, "offsety": 3, "data": [1]}]},
+            {"type": "tilelayer", "name": "Shallow", "data": [1]}]}]})",
+                                   "inline map"))
+        << map.getError();
+    ASSERT_EQ(map.getTilesets().size(), 2u);
+    const TiledTileset& tileset = map.getTilesets()[0];
+    EXPECT_EQ(tileset.margin, 1);
+    EXPECT_EQ(tileset.spacing, 2);
+    EXPECT_TRUE(tileset.hasTransparentColor);
+    EXPECT_EQ(tileset.transparentColor, 0xFF00FEu);
+    EXPECT_EQ(tileset.offsetX, -3);
+    EXPECT_EQ(tileset.offsetY, 4);
+    EXPECT_FALSE(tileset.isImageCollection);
+    EXPECT_TRUE(map.getTilesets()[1].isImageCollection);
+
+    ASSERT_EQ(map.getLayers().size(), 2u);
+    const TiledLayer& deep = map.getLayers()[0];
+    EXPECT_FLOAT_EQ(deep.opacity, 0.125f);
+    EXPECT_FALSE(deep.visible);
+    EXPECT_EQ(deep.offsetX, 2.f);
+    EXPECT_EQ(deep.offsetY, 3.f);
+    const TiledLayer& shallow = map.getLayers()[1];
+    EXPECT_FLOAT_EQ(shallow.opacity, 0.5f);
+    EXPECT_TRUE(shallow.visible);
+    EXPECT_EQ(shallow.offsetX, 2.f);
 }
 
 TEST(TiledMapTest, ReadsCsvTileIdsRowMajor)
