@@ -15,7 +15,7 @@
 namespace zelk
 {
 
-class HealthIndicatorRenderComponent : public LayeredRenderComponent
+class HealthIndicatorRenderComponent final : public LayeredRenderComponent
 {
 public:
     // The number of places is the health given here; it never changes afterwards.
