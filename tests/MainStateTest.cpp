@@ -1,6 +1,7 @@
 #include "MainState.h"
 
 #include "CameraRenderComponent.h"
+#include "DebugDraw.h"
 #include "Game.h"
 #include "GameConfig.h"
 #include "GameStateManager.h"
@@ -49,6 +50,7 @@ protected:
         input().clearFedJoysticks();
         input().installDefaultBindings();
         input().feedAxisPosition(0, sf::Joystick::Y, 0.f);
+        DebugDraw::getInstance().setEnabled(false);
         match = std::make_shared<MainState>(&states(), &game);
         menu = std::make_shared<CountingState>(&states(), &game);
         states().addState("MenuState", menu);
@@ -84,10 +86,7 @@ protected:
 
     void frame(float deltaTime = FRAME)
     {
-        input().update();
-        states().applyPendingState();
-        if (GameState* current = states().getCurrentState())
-            current->update(deltaTime);
+        game.update(deltaTime);
         game.draw();
     }
 

@@ -158,8 +158,7 @@ public:
     void updateObjects(float deltaTime)
     {
         input().update();
-        EventBus::getInstance().processEvents();
-        m_objects.update(deltaTime);
+        MainState::updateObjects(m_objects, deltaTime);
     }
 
     void step(float deltaTime = 1.f / 60.f) { m_physics.update(deltaTime); }
