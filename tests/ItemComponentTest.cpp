@@ -106,7 +106,7 @@ TEST(ItemComponentTest, HomeIsWhereTheObjectStoodWhenTheItemWasMade)
     ASSERT_TRUE(object->init());
     scene.objects().addGameObject(object);
 
-    putInPlay(*object, {400.f, 400.f});
+    putInPlay(scene, *object, {400.f, 400.f});
     scene.frame(0.1f);
     rock->deactivate();
     scene.step(0.f);

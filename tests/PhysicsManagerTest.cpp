@@ -96,7 +96,7 @@ TEST(PhysicsManagerTest, TransformQueuedFromCollisionCallbackShowsInSameFrameSyn
     auto player = makeBox("player", {600.f, 300.f}, b2_dynamicBody);
     auto trigger = makeBox("trigger", {600.f, 300.f}, b2_staticBody, {0.5f, 0.5f, true, CollisionCategory::KILLZONE});
     trigger.collider->registerOnCollisionEnter([](ColliderComponent&, ColliderComponent& other) {
-        PhysicsManager::deferSetTransform(other.getRigidBody().getBody(), {2.f, 3.f}, 0.f);
+        PhysicsManager::deferSetTransform(other.getFixture()->GetBody(), {2.f, 3.f}, 0.f);
     });
 
     manager.update(FRAME);
@@ -134,7 +134,7 @@ TEST(PhysicsManagerTest, CommandsQueuedWhileTheListRunsWaitForTheNextFrame)
     int exits = 0;
     river.collider->registerOnCollisionExit([&exits](ColliderComponent&, ColliderComponent& other) {
         ++exits;
-        PhysicsManager::deferSetTransform(other.getRigidBody().getBody(), {5.f, 5.f}, 0.f);
+        PhysicsManager::deferSetTransform(other.getFixture()->GetBody(), {5.f, 5.f}, 0.f);
     });
     manager.update(FRAME);
 
@@ -193,7 +193,7 @@ TEST(PhysicsManagerTest, CommandsQueuedByExitCallbacksOfTheDyingBodyAreDropped)
     auto doomed = makeBox("doomed", {300.f, 300.f}, b2_dynamicBody);
     auto wall = makeBox("wall", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, CollisionCategory::WALL});
     doomed.collider->registerOnCollisionExit([](ColliderComponent& self, ColliderComponent&) {
-        PhysicsManager::deferSetEnabled(self.getRigidBody().getBody(), false);
+        PhysicsManager::deferSetEnabled(self.getFixture()->GetBody(), false);
     });
     manager.update(FRAME);
 
@@ -415,7 +415,7 @@ TEST(PhysicsManagerTest, ManagerGoneBeforeItsBodiesIsNeverCalledAgain)
     // Neither the destroy events nor the ended contact may reach the freed manager.
     mover = {};
     auto later = makeBox("later", {30.f, 30.f}, b2_staticBody);
-    PhysicsManager::getWorld().Step(FRAME, 8, 3);
+    PhysicsManager::getWorld().Step(FRAME, PhysicsManager::VELOCITY_ITERATIONS, PhysicsManager::POSITION_ITERATIONS);
 
     EXPECT_TRUE(log.empty());
 }
@@ -435,5 +435,19 @@ TEST(PhysicsManagerTest, BodyDestroyedInsideACollisionCallbackGoesAfterTheStep)
     EXPECT_EQ(victim.object, nullptr);
     EXPECT_EQ(PhysicsManager::getWorld().GetBodyCount(), bodiesBefore - 1);
     EXPECT_EQ(manager.getRigidBodies(), (std::vector<RigidBodyComponent*>{player.rigidBody, trigger.rigidBody}));
+    DebugDraw::getInstance().clearShapes();
+}
+
+// Debug and sanitizer builds stop a callback that is about to move or switch a body directly
+// instead of through the deferred commands.
+TEST(PhysicsManagerDeathTest, ADirectBodyChangeInsideACallbackIsCaughtInDebugBuilds)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto mover = makeBox("mover", {300.f, 300.f}, b2_dynamicBody);
+    auto ground = makeBox("ground", {300.f, 320.f}, b2_staticBody);
+    ground.collider->registerOnCollisionEnter(
+        [](ColliderComponent&, ColliderComponent&) { PhysicsManager::assertWorldUnlocked(); });
+    EXPECT_DEBUG_DEATH(manager.update(FRAME), "deferred commands");
     DebugDraw::getInstance().clearShapes();
 }
