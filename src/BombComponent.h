@@ -43,8 +43,6 @@ public:
     float getFuseTimer() const { return m_fuseTimer; }
     /// For testing.
     float getExplosionTimer() const { return m_explosionTimer; }
-    /// For testing.
-    float getThrowStartX() const { return m_throwStartX; }
 
 private:
     void stopFlying();

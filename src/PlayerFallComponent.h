@@ -31,8 +31,6 @@ public:
     /// For testing.
     bool isFalling() const { return m_isFalling; }
     /// For testing.
-    float getFallTimer() const { return m_fallTimer; }
-    /// For testing.
     sf::Vector2f getRespawnPosition() const { return m_respawnPosition; }
 
 private:

@@ -54,11 +54,6 @@ protected:
 
 } // namespace
 
-TEST_F(DebugDrawTest, OverlayIsOnWhenFirstCreated)
-{
-    EXPECT_TRUE(DebugDraw::getInstance().isEnabled());
-}
-
 TEST_F(DebugDrawTest, F1SwitchesTheOverlayWhenReleasedNotWhenPressed)
 {
     InputManager::getInstance().installDefaultBindings();

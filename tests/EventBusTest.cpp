@@ -2,12 +2,6 @@
 // nested firing and the deferred queue.
 
 #include "EventBus.h"
-#include "GameObject.h"
-#include "GameObjectCreateEvent.h"
-#include "RenderableCreateEvent.h"
-#include "RenderableDestroyEvent.h"
-#include "RigidBodyCreateEvent.h"
-#include "RigidBodyDestroyEvent.h"
 #include "TestSupport.h"
 
 #include <SFML/System/Err.hpp>
@@ -322,17 +316,4 @@ TEST(EventBusTest, AnEventQueuedWhileTheQueueDrainsWaitsForTheNextDrain)
     EXPECT_EQ(log, (std::vector<std::string>{"ping", "pong"}));
     bus.processEvents();
     EXPECT_EQ(log.size(), 2u);
-}
-
-TEST(EventBusTest, TheGameEventsCarryTheirFixedTypeIds)
-{
-    auto object = std::make_shared<zelk::GameObject>("Carried");
-    const std::shared_ptr<IEvent> created = std::make_shared<zelk::GameObjectCreateEvent>(object);
-    EXPECT_EQ(created->getEventType(), 0xDEC71435u);
-    EXPECT_EQ(std::static_pointer_cast<zelk::GameObjectCreateEvent>(created)->getData(), object);
-
-    EXPECT_EQ(zelk::RenderableCreateEvent::Type, 0x9BA51CE7u);
-    EXPECT_EQ(zelk::RenderableDestroyEvent::Type, 0xDA1E1387u);
-    EXPECT_EQ(zelk::RigidBodyCreateEvent::Type, 0xE377F57Cu);
-    EXPECT_EQ(zelk::RigidBodyDestroyEvent::Type, 0x4D24CE6Eu);
 }
