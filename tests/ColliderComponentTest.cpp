@@ -119,8 +119,7 @@ TEST(ColliderComponentTest, ShapeWithoutAreaIsRefusedOnlyWhenItHasDensity)
 
     b2PolygonShape flat;
     flat.SetAsBox(0.f, 0.5f);
-    b2FixtureDef heavy;
-    heavy.shape = &flat;
+    b2FixtureDef heavy = ColliderComponent::makeFixtureDef(flat, CollisionCategory::WALL);
     heavy.density = 1.f;
     auto refused = made.object->addComponent<ColliderComponent>(*made.object, *made.rigidBody, heavy);
     EXPECT_EQ(refused->getFixture(), nullptr);
@@ -132,8 +131,7 @@ TEST(ColliderComponentTest, ShapeWithoutAreaIsRefusedOnlyWhenItHasDensity)
     EXPECT_EQ(made.object->addComponent<ColliderComponent>(*made.object, *made.rigidBody, heavy)->getFixture(),
               nullptr);
 
-    b2FixtureDef massless;
-    massless.shape = &flat;
+    b2FixtureDef massless = ColliderComponent::makeFixtureDef(flat, CollisionCategory::PLAIN_TRIGGER);
     massless.isSensor = true;
     EXPECT_NE(made.object->addComponent<ColliderComponent>(*made.object, *made.rigidBody, massless)->getFixture(),
               nullptr);
