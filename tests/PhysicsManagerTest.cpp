@@ -428,7 +428,7 @@ TEST(PhysicsManagerTest, BodyDestroyedInsideACollisionCallbackGoesAfterTheStep)
 
 // Debug and sanitizer builds stop a callback that is about to move or switch a body directly
 // instead of through the deferred commands.
-TEST(PhysicsManagerDeathTest, ADirectBodyChangeInsideACallbackIsCaughtInDebugBuilds)
+TEST(PhysicsManagerTest, ADirectBodyChangeInsideACallbackIsCaughtInDebugBuilds)
 {
     PhysicsManager manager;
     manager.init();
