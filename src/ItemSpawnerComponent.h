@@ -35,8 +35,6 @@ public:
     static void putInPlay(GameObject& item, sf::Vector2f position);
 
     const ItemPool& getPool() const { return m_pool; }
-    /// For testing.
-    float getSpawnTimer() const { return m_spawnTimer; }
 
 private:
     ItemPool m_pool;

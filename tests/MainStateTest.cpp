@@ -169,7 +169,7 @@ TEST_F(MainStateTest, EnteringBuildsTheArenaThePlayersAndTheirHearts)
     EXPECT_EQ(object("Player0HealthIndicator")->getPosition(), sf::Vector2f(200.f, 50.f));
     EXPECT_EQ(object("Player1HealthIndicator")->getPosition(), sf::Vector2f(1000.f, 50.f));
     const auto hearts = component<HealthIndicatorRenderComponent>("Player1HealthIndicator");
-    EXPECT_EQ(hearts->getPlaceCount(), 3u);
+    EXPECT_EQ(hearts->getHealth(), 3);
     EXPECT_EQ(sprites.getLayerOf(hearts.get()), "GUI");
 
     EXPECT_EQ(match->getMusic().getStatus(), sf::Music::Playing);
