@@ -3,8 +3,8 @@
 # tools/check-includes.cmake holds every include in src/ to it (docs/ARCHITECTURE.md).
 #
 # bramblot_module(<target> FILES <files of src/> PUBLIC <uses> PRIVATE <uses>)
-#   Uses are modules and library targets. PUBLIC: what the module's headers include; PRIVATE:
-#   what only its sources include. Exactly what the files include, and only modules declared
+#   Uses are modules and library targets. PUBLIC: what the module's headers include or name in a
+#   forward declaration; PRIVATE: what only its sources include. Exactly what the files include, and only modules declared
 #   above, so there are no cycles.
 
 # Application core services: configuration, the screen base and the screen switch, input actions,
@@ -31,7 +31,8 @@ bramblot_module(bramblot_services
   PUBLIC sfml-graphics sfml-window sfml-system sfml-audio)
 
 # Entities and events: game objects and their components, the registry of a match's objects, the
-# event bus with its self-cancelling subscriptions, and the creation and destruction events.
+# event bus with its self-cancelling subscriptions, and the creation and destruction events of
+# objects and drawables (the rigid body's own events are physics').
 bramblot_module(bramblot_entities
   FILES
     BasicDataEvent.h
@@ -44,8 +45,6 @@ bramblot_module(bramblot_entities
     IRenderComponent.h IRenderComponent.cpp
     RenderableCreateEvent.h RenderableCreateEvent.cpp
     RenderableDestroyEvent.h RenderableDestroyEvent.cpp
-    RigidBodyCreateEvent.h RigidBodyCreateEvent.cpp
-    RigidBodyDestroyEvent.h RigidBodyDestroyEvent.cpp
     Subscription.h Subscription.cpp
   PUBLIC sfml-graphics
   PRIVATE sfml-system)
@@ -66,8 +65,8 @@ bramblot_module(bramblot_rendering
   PUBLIC bramblot_entities sfml-graphics sfml-system
   PRIVATE bramblot_services)
 
-# Physics: the Box2D world and its units, rigid bodies and colliders with their collision
-# categories, the deferred body commands and the debug overlay.
+# Physics: the Box2D world and its units, rigid bodies (with their creation and destruction events)
+# and colliders with their collision categories, the deferred body commands and the debug overlay.
 bramblot_module(bramblot_physics
   FILES
     ColliderComponent.h ColliderComponent.cpp
@@ -78,6 +77,8 @@ bramblot_module(bramblot_physics
     PhysicsUnits.h
     RecycledPool.h
     RigidBodyComponent.h RigidBodyComponent.cpp
+    RigidBodyCreateEvent.h RigidBodyCreateEvent.cpp
+    RigidBodyDestroyEvent.h RigidBodyDestroyEvent.cpp
   PUBLIC bramblot_entities box2d::box2d sfml-graphics sfml-system
   PRIVATE bramblot_services)
 
@@ -93,8 +94,8 @@ bramblot_module(bramblot_gameplay
     PlayerFallComponent.h PlayerFallComponent.cpp
     PlayerMoveComponent.h PlayerMoveComponent.cpp
     RockComponent.h RockComponent.cpp
-  PUBLIC bramblot_entities bramblot_services sfml-graphics sfml-system
-  PRIVATE bramblot_physics bramblot_rendering box2d::box2d)
+  PUBLIC bramblot_entities bramblot_services bramblot_physics bramblot_rendering sfml-graphics sfml-system
+  PRIVATE box2d::box2d)
 
 # Map loading: reading a Tiled map, its tile layers, and the object factory that turns the map's
 # objects into players, walls, triggers and spawners (so it builds on gameplay), by the property

@@ -15,9 +15,13 @@ AnimationRenderComponent::AnimationRenderComponent(GameObject& gameObject, sf::R
     : LayeredRenderComponent(gameObject, renderWindow, std::move(layerName))
     , m_texturePath(std::move(texturePath))
 {
+    announceCreation();
 }
 
-AnimationRenderComponent::~AnimationRenderComponent() = default;
+AnimationRenderComponent::~AnimationRenderComponent()
+{
+    announceDestruction();
+}
 
 bool AnimationRenderComponent::init()
 {

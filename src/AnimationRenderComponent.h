@@ -19,7 +19,7 @@
 namespace zelk
 {
 
-class AnimationRenderComponent : public LayeredRenderComponent
+class AnimationRenderComponent final : public LayeredRenderComponent
 {
 public:
     // The type before any selection; creators never add an animation under it.

@@ -37,7 +37,7 @@ bool BombComponent::init()
     // A missing sound only leaves the explosion silent (SFML reports the failed load itself).
     m_explosionSound.load(AssetPath::EXPLOSION_SOUND, EXPLOSION_SOUND_VOLUME);
 
-    // Runs inside the world step, so it changes only velocity, gravity and the flag.
+    // A contact callback: see ColliderComponent's rule.
     if (auto bombCollider = collider())
     {
         bombCollider->registerOnEnterWith(CollisionCategory::PLAYER, [this](ColliderComponent&) {

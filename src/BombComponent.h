@@ -5,7 +5,8 @@
 // Contract: the object must carry a ColliderComponent with a circle fixture and an
 // AnimationRenderComponent with the bomb animations of AnimationKey.h under Direction::NONE.
 // Without them the bomb still counts its lifetime but cannot stop, grow or show its explosion.
-// The stop callback runs inside the world step and touches only velocity, gravity and flags.
+// The stop is a contact callback: it changes velocity, gravity and flags at once (see
+// ColliderComponent's contact callbacks).
 
 #include "ItemComponent.h"
 #include "SoundEffect.h"
@@ -42,8 +43,6 @@ public:
     float getFuseTimer() const { return m_fuseTimer; }
     /// For testing.
     float getExplosionTimer() const { return m_explosionTimer; }
-    /// For testing.
-    float getThrowStartX() const { return m_throwStartX; }
 
 private:
     void stopFlying();

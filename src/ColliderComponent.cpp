@@ -37,12 +37,12 @@ bool hasMeasurableShape(const b2FixtureDef& fixtureDef)
 
 ColliderComponent::ColliderComponent(GameObject& gameObject, RigidBodyComponent& rigidBody, b2FixtureDef& fixtureDef)
     : IComponent(gameObject)
-    , m_rigidBody(rigidBody)
+    , m_rigidBody(&rigidBody)
 {
-    m_rigidBody.attachCollider(*this);
+    rigidBody.attachCollider(*this);
     fixtureDef.userData.pointer = reinterpret_cast<uintptr_t>(this);
 
-    b2Body* body = m_rigidBody.getBody();
+    b2Body* body = rigidBody.getBody();
     if (body == nullptr)
     {
         sf::err() << "Collider of " << gameObject.getId() << " has no body to attach to: no fixture created"
@@ -72,13 +72,14 @@ ColliderComponent::ColliderComponent(GameObject& gameObject, RigidBodyComponent&
 
 ColliderComponent::~ColliderComponent()
 {
-    if (!m_rigidBodyAlive)
+    // Normally the rigid body went first (it comes first in the object) and cleared the link.
+    if (m_rigidBody == nullptr)
         return;
-    // Normally the body (and with it the fixture) is gone by now. If it outlives this collider,
-    // its fixture keeps simulating but must no longer lead contacts back here.
+    // The body outlives this collider: its fixture keeps simulating but must no longer lead
+    // contacts back here.
     if (m_fixture != nullptr)
         m_fixture->GetUserData().pointer = 0;
-    m_rigidBody.detachCollider(*this);
+    m_rigidBody->detachCollider(*this);
 }
 
 bool ColliderComponent::init()
@@ -155,16 +156,11 @@ ColliderComponent* ColliderComponent::fromFixture(const b2Fixture* fixture)
 
 CategoryBits ColliderComponent::getCategoryBits() const
 {
-    if (!m_rigidBodyAlive || m_rigidBody.getBody() == nullptr)
+    const b2Body* body = m_rigidBody != nullptr ? m_rigidBody->getBody() : nullptr;
+    if (body == nullptr)
         return 0;
-    const b2Fixture* first = m_rigidBody.getBody()->GetFixtureList();
+    const b2Fixture* first = body->GetFixtureList();
     return first != nullptr ? first->GetFilterData().categoryBits : 0;
-}
-
-void ColliderComponent::forgetRigidBody()
-{
-    m_fixture = nullptr;
-    m_rigidBodyAlive = false;
 }
 
 void ColliderComponent::runCallbacks(const std::deque<CollisionCallback>& callbacks, ColliderComponent& self,

@@ -1,15 +1,7 @@
 #pragma once
 // Owns one fixture on a rigid body and carries the collision callbacks through which gameplay
-// components learn what they touch.
-//
-// Contract for callbacks (like b2ContactListener's): they run on the main thread inside
-// b2World::Step, inside body destruction and inside b2Body::SetEnabled(false); for one contact the
-// callbacks of fixture A's collider run before those of fixture B's. The world is locked then: a
-// callback must not create or destroy bodies or fixtures, and must not move or switch bodies
-// directly; it queues PhysicsManager::deferSetTransform / deferSetEnabled. Both components belong
-// to the same object, rigid body added first. Should one be kept alive past the other by a later
-// sibling during teardown, neither reaches the other: a collider gone first no longer receives
-// contacts, a collider left over has no fixture.
+// components learn what they touch. Both components belong to the same object, rigid body added
+// first; the rigid body owns the link between them (see RigidBodyComponent).
 
 #include "CollisionCategory.h"
 #include "IComponent.h"
@@ -41,8 +33,20 @@ public:
     bool init() override;
     void update(float deltaTime) override;
 
-    // Callbacks run in registration order; there is no removal. One registered while the list runs
-    // (kept in a deque, so running callbacks stay in place) runs from the next contact on.
+    // Contact callbacks, the rule every caller follows (other places point here).
+    // When: on the main thread, inside b2World::Step, inside b2World::DestroyBody and inside
+    // b2Body::SetEnabled(false); for one contact, fixture A's collider's callbacks run before fixture
+    // B's, each collider's in registration order. There is no removal; one registered while the list
+    // runs (kept in a deque, so running callbacks stay in place) runs from the next contact on.
+    // What: the world is locked (b2World::IsLocked()) while they run.
+    // - At once a callback may change what Box2D lets a step change: velocities, gravity scale,
+    //   fixed rotation, torque and impulses, a fixture's sensor flag, and the game's own state.
+    // - Deferred, through PhysicsManager, is what Box2D locks: moving a body (deferSetTransform) and
+    //   switching it on or off (deferSetEnabled); debug and sanitizer builds assert this
+    //   (PhysicsManager::assertWorldUnlocked). Nor may a callback create or destroy bodies,
+    //   fixtures or the components owning them: built then, a rigid body gets no body and a collider
+    //   no fixture (with a message); destroyed then, a rigid body's body goes after the step,
+    //   without exit callbacks.
     void registerOnCollisionEnter(CollisionCallback callback);
     void registerOnCollisionExit(CollisionCallback callback);
     // The same, for contacts with colliders of exactly this category (the whole value is compared).
@@ -58,7 +62,6 @@ public:
 
     // Null when no fixture could be made (no body, no usable shape, world busy), or once the body is gone.
     b2Fixture* getFixture() const { return m_fixture; }
-    RigidBodyComponent& getRigidBody() const { return m_rigidBody; }
 
     // The fixture every map object and item starts from: solid, massless, friction 0.2, no bounce,
     // given explicitly so that the game does not change with Box2D's defaults.
@@ -71,20 +74,19 @@ public:
     CategoryBits getCategoryBits() const;
 
 private:
+    // The rigid body owns the link: it clears m_rigidBody and m_fixture when it goes first.
     friend class RigidBodyComponent;
-    // Told by the rigid body when it goes away first, so nothing here reaches it or its fixture.
-    void forgetRigidBody();
 
     static CollisionCallback onlyWith(CategoryBits category, ContactAction action);
     static void runCallbacks(const std::deque<CollisionCallback>& callbacks, ColliderComponent& self,
                              ColliderComponent& other);
 
-    RigidBodyComponent& m_rigidBody;
+    // Null once the rigid body is gone; set by the constructor, cleared only by the rigid body.
+    RigidBodyComponent* m_rigidBody;
     b2Fixture* m_fixture = nullptr;
     std::deque<CollisionCallback> m_onCollisionEnter;
     std::deque<CollisionCallback> m_onCollisionExit;
     bool m_enabled = true;
-    bool m_rigidBodyAlive = true;
 };
 
 } // namespace zelk

@@ -109,11 +109,9 @@ bool Game::init()
 {
     TraceTimer timer("zelk::Game::init");
 
-    m_inputManager = &InputManager::getInstance();
-    m_inputManager->installDefaultBindings();
-
-    m_debugDraw = &DebugDraw::getInstance();
-    m_debugDraw->setEnabled(false);
+    InputManager& input = InputManager::getInstance();
+    input.installDefaultBindings();
+    DebugDraw::getInstance().setEnabled(false);
 
     m_gameStateManager.addState(Screen::MENU, std::make_shared<MenuState>(&m_gameStateManager, this));
     m_gameStateManager.addState(Screen::MATCH, std::make_shared<MainState>(&m_gameStateManager, this));
@@ -125,31 +123,32 @@ bool Game::init()
     m_window.setFramerateLimit(FRAMERATE_LIMIT);
     m_gui.setTarget(m_window);
 
-    m_inputManager->applyControllerVendorOverrides();
+    input.applyControllerVendorOverrides();
     m_gameStateManager.setState(Screen::MENU);
     return true;
 }
 
 void Game::update()
 {
-    TraceTimer timer("zelk::Game::update");
-
     if (!m_frameClockStarted)
     {
         m_frameClock.restart();
         m_frameClockStarted = true;
     }
-    const float dt = m_frameClock.restart().asSeconds();
+    update(m_frameClock.restart().asSeconds());
+}
 
-    if (m_inputManager != nullptr)
-        m_inputManager->update();
+void Game::update(float deltaTime)
+{
+    TraceTimer timer("zelk::Game::update");
+
+    InputManager::getInstance().update();
 
     m_gameStateManager.applyPendingState();
     if (GameState* current = m_gameStateManager.getCurrentState())
-        current->update(dt);
+        current->update(deltaTime);
 
-    if (m_debugDraw != nullptr)
-        m_debugDraw->update();
+    DebugDraw::getInstance().update();
 
     countFrame();
     showFpsInTitle();
@@ -185,15 +184,13 @@ void Game::draw()
     if (GameState* current = m_gameStateManager.getCurrentState())
         current->draw();
 
-    if (m_debugDraw != nullptr)
+    DebugDraw& overlay = DebugDraw::getInstance();
+    if (overlay.isEnabled())
     {
-        if (m_debugDraw->isEnabled())
-        {
-            for (const auto& shape : m_debugDraw->getShapes())
-                m_window.draw(*shape);
-        }
-        m_debugDraw->clearShapes();
+        for (const auto& shape : overlay.getShapes())
+            m_window.draw(*shape);
     }
+    overlay.clearShapes();
 
     m_gui.draw();
     m_window.display();

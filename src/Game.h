@@ -16,8 +16,6 @@
 namespace zelk
 {
 
-class DebugDraw;
-class InputManager;
 
 class Game
 {
@@ -31,7 +29,11 @@ public:
     // The whole life of the game: start-up trace, init, then frames until the window closes.
     void run();
     bool init();
+    // The frame's update with the clock's time since the last one (zero for the first).
     void update();
+    // The frame's update in the game's order: input snapshot, pending screen switch, the current
+    // screen's update, the overlay key, the frame count. Tests give a fixed time, for repeatable physics.
+    void update(float deltaTime);
     void draw();
 
     // One pass of the main loop. Returns false when the window's close event ended the game.
@@ -60,8 +62,6 @@ private:
     GameConfig m_config;
     sf::RenderWindow m_window;
     GameStateManager m_gameStateManager;
-    InputManager* m_inputManager = nullptr;
-    DebugDraw* m_debugDraw = nullptr;
     int m_frameCount = 0;
     int m_fps = 0;
     sf::Clock m_fpsClock;

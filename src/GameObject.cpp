@@ -12,7 +12,8 @@ GameObject::GameObject(std::string id)
 
 GameObject::~GameObject()
 {
-    // Front to back, so a collider's rigid body (added before it) still exists when the collider goes.
+    // Front to back: a rigid body (added before its colliders) goes first and clears their links to
+    // it, so each collider that follows finds nothing left to reach.
     while (!m_componentList.empty())
         m_componentList.pop_front();
 }

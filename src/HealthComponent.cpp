@@ -27,7 +27,7 @@ bool HealthComponent::init()
 
     if (const auto collider = m_gameObject.getComponent<ColliderComponent>())
     {
-        // Runs inside the world step: it only changes numbers and starts a sound, no body is touched.
+        // A contact callback (see ColliderComponent's rule): numbers and a sound, no body.
         collider->registerOnEnterWith(CollisionCategory::KILLZONE, [this](ColliderComponent&) { loseOneHeart(); });
     }
     return true;

@@ -25,9 +25,13 @@ HealthIndicatorRenderComponent::HealthIndicatorRenderComponent(GameObject& gameO
     , m_heartPath(std::move(heartPath))
     , m_scale(scale)
 {
+    announceCreation();
 }
 
-HealthIndicatorRenderComponent::~HealthIndicatorRenderComponent() = default;
+HealthIndicatorRenderComponent::~HealthIndicatorRenderComponent()
+{
+    announceDestruction();
+}
 
 bool HealthIndicatorRenderComponent::init()
 {

@@ -15,7 +15,7 @@
 namespace zelk
 {
 
-class HealthIndicatorRenderComponent : public LayeredRenderComponent
+class HealthIndicatorRenderComponent final : public LayeredRenderComponent
 {
 public:
     // The number of places is the health given here; it never changes afterwards.
@@ -33,8 +33,6 @@ public:
     int getHealth() const { return m_health; }
     /// For testing.
     bool isFlashing() const { return m_flashing; }
-    /// For testing.
-    std::size_t getPlaceCount() const { return m_backgroundSprites.size(); }
     // Hearts drawn now: the health clamped to the places, none while a flash phase hides them.
     int getVisibleHeartCount() const;
 

@@ -41,8 +41,6 @@ public:
     /// For testing.
     sf::Vector2f getThrowVelocity() const { return m_throwVelocity; }
     void setThrowVelocity(sf::Vector2f velocity) { m_throwVelocity = velocity; }
-    /// For testing.
-    sf::Vector2f getHomePosition() const { return m_homePosition; }
     RigidBodyComponent& getRigidBody() const { return *m_rigidBody; }
 
 protected:

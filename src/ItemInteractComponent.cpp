@@ -68,7 +68,7 @@ bool ItemInteractComponent::init()
 
 void ItemInteractComponent::pickUp(ColliderComponent& itemCollider)
 {
-    // Runs inside the world step: only flags and velocities may change here.
+    // A contact callback (see ColliderComponent's rule): flags and velocities only.
     if (m_heldItem)
         return;
     GameObject& itemObject = itemCollider.getGameObject();
@@ -182,6 +182,7 @@ void ItemInteractComponent::throwHeldItem()
     b2Body* body = item.getRigidBody().getBody();
     if (body)
     {
+        PhysicsManager::assertWorldUnlocked();
         body->SetGravityScale(1.f);
         body->SetEnabled(true);
     }

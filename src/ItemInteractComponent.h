@@ -3,9 +3,9 @@
 // the player along the right stick's aim, holding the controller's "fire" charges a throw and
 // releasing "fire" (button or key) throws the item with the charged speed.
 //
-// Contract: init() needs the player's ColliderComponent (pick-up is its contact callback). The
-// callback runs inside the world step and so changes only flags and velocities; carrying moves the
-// item through deferred body commands. The carried item is not owned: the game object manager owns it.
+// Contract: init() needs the player's ColliderComponent (pick-up is its contact callback, under
+// ColliderComponent's rule); carrying moves the item through deferred body commands. The carried
+// item is not owned: the game object manager owns it.
 
 #include "IComponent.h"
 #include "SoundEffect.h"

@@ -29,8 +29,12 @@ namespace
 constexpr float ITEM_RADIUS_METRES = 0.5f;
 constexpr float EXPLOSION_FORCE = 1000.f;
 constexpr float EXPLOSION_RADIUS_PIXELS = 60.f;
-// Items touch players but pass through walls, triggers, the river and each other.
-constexpr CategoryBits ITEM_MASK = 0xFFE1;
+// Items touch players (and the plain triggers, which share their category) but pass through
+// walls, killzones, the river and each other.
+constexpr CategoryBits ITEM_MASK = static_cast<CategoryBits>(
+    CollisionCategory::ALL
+    & ~(CollisionCategory::ITEM | CollisionCategory::KILLZONE | CollisionCategory::WALL | CollisionCategory::RIVER));
+static_assert(ITEM_MASK == 0xFFE1, "the item mask the map format documents");
 
 struct ItemKind
 {
@@ -103,7 +107,10 @@ RigidBodyComponent& addParkedBody(GameObject& item)
     auto rigidBody = item.addComponent<RigidBodyComponent>(item, b2_dynamicBody);
     // Parked from the start: the body takes no part in the simulation until it is spawned.
     if (b2Body* body = rigidBody->getBody())
+    {
+        PhysicsManager::assertWorldUnlocked();
         body->SetEnabled(false);
+    }
     return *rigidBody;
 }
 

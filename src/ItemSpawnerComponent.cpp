@@ -66,19 +66,13 @@ void ItemSpawnerComponent::spawn(sf::Vector2f velocity)
     // The slot's turn passes whether or not its item can come back now.
     if (!item || item->isActive())
         return;
-    resetItem(*item);
-
-    b2Body* body = bodyOf(*item);
-    if (!body)
-        return;
     const sf::Vector2f spawnerPosition = m_gameObject.getPosition();
-    const sf::Vector2f launchPosition(spawnerPosition.x + static_cast<float>(drawSidewaysOffset()),
-                                      spawnerPosition.y);
-    PhysicsManager::deferSetTransform(body, toMetres(launchPosition), body->GetAngle());
-    body->SetLinearVelocity(body->GetLinearVelocity() + toMetres(velocity));
+    putInPlay(*item, {spawnerPosition.x + static_cast<float>(drawSidewaysOffset()), spawnerPosition.y});
+    if (b2Body* body = bodyOf(*item))
+        body->SetLinearVelocity(body->GetLinearVelocity() + toMetres(velocity));
 }
 
-void ItemSpawnerComponent::resetItem(GameObject& item)
+void ItemSpawnerComponent::putInPlay(GameObject& item, sf::Vector2f position)
 {
     item.setActive(true);
     if (auto itemComponent = item.getComponent<ItemComponent>())
@@ -89,13 +83,14 @@ void ItemSpawnerComponent::resetItem(GameObject& item)
 
     if (b2Body* body = bodyOf(item))
     {
+        PhysicsManager::assertWorldUnlocked();
         body->SetEnabled(true);
         if (body->GetType() != b2_staticBody)
         {
             body->SetLinearVelocity(b2Vec2(0.f, 0.f));
             body->SetAngularVelocity(0.f);
         }
-        PhysicsManager::deferSetTransform(body, toMetres(m_gameObject.getPosition()), body->GetAngle());
+        PhysicsManager::deferSetTransform(body, toMetres(position), body->GetAngle());
         body->SetGravityScale(0.f);
     }
 

@@ -29,12 +29,12 @@ public:
 
     // Launches the item of the next slot at the spawner (velocity in px/s), unless it is in play.
     void spawn(sf::Vector2f velocity);
-    // Makes a parked item ready to play at the spawner's position.
-    void resetItem(GameObject& item);
+    // Makes a parked item ready to play at the position (pixels), the way every spawn starts: active,
+    // neither held nor thrown, its body enabled, still, floating (gravity 0) and a sensor. The body
+    // moves there after the current step. Outside the step only.
+    static void putInPlay(GameObject& item, sf::Vector2f position);
 
     const ItemPool& getPool() const { return m_pool; }
-    /// For testing.
-    float getSpawnTimer() const { return m_spawnTimer; }
 
 private:
     ItemPool m_pool;

@@ -12,13 +12,25 @@ LayeredRenderComponent::LayeredRenderComponent(GameObject& gameObject, sf::Rende
     : IRenderComponent(gameObject, renderWindow)
     , m_layerName(std::move(layerName))
 {
-    // The sprite manager only files the address now; nothing is drawn before construction ends.
-    EventBus::getInstance().fireEvent(std::make_shared<RenderableCreateEvent>(*this, m_layerName));
 }
 
 LayeredRenderComponent::~LayeredRenderComponent()
 {
-    // The sprite manager holds a raw pointer to us and must drop it before we go.
+    // Only for a final class that forgot: the sprite manager must drop its raw pointer either way.
+    announceDestruction();
+}
+
+void LayeredRenderComponent::announceCreation()
+{
+    m_announced = true;
+    EventBus::getInstance().fireEvent(std::make_shared<RenderableCreateEvent>(*this, m_layerName));
+}
+
+void LayeredRenderComponent::announceDestruction()
+{
+    if (!m_announced)
+        return;
+    m_announced = false;
     EventBus::getInstance().fireEvent(std::make_shared<RenderableDestroyEvent>(*this, m_layerName));
 }
 

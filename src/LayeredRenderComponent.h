@@ -1,7 +1,9 @@
 #pragma once
-// A drawable component filed on a named render layer: it announces itself to the sprite manager
-// (RenderableCreateEvent) when it is made and leaves (RenderableDestroyEvent) when it goes, so the
-// layers never hold a component that no longer exists.
+// A drawable component filed on a named render layer. Each final drawable announces itself to the
+// sprite manager (RenderableCreateEvent) as the last step of its constructor, once it is whole, and
+// leaves (RenderableDestroyEvent) as the first step of its destructor, before it is taken apart: a
+// listener may call draw() during either event, and the layers never hold a component that no
+// longer exists.
 
 #include "IRenderComponent.h"
 
@@ -20,8 +22,13 @@ public:
 protected:
     LayeredRenderComponent(GameObject& gameObject, sf::RenderWindow& renderWindow, std::string layerName);
 
+    // For the final class's constructor and destructor.
+    void announceCreation();
+    void announceDestruction();
+
 private:
     std::string m_layerName;
+    bool m_announced = false;
 };
 
 } // namespace zelk

@@ -256,8 +256,13 @@ void MainState::createHealthIndicator(const std::string& playerId, sf::Vector2f 
     auto indicator = indicatorObject->addComponent<HealthIndicatorRenderComponent>(
         *indicatorObject, m_game->getWindow(), AssetPath::HEART_BACKGROUND, AssetPath::HEART, "GUI", INDICATOR_SCALE,
         health->getHealth());
-    // Runs inside the world step; it only forwards the number.
-    health->addHealthCallback([indicator](int newHealth, GameObject&) { indicator->setHealth(newHealth); });
+    // A contact callback (see ColliderComponent's rule): it only forwards the number. The handle
+    // does not own the indicator, which belongs to its own object in the registry.
+    const std::weak_ptr<HealthIndicatorRenderComponent> handle = indicator;
+    health->addHealthCallback([handle](int newHealth, GameObject&) {
+        if (const auto shown = handle.lock())
+            shown->setHealth(newHealth);
+    });
     if (!indicatorObject->init())
     {
         sf::err() << "src/MainState" << " Line: " << errorLine << " " << "Could not initialize HealthIndicator"
@@ -288,9 +293,14 @@ void MainState::update(float deltaTime)
 
 void MainState::updateWorld(GameObjectManager& gameObjectManager, PhysicsManager& physicsManager, float deltaTime)
 {
+    updateObjects(gameObjectManager, deltaTime);
+    physicsManager.update(deltaTime);
+}
+
+void MainState::updateObjects(GameObjectManager& gameObjectManager, float deltaTime)
+{
     EventBus::getInstance().processEvents();
     gameObjectManager.update(deltaTime);
-    physicsManager.update(deltaTime);
 }
 
 bool MainState::isLeaveRequested() const

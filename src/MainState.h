@@ -38,10 +38,12 @@ public:
     void draw() override;
     void exit() override;
 
-    // One frame of a match's world, in the match's order: the queued events, the objects' update
-    // pass, then the world step with its deferred commands. Static so tests run their scenes
-    // through the very same order.
+    // One frame of a match's world, in the match's order: updateObjects, then the world step with
+    // its deferred commands. Static so tests run their scenes through the very same order.
     static void updateWorld(GameObjectManager& gameObjectManager, PhysicsManager& physicsManager, float deltaTime);
+    // The world frame's first half: the queued events, then the objects' update pass. Tests look
+    // at what it changed before the step.
+    static void updateObjects(GameObjectManager& gameObjectManager, float deltaTime);
 
     bool isRunning() const { return m_isRunning; }
     const GameObjectManager& getGameObjectManager() const { return m_gameObjectManager; }

@@ -8,6 +8,7 @@
 #include <SFML/System/Err.hpp>
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 namespace zelk
@@ -16,8 +17,6 @@ namespace zelk
 namespace
 {
 
-constexpr int32 VELOCITY_ITERATIONS = 8;
-constexpr int32 POSITION_ITERATIONS = 3;
 constexpr std::size_t DEFERRED_COMMANDS_RESERVED = 256;
 
 // Installed in place of a manager that goes away, so the world never calls a destroyed listener.
@@ -101,6 +100,11 @@ void PhysicsManager::deferSetEnabled(b2Body* body, bool enabled)
 void PhysicsManager::deferDestroyBody(b2Body* body)
 {
     queue({DeferredBodyCommand::Kind::DestroyBody, body, b2Vec2_zero, 0.f, false});
+}
+
+void PhysicsManager::assertWorldUnlocked()
+{
+    assert(!s_world->IsLocked() && "a contact callback moves or switches bodies only through the deferred commands");
 }
 
 void PhysicsManager::discardDeferredActions(const b2Body* body)

@@ -2,13 +2,10 @@
 // Connects the one Box2D world to the game: contacts become collider callbacks, body changes asked
 // for during a step are run after it, and every body's pose is copied onto its game object.
 //
-// Contract (Box2D's world-locked rule, made visible): collision callbacks run synchronously inside
-// b2World::Step, inside DestroyBody and inside b2Body::SetEnabled(false), on the main thread. While
-// they run the world is locked, so a callback must not create or destroy bodies or fixtures, nor
-// move or switch bodies directly: it queues deferSetTransform / deferSetEnabled instead. Commands
-// queued before or during a frame's step run right after that step, in the order queued; commands
-// queued while they run wait for the next frame. Commands never outlive their body (a destroyed
-// rigid body drops its own) nor the match (shutdown() drops the rest).
+// What a collision callback may change and what it defers: see ColliderComponent's contact
+// callbacks. Commands queued before or during a frame's step run right after that step, in the
+// order queued; commands queued while they run wait for the next frame. Commands never outlive
+// their body (a destroyed rigid body drops its own) nor the match (shutdown() drops the rest).
 
 #include "Subscription.h"
 #include "PhysicsUnits.h"
@@ -46,6 +43,10 @@ struct DeferredBodyCommand
 class PhysicsManager : public b2ContactListener
 {
 public:
+    // Box2D's solver iterations for every step of the world.
+    static constexpr int32 VELOCITY_ITERATIONS = 8;
+    static constexpr int32 POSITION_ITERATIONS = 3;
+
     static std::shared_ptr<b2World> s_world;
     static b2World& getWorld();
 
@@ -70,6 +71,9 @@ public:
     static void deferSetEnabled(b2Body* body, bool enabled);
     // For a body that could not be destroyed at once because the world was locked.
     static void deferDestroyBody(b2Body* body);
+    // Opens every direct SetTransform or SetEnabled of the game's code: those are for outside the
+    // step only (ColliderComponent's contact callback rule). Asserts in debug and sanitizer builds.
+    static void assertWorldUnlocked();
     // Forgets the pending commands of a body that no longer exists.
     static void discardDeferredActions(const b2Body* body);
     /// For testing.

@@ -102,6 +102,7 @@ void PlayerFallComponent::returnToRespawn()
         // collider is switched back on below. Left where it fell for one more step, the body would
         // meet a killzone it entered in the fall's last step, and that contact would cost a second
         // heart. The deferred move still wins over moves queued before it, such as a restart's.
+        PhysicsManager::assertWorldUnlocked();
         body->SetTransform(respawn, 0.f);
         PhysicsManager::deferSetTransform(body, respawn, 0.f);
         // Fixed rotation also stops the spin.

@@ -22,8 +22,7 @@ public:
     bool init() override;
     void update(float deltaTime) override;
 
-    // Runs inside the world step (contact callback): changes only flags, gravity, rotation mode and
-    // torque.
+    // A contact callback (see ColliderComponent's rule): flags, gravity, rotation mode and torque.
     void startFall();
     // Ends any fall at once and sends the player home, without blinking (match restart). Like the
     // end of a fall it runs outside the world step, so both move the body at once.
@@ -31,8 +30,6 @@ public:
 
     /// For testing.
     bool isFalling() const { return m_isFalling; }
-    /// For testing.
-    float getFallTimer() const { return m_fallTimer; }
     /// For testing.
     sf::Vector2f getRespawnPosition() const { return m_respawnPosition; }
 

@@ -72,7 +72,7 @@ bool PlayerMoveComponent::init()
 
     if (const auto collider = m_gameObject.getComponent<ColliderComponent>())
     {
-        // Both run inside the world step and only change flags.
+        // Contact callbacks (see ColliderComponent's rule): flags only.
         collider->registerOnEnterWith(CollisionCategory::RIVER, [this](ColliderComponent&) { enterRiver(); });
         collider->registerOnExitWith(CollisionCategory::RIVER, [this](ColliderComponent&) { m_inRiver = false; });
     }

@@ -40,7 +40,10 @@ RigidBodyComponent::~RigidBodyComponent()
 {
     destroyBody();
     for (ColliderComponent* collider : m_colliders)
-        collider->forgetRigidBody();
+    {
+        collider->m_rigidBody = nullptr;
+        collider->m_fixture = nullptr;
+    }
     // The owner may be dropped without having been marked for delete (e.g. replaced in the
     // registry); the manager must not keep a pointer to this component either way.
     announceDestruction();

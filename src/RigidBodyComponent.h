@@ -5,9 +5,8 @@
 // Contract: announced with a RigidBodyCreateEvent when built, whether or not the body exists; the
 // end is announced with a RigidBodyDestroyEvent when the owner is marked for delete (next sync) and
 // again by the destructor, so no manager ever keeps a destroyed component. Destroying the component
-// destroys the body and its fixtures, which ends their contacts and raises exit callbacks; it must
-// therefore not happen inside a collision callback (if it does, the body is destroyed after the
-// step, without callbacks).
+// destroys the body and its fixtures, which ends their contacts and raises exit callbacks; inside
+// a contact callback it must not happen (ColliderComponent's contact callback rule says what then).
 
 #include "IComponent.h"
 
@@ -34,17 +33,19 @@ public:
     void syncBody();
     b2Body* getBody() const { return m_body; }
 
-private:
-    friend class ColliderComponent;
+    // This component owns the link to its colliders: a collider joins when it is made and leaves
+    // if it goes first; otherwise this component's destructor clears the collider's pointers to it
+    // and its fixture, so neither reaches the other whichever goes first.
     void attachCollider(ColliderComponent& collider);
     void detachCollider(ColliderComponent& collider);
 
+private:
     void announceDestruction();
     void collectDebugShapes() const;
     void destroyBody();
 
     b2Body* m_body = nullptr;
-    // Colliders whose fixtures live on m_body; told when the body goes away.
+    // Colliders made on this component; their pointers to it are cleared when it goes.
     std::vector<ColliderComponent*> m_colliders;
 };
 

@@ -15,9 +15,13 @@ SpriteRenderComponent::SpriteRenderComponent(GameObject& gameObject, sf::RenderW
     : LayeredRenderComponent(gameObject, renderWindow, std::move(layerName))
     , m_texturePath(std::move(texturePath))
 {
+    announceCreation();
 }
 
-SpriteRenderComponent::~SpriteRenderComponent() = default;
+SpriteRenderComponent::~SpriteRenderComponent()
+{
+    announceDestruction();
+}
 
 bool SpriteRenderComponent::init()
 {

@@ -14,7 +14,7 @@
 namespace zelk
 {
 
-class SpriteRenderComponent : public LayeredRenderComponent
+class SpriteRenderComponent final : public LayeredRenderComponent
 {
 public:
     SpriteRenderComponent(GameObject& gameObject, sf::RenderWindow& renderWindow, std::string texturePath,

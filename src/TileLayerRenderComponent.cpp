@@ -13,9 +13,13 @@ TileLayerRenderComponent::TileLayerRenderComponent(GameObject& gameObject, sf::R
     , m_textures(std::move(textures))
 {
     buildTextureRuns();
+    announceCreation();
 }
 
-TileLayerRenderComponent::~TileLayerRenderComponent() = default;
+TileLayerRenderComponent::~TileLayerRenderComponent()
+{
+    announceDestruction();
+}
 
 bool TileLayerRenderComponent::init()
 {

@@ -16,7 +16,7 @@
 namespace zelk
 {
 
-class TileLayerRenderComponent : public LayeredRenderComponent
+class TileLayerRenderComponent final : public LayeredRenderComponent
 {
 public:
     // Files itself under the layer's name (RenderableCreateEvent). textures: shared ownership of

@@ -6,7 +6,10 @@
 #include "AnimationKey.h"
 #include "AnimationRenderComponent.h"
 #include "GameObject.h"
+#include "RenderableCreateEvent.h"
+#include "RenderableDestroyEvent.h"
 #include "SpriteManager.h"
+#include "Subscription.h"
 #include "TestSupport.h"
 
 #include <SFML/Graphics/Image.hpp>
@@ -366,6 +369,14 @@ TEST_F(AnimationRenderComponentTest, ItIsFiledOnItsLayerForItsWholeLife)
 {
     zelk::SpriteManager manager(m_window);
     manager.init();
+    // Whole during both announcements: a listener may draw it then.
+    int drawn = 0;
+    const auto drawAnnounced = [&drawn](std::shared_ptr<zelk::IEvent> event) {
+        static_cast<zelk::BasicDataEvent<zelk::IRenderComponent&>&>(*event).getData().draw();
+        ++drawn;
+    };
+    zelk::Subscription created(zelk::RenderableCreateEvent::Type, drawAnnounced);
+    zelk::Subscription destroyed(zelk::RenderableDestroyEvent::Type, drawAnnounced);
     auto object = std::make_shared<GameObject>("Bomb1");
     auto bomb = object->addComponent<AnimationRenderComponent>(*object, m_window, "Objects", "unused.png");
     EXPECT_EQ(manager.getLayerOf(bomb.get()), "Objects");
@@ -374,6 +385,7 @@ TEST_F(AnimationRenderComponentTest, ItIsFiledOnItsLayerForItsWholeLife)
     bomb.reset();
     object.reset();
     EXPECT_EQ(manager.getLayerOf(address), "");
+    EXPECT_EQ(drawn, 2);
 }
 
 TEST_F(AnimationRenderComponentTest, AnimationsAddedBeforeTheSheetLoadedPlayFromItOnceLoaded)

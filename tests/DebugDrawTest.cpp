@@ -54,11 +54,6 @@ protected:
 
 } // namespace
 
-TEST_F(DebugDrawTest, OverlayIsOnWhenFirstCreated)
-{
-    EXPECT_TRUE(DebugDraw::getInstance().isEnabled());
-}
-
 TEST_F(DebugDrawTest, F1SwitchesTheOverlayWhenReleasedNotWhenPressed)
 {
     InputManager::getInstance().installDefaultBindings();
@@ -121,6 +116,12 @@ TEST_F(DebugDrawTest, TwoPolygonFixturesGiveTwoPolygonsOneBoxAndTwoAxisLines)
 TEST_F(DebugDrawTest, AxisLinesFollowTheBodyRotation)
 {
     auto made = makeBox("crate", {300.f, 150.f}, b2_staticBody);
+    // Unrotated, the green axis points up on screen.
+    made.rigidBody->syncBody();
+    expectPoint((*shapeAs<sf::VertexArray>(2))[1].position, 304.5f, 150.f);
+    expectPoint((*shapeAs<sf::VertexArray>(3))[1].position, 300.f, 145.5f);
+    DebugDraw::getInstance().clearShapes();
+
     made.body()->SetTransform(made.body()->GetPosition(), b2_pi / 2.f);
 
     made.rigidBody->syncBody();
@@ -139,23 +140,12 @@ TEST_F(DebugDrawTest, AxisLinesFollowTheBodyRotation)
     EXPECT_FLOAT_EQ(shapeAs<sf::ConvexShape>(0)->getRotation(), 90.f);
 }
 
-TEST_F(DebugDrawTest, UnrotatedGreenAxisPointsUpOnScreen)
-{
-    auto made = makeBox("crate", {300.f, 150.f}, b2_staticBody);
-
-    made.rigidBody->syncBody();
-
-    expectPoint((*shapeAs<sf::VertexArray>(2))[1].position, 304.5f, 150.f);
-    expectPoint((*shapeAs<sf::VertexArray>(3))[1].position, 300.f, 145.5f);
-}
-
 TEST_F(DebugDrawTest, CircleFixtureGivesOnlyTheBoxAndAxes)
 {
     auto made = makeBody("rock", {300.f, 150.f}, b2_dynamicBody);
     b2CircleShape circle;
     circle.m_radius = 0.5f;
-    b2FixtureDef fixtureDef;
-    fixtureDef.shape = &circle;
+    b2FixtureDef fixtureDef = ColliderComponent::makeFixtureDef(circle, CollisionCategory::ITEM);
     made.object->addComponent<ColliderComponent>(*made.object, *made.rigidBody, fixtureDef);
 
     made.rigidBody->syncBody();
@@ -177,18 +167,10 @@ TEST_F(DebugDrawTest, ShapesAreCollectedWithTheOverlayOffAndClearEmptiesThem)
 
     DebugDraw::getInstance().clearShapes();
     EXPECT_TRUE(DebugDraw::getInstance().getShapes().empty());
-}
 
-TEST_F(DebugDrawTest, DisabledBodyGivesNoShapes)
-{
-    PhysicsManager manager;
-    manager.init();
-    auto shown = makeBox("shown", {300.f, 150.f}, b2_staticBody);
-    auto parked = makeBox("parked", {600.f, 150.f}, b2_dynamicBody);
-    PhysicsManager::deferSetEnabled(parked.body(), false);
-
+    // A disabled (parked) body gives none.
+    PhysicsManager::deferSetEnabled(second.body(), false);
     manager.update(1.f / 60.f);
-
     EXPECT_EQ(DebugDraw::getInstance().getShapes().size(), 4u);
 }
 

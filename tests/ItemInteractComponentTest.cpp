@@ -228,7 +228,7 @@ TEST(ItemInteractComponentTest, ThrownItemCannotBeCaughtUntilItIsSpawnedAgain)
     // Parked and brought back by its spawner, it is free again.
     itemOf(carrying.rock).deactivate();
     scene.frame(FRAME);
-    putInPlay(*carrying.rock, {700.f, 300.f});
+    putInPlay(scene, *carrying.rock, {700.f, 300.f});
     scene.frame(FRAME);
     EXPECT_EQ(handsOf(other).getHeldItem(), carrying.rock.get());
 }

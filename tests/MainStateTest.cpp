@@ -1,6 +1,7 @@
 #include "MainState.h"
 
 #include "CameraRenderComponent.h"
+#include "DebugDraw.h"
 #include "Game.h"
 #include "GameConfig.h"
 #include "GameStateManager.h"
@@ -49,6 +50,7 @@ protected:
         input().clearFedJoysticks();
         input().installDefaultBindings();
         input().feedAxisPosition(0, sf::Joystick::Y, 0.f);
+        DebugDraw::getInstance().setEnabled(false);
         match = std::make_shared<MainState>(&states(), &game);
         menu = std::make_shared<CountingState>(&states(), &game);
         states().addState("MenuState", menu);
@@ -84,10 +86,7 @@ protected:
 
     void frame(float deltaTime = FRAME)
     {
-        input().update();
-        states().applyPendingState();
-        if (GameState* current = states().getCurrentState())
-            current->update(deltaTime);
+        game.update(deltaTime);
         game.draw();
     }
 
@@ -170,7 +169,7 @@ TEST_F(MainStateTest, EnteringBuildsTheArenaThePlayersAndTheirHearts)
     EXPECT_EQ(object("Player0HealthIndicator")->getPosition(), sf::Vector2f(200.f, 50.f));
     EXPECT_EQ(object("Player1HealthIndicator")->getPosition(), sf::Vector2f(1000.f, 50.f));
     const auto hearts = component<HealthIndicatorRenderComponent>("Player1HealthIndicator");
-    EXPECT_EQ(hearts->getPlaceCount(), 3u);
+    EXPECT_EQ(hearts->getHealth(), 3);
     EXPECT_EQ(sprites.getLayerOf(hearts.get()), "GUI");
 
     EXPECT_EQ(match->getMusic().getStatus(), sf::Music::Playing);

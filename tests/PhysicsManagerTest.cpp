@@ -21,29 +21,17 @@ std::size_t syncedShapeCount()
 
 } // namespace
 
-TEST(PhysicsManagerTest, PixelsToMetresAndBack)
+// The numbers every speed and distance of the game goes through.
+TEST(PhysicsManagerTest, UnitsAndTheWorldsDownwardGravity)
 {
     const b2Vec2 metres = toMetres({300.f, 150.f});
     EXPECT_FLOAT_EQ(metres.x, 10.f);
     EXPECT_FLOAT_EQ(metres.y, 5.f);
-    const sf::Vector2f pixels = toPixels(metres);
-    EXPECT_FLOAT_EQ(pixels.x, 300.f);
-    EXPECT_FLOAT_EQ(pixels.y, 150.f);
+    EXPECT_TRUE(isNear(toPixels(metres), {300.f, 150.f}));
     EXPECT_EQ(METRES_PER_PIXEL, 0.033333335f);
-}
-
-TEST(PhysicsManagerTest, RadiansToDegrees)
-{
-    EXPECT_FLOAT_EQ(toDegrees(b2_pi / 2.f), 90.f);
     EXPECT_FLOAT_EQ(toDegrees(-b2_pi), -180.f);
     EXPECT_FLOAT_EQ(toRadians(90.f), b2_pi / 2.f);
-}
-
-TEST(PhysicsManagerTest, ExistsBeforeAnyManagerWithDownwardGravity)
-{
-    ASSERT_NE(PhysicsManager::s_world, nullptr);
-    EXPECT_FLOAT_EQ(PhysicsManager::getWorld().GetGravity().x, 0.f);
-    EXPECT_FLOAT_EQ(PhysicsManager::getWorld().GetGravity().y, 9.8f);
+    EXPECT_EQ(PhysicsManager::getWorld().GetGravity(), b2Vec2(0.f, 9.8f));
 }
 
 TEST(PhysicsManagerTest, EnterAndExitRunFixtureAsCallbacksBeforeFixtureBs)
@@ -96,7 +84,7 @@ TEST(PhysicsManagerTest, TransformQueuedFromCollisionCallbackShowsInSameFrameSyn
     auto player = makeBox("player", {600.f, 300.f}, b2_dynamicBody);
     auto trigger = makeBox("trigger", {600.f, 300.f}, b2_staticBody, {0.5f, 0.5f, true, CollisionCategory::KILLZONE});
     trigger.collider->registerOnCollisionEnter([](ColliderComponent&, ColliderComponent& other) {
-        PhysicsManager::deferSetTransform(other.getRigidBody().getBody(), {2.f, 3.f}, 0.f);
+        PhysicsManager::deferSetTransform(other.getFixture()->GetBody(), {2.f, 3.f}, 0.f);
     });
 
     manager.update(FRAME);
@@ -134,7 +122,7 @@ TEST(PhysicsManagerTest, CommandsQueuedWhileTheListRunsWaitForTheNextFrame)
     int exits = 0;
     river.collider->registerOnCollisionExit([&exits](ColliderComponent&, ColliderComponent& other) {
         ++exits;
-        PhysicsManager::deferSetTransform(other.getRigidBody().getBody(), {5.f, 5.f}, 0.f);
+        PhysicsManager::deferSetTransform(other.getFixture()->GetBody(), {5.f, 5.f}, 0.f);
     });
     manager.update(FRAME);
 
@@ -193,7 +181,7 @@ TEST(PhysicsManagerTest, CommandsQueuedByExitCallbacksOfTheDyingBodyAreDropped)
     auto doomed = makeBox("doomed", {300.f, 300.f}, b2_dynamicBody);
     auto wall = makeBox("wall", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, CollisionCategory::WALL});
     doomed.collider->registerOnCollisionExit([](ColliderComponent& self, ColliderComponent&) {
-        PhysicsManager::deferSetEnabled(self.getRigidBody().getBody(), false);
+        PhysicsManager::deferSetEnabled(self.getFixture()->GetBody(), false);
     });
     manager.update(FRAME);
 
@@ -415,7 +403,7 @@ TEST(PhysicsManagerTest, ManagerGoneBeforeItsBodiesIsNeverCalledAgain)
     // Neither the destroy events nor the ended contact may reach the freed manager.
     mover = {};
     auto later = makeBox("later", {30.f, 30.f}, b2_staticBody);
-    PhysicsManager::getWorld().Step(FRAME, 8, 3);
+    PhysicsManager::getWorld().Step(FRAME, PhysicsManager::VELOCITY_ITERATIONS, PhysicsManager::POSITION_ITERATIONS);
 
     EXPECT_TRUE(log.empty());
 }
@@ -435,5 +423,19 @@ TEST(PhysicsManagerTest, BodyDestroyedInsideACollisionCallbackGoesAfterTheStep)
     EXPECT_EQ(victim.object, nullptr);
     EXPECT_EQ(PhysicsManager::getWorld().GetBodyCount(), bodiesBefore - 1);
     EXPECT_EQ(manager.getRigidBodies(), (std::vector<RigidBodyComponent*>{player.rigidBody, trigger.rigidBody}));
+    DebugDraw::getInstance().clearShapes();
+}
+
+// Debug and sanitizer builds stop a callback that is about to move or switch a body directly
+// instead of through the deferred commands.
+TEST(PhysicsManagerTest, ADirectBodyChangeInsideACallbackIsCaughtInDebugBuilds)
+{
+    PhysicsManager manager;
+    manager.init();
+    auto mover = makeBox("mover", {300.f, 300.f}, b2_dynamicBody);
+    auto ground = makeBox("ground", {300.f, 320.f}, b2_staticBody);
+    ground.collider->registerOnCollisionEnter(
+        [](ColliderComponent&, ColliderComponent&) { PhysicsManager::assertWorldUnlocked(); });
+    EXPECT_DEBUG_DEATH(manager.update(FRAME), "deferred commands");
     DebugDraw::getInstance().clearShapes();
 }

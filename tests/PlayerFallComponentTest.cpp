@@ -88,7 +88,6 @@ TEST_F(PlayerFallComponentTest, TheFirstFallLastsOneSecondAndLaterOnesTwo)
 
     EXPECT_EQ(framesUntilRespawn(player), 4);
     expectStandingAtHome(player);
-    EXPECT_EQ(player.fall->getFallTimer(), 2.f);
 
     scene.teleport(player.body(), INSIDE_KILLZONE);
     ASSERT_TRUE(player.fall->isFalling());

@@ -3,7 +3,8 @@
 #
 # A file may include the headers of its own module and of what its module uses: other modules, and
 # SFML, Box2D and nlohmann-json by their link targets. A header may include only what its module
-# uses PUBLIC, since whoever includes it gets those too. The map must be exact: what a module
+# uses PUBLIC, since whoever includes it gets those too. A forward declaration of a class of src/
+# counts as including that class's header. The map must be exact: what a module
 # declares, its files include (PUBLIC only if a header does). Every file of src/ belongs to exactly
 # one module or is an entry point, and a module uses only modules declared above it (no cycles).
 #
@@ -90,8 +91,24 @@ function(problem_at file line text)
   set(problems ${problems} PARENT_SCOPE)
 endfunction()
 
+# Whether ${file} of ${module} may use ${provider} the way ${what} says ("includes X.h", "names X"),
+# as its ${part} (header or source); remembers the use for the exactness check below.
+macro(judge_use what)
+  if(NOT module STREQUAL "" AND NOT provider STREQUAL module)
+    if(NOT provider IN_LIST allowed)
+      set(why "which ${module} does not use")
+      if(provider IN_LIST PRIVATE_${module})
+        set(why "which ${module} uses PRIVATE only, so not in a header")
+      endif()
+      problem_at(${file} "${line}" "${what} of ${provider}, ${why}")
+    endif()
+    list(APPEND used_by_${part}_${module} ${provider})
+  endif()
+endmacro()
+
 file(GLOB source_files RELATIVE "${SOURCE_DIR}/src" "${SOURCE_DIR}/src/*")
 set(include_count 0)
+set(declaration_count 0)
 foreach(file ${source_files})
   if(file IN_LIST BRAMBLOT_ENTRY_POINTS)
     set(module "")
@@ -118,16 +135,23 @@ foreach(file ${source_files})
     string(REGEX REPLACE "^[^\"<]*(.[^\">]*.).*$" "\\1" included "${line}")
     if(provider STREQUAL "?")
       problem_at(${file} "${line}" "includes ${included}, which no module holds")
-    elseif(module STREQUAL "" OR provider STREQUAL module)
       continue()
-    elseif(NOT provider IN_LIST allowed)
-      set(why "which ${module} does not use")
-      if(provider IN_LIST PRIVATE_${module})
-        set(why "which ${module} uses PRIVATE only, so not in a header")
-      endif()
-      problem_at(${file} "${line}" "includes ${included} of ${provider}, ${why}")
     endif()
-    list(APPEND used_by_${part}_${module} ${provider})
+    judge_use("includes ${included}")
+  endforeach()
+
+  # Naming a class of src/ in a forward declaration depends on its module as much as including its
+  # header would: the class's header (one per class) tells the module. Other names (SFML's, Box2D's)
+  # have no header in src/ and are left to the includes.
+  file(STRINGS "${SOURCE_DIR}/src/${file}" declaration_lines REGEX "^[ \t]*(class|struct)[ \t]+[A-Za-z0-9_]+[ \t]*;")
+  foreach(line ${declaration_lines})
+    string(REGEX REPLACE "^[ \t]*(class|struct)[ \t]+([A-Za-z0-9_]+).*$" "\\2" declared "${line}")
+    if(NOT DEFINED owner_${declared}.h)
+      continue()
+    endif()
+    set(provider ${owner_${declared}.h})
+    math(EXPR declaration_count "${declaration_count} + 1")
+    judge_use("names ${declared}")
   endforeach()
 endforeach()
 
@@ -158,4 +182,4 @@ if(problems)
 endif()
 list(LENGTH modules module_count)
 list(LENGTH source_files file_count)
-message(STATUS "${include_count} includes in ${file_count} files follow the map of ${module_count} modules")
+message(STATUS "${include_count} includes and ${declaration_count} forward declarations in ${file_count} files follow the map of ${module_count} modules")

@@ -15,6 +15,7 @@
 #include "ItemComponent.h"
 #include "ItemInteractComponent.h"
 #include "ItemPool.h"
+#include "ItemSpawnerComponent.h"
 #include "MainState.h"
 #include "ObjectFactory.h"
 #include "PhysicsManager.h"
@@ -158,8 +159,7 @@ public:
     void updateObjects(float deltaTime)
     {
         input().update();
-        EventBus::getInstance().processEvents();
-        m_objects.update(deltaTime);
+        MainState::updateObjects(m_objects, deltaTime);
     }
 
     void step(float deltaTime = 1.f / 60.f) { m_physics.update(deltaTime); }
@@ -311,30 +311,18 @@ inline std::vector<std::shared_ptr<GameObject>> makeItems(MatchScene& scene, int
     return pool.getItems();
 }
 
-// Puts a parked item into play at an exact position, the way a spawn does but without the random
-// offset: active, body enabled and still, floating (gravity 0), a sensor.
-inline void putInPlay(GameObject& item, sf::Vector2f position)
+// Puts a parked item into play at an exact position the way a spawn starts, without the random
+// offset and the launch, and lets a step of no time move it there.
+inline void putInPlay(MatchScene& scene, GameObject& item, sf::Vector2f position)
 {
-    item.setActive(true);
-    b2Body* body = bodyOf(item);
-    body->SetEnabled(true);
-    body->SetLinearVelocity(b2Vec2(0.f, 0.f));
-    body->SetAngularVelocity(0.f);
-    body->SetTransform(toMetres(position), 0.f);
-    body->SetGravityScale(0.f);
-    fixtureOf(item)->SetSensor(true);
-    item.setPosition(position);
-    if (auto itemComponent = item.getComponent<ItemComponent>())
-    {
-        itemComponent->setHeld(false);
-        itemComponent->setThrown(false);
-    }
+    ItemSpawnerComponent::putInPlay(item, position);
+    scene.step(0.f);
 }
 
 inline std::shared_ptr<GameObject> makeItem(MatchScene& scene, int kind, sf::Vector2f position)
 {
     auto item = makeItems(scene, kind, 1).front();
-    putInPlay(*item, position);
+    putInPlay(scene, *item, position);
     return item;
 }
 
@@ -362,14 +350,13 @@ struct BoxOptions
     CategoryBits category = CollisionCategory::PLAYER;
 };
 
+// The game's fixture with mass (density 1), so that dynamic boxes fall and can be pushed.
 inline b2FixtureDef boxFixtureDef(b2PolygonShape& shape, const BoxOptions& options)
 {
     shape.SetAsBox(options.halfWidth, options.halfHeight);
-    b2FixtureDef fixtureDef;
-    fixtureDef.shape = &shape;
+    b2FixtureDef fixtureDef = ColliderComponent::makeFixtureDef(shape, options.category);
     fixtureDef.density = 1.f;
     fixtureDef.isSensor = options.sensor;
-    fixtureDef.filter.categoryBits = options.category;
     return fixtureDef;
 }
 
@@ -420,7 +407,8 @@ inline std::shared_ptr<GameObject> makeObjectWithRefusedBody(const std::string& 
         late->addComponent<RigidBodyComponent>(*late, b2_dynamicBody);
     });
     // Stepping the world alone keeps the manager's list as it is.
-    PhysicsManager::getWorld().Step(1.f / 60.f, 8, 3);
+    PhysicsManager::getWorld().Step(1.f / 60.f, PhysicsManager::VELOCITY_ITERATIONS,
+                                    PhysicsManager::POSITION_ITERATIONS);
     return late;
 }
 
