@@ -58,9 +58,9 @@ void InputManager::installDefaultBindings()
 
     for (unsigned joystick = 0; joystick < 2; ++joystick)
     {
-        setButtonBinding(joystick, Action::FIRE, 5);
-        setButtonBinding(joystick, Action::SELECT, 0);
-        setButtonBinding(joystick, Action::MENU, 7);
+        setButtonBinding(joystick, Action::FIRE, ControllerButton::FIRE);
+        setButtonBinding(joystick, Action::SELECT, ControllerButton::CONFIRM);
+        setButtonBinding(joystick, Action::MENU, ControllerButton::MENU);
     }
 
     setKeyBinding(1, Action::UP, sf::Keyboard::Up);
@@ -78,8 +78,8 @@ void InputManager::applyControllerVendorOverrides()
     {
         if (getVendorId(joystick) == SONY_VENDOR_ID)
         {
-            setButtonBinding(joystick, Action::SELECT, 1);
-            setButtonBinding(joystick, Action::MENU, 9);
+            setButtonBinding(joystick, Action::SELECT, ControllerButton::SONY_CONFIRM);
+            setButtonBinding(joystick, Action::MENU, ControllerButton::SONY_MENU);
         }
     }
 }
@@ -108,15 +108,27 @@ void InputManager::handleEvent(const sf::Event& event)
     case sf::Event::JoystickButtonReleased:
         setLiveButton(event.joystickButton.joystickId, event.joystickButton.button, false);
         break;
-    case sf::Event::JoystickConnected:
+    case sf::Event::LostFocus:
+        m_live.keys.fill(false);
+        break;
     case sf::Event::JoystickDisconnected:
-        // Another controller may now sit behind this number.
-        if (event.joystickConnect.joystickId < m_vendorIds.size())
-            m_vendorIds[event.joystickConnect.joystickId] = -1;
+        if (event.joystickConnect.joystickId < InputState::JOYSTICK_COUNT)
+            m_live.buttons[event.joystickConnect.joystickId].fill(false);
+        forgetVendorId(event.joystickConnect.joystickId);
+        break;
+    case sf::Event::JoystickConnected:
+        forgetVendorId(event.joystickConnect.joystickId);
         break;
     default:
         break;
     }
+}
+
+void InputManager::forgetVendorId(unsigned joystick)
+{
+    // Another controller may now sit behind this number.
+    if (joystick < m_vendorIds.size())
+        m_vendorIds[joystick] = -1;
 }
 
 void InputManager::setLiveKey(int keyCode, bool down)
@@ -250,6 +262,8 @@ void InputManager::clearFedJoysticks()
 {
     m_fedAxes.clear();
     m_fedVendorIds.clear();
+    // SFML's answers are read afresh: its controllers may have changed while values were fed.
+    m_vendorIds.fill(-1);
 }
 
 } // namespace zelk

@@ -16,6 +16,17 @@
 namespace zelk
 {
 
+// The controller buttons the default bindings use. Sony's controllers (vendor id 0x054C) number
+// theirs differently: connected when the game starts, they confirm with 1 and open the menu with 9.
+namespace ControllerButton
+{
+inline constexpr unsigned CONFIRM = 0;
+inline constexpr unsigned FIRE = 5;
+inline constexpr unsigned MENU = 7;
+inline constexpr unsigned SONY_CONFIRM = 1;
+inline constexpr unsigned SONY_MENU = 9;
+} // namespace ControllerButton
+
 class InputManager
 {
 public:
@@ -35,10 +46,11 @@ public:
     void applyControllerVendorOverrides();
     void clearBindings();
 
-    // Event intake: only key and joystick-button events change the live flags.
+    // Event intake: key and joystick-button events change the live flags. Losing the window's focus
+    // lets go of every key, and a controller's disconnection of its buttons, as if released: the
+    // window hears no release once another window has the keyboard, nor SFML once the controller is
+    // gone, and a flag left down would keep a player walking or a throw charging.
     void handleEvent(const sf::Event& event);
-    void setLiveKey(int keyCode, bool down);
-    void setLiveButton(unsigned joystick, unsigned button, bool down);
 
     // Once per frame: previous <- current, current <- live.
     void update();
@@ -53,10 +65,16 @@ public:
     bool isButtonReleased(const std::string& action, unsigned joystick) const;
     bool isButtonPressedOnAnyJoystick(const std::string& action) const;
 
-    // Analogue sticks and controller identity. Gameplay reads them only through these, so tests
-    // can feed values; without fed values they ask SFML (0 when nothing is connected).
+    // Analogue sticks and controller identity. Gameplay reads them only through these; they ask
+    // SFML (0 when nothing is connected) unless a test fed values.
     float getAxisPosition(unsigned joystick, sf::Joystick::Axis axis) const;
     unsigned getVendorId(unsigned joystick) const;
+
+    // Test seam, for tests only (the game takes its input through handleEvent and SFML): set a flag
+    // without an event, or feed sticks and vendor ids. Once anything is fed, every stick and vendor
+    // id not fed reads 0, until clearFedJoysticks (which also forgets the vendor ids read from SFML).
+    void setLiveKey(int keyCode, bool down);
+    void setLiveButton(unsigned joystick, unsigned button, bool down);
     void feedAxisPosition(unsigned joystick, sf::Joystick::Axis axis, float position);
     void feedVendorId(unsigned joystick, unsigned vendorId);
     void clearFedJoysticks();
@@ -71,6 +89,7 @@ private:
     // Both return -1 for an action that has no binding: such an action is never active.
     int findKey(const std::string& action, int player) const;
     int findButton(const std::string& action, unsigned joystick) const;
+    void forgetVendorId(unsigned joystick);
 
     InputState m_previous;
     InputState m_current;

@@ -1,26 +1,36 @@
 // Whole-game runs: the real main loop, the real arena map and assets, key events through the same
-// intake as the window's own, and the match's objects inspected between frames.
+// intake as the window's own or as real X events, controllers through SFML's own device code (the
+// joystick emulator), and the match's objects inspected between frames.
 
 #include "ColliderComponent.h"
 #include "Game.h"
 #include "GameConfig.h"
+#include "GameNames.h"
 #include "GameObject.h"
 #include "GameObjectManager.h"
+#include "GameProcessSupport.h"
 #include "GameStateManager.h"
 #include "HealthComponent.h"
 #include "InputManager.h"
 #include "ItemComponent.h"
+#include "ItemInteractComponent.h"
+#include "JoystickEmulator.h"
 #include "MainState.h"
 #include "MenuState.h"
 #include "PhysicsManager.h"
+#include "PhysicsUnits.h"
 #include "PlayerFallComponent.h"
 #include "RigidBodyComponent.h"
+#include "ScopedInput.h"
 #include "TestSupport.h"
 #include "TraceProfiler.h"
 
 #include <SFML/Window/Event.hpp>
+#include <SFML/Window/Joystick.hpp>
+#include <SFML/Window/Window.hpp>
 #include <box2d/box2d.h>
 #include <gtest/gtest.h>
+#include <linux/input-event-codes.h>
 
 #include <algorithm>
 #include <chrono>
@@ -148,16 +158,47 @@ private:
     std::string m_failure;
 };
 
-// A game on the real assets, run from a scratch "bin" so its trace files stay private to the test.
-class EndToEndTest : public ::testing::Test
+float lengthOf(sf::Vector2f vector)
+{
+    return std::hypot(vector.x, vector.y);
+}
+
+void setStick(unsigned slot, int absCode, float fraction)
+{
+    JoystickEmulator::setAxis(slot, absCode, static_cast<int>(fraction * JoystickEmulator::AXIS_MAX));
+}
+
+// A controller as a test plugs it in: what udev reports, and the buttons the game should take from it.
+struct ControllerCase
+{
+    const char* name;
+    unsigned vendorId;
+    unsigned confirm;
+    unsigned menu;
+    // The other family's confirm button, which this controller must not confirm with.
+    unsigned notConfirm;
+};
+
+void PrintTo(const ControllerCase& controller, std::ostream* out)
+{
+    *out << controller.name;
+}
+
+// A game on the real assets, run from a scratch "bin" so its trace files stay private to the test,
+// with no controller plugged in until the test plugs one.
+class EndToEndTest : public ::testing::TestWithParam<ControllerCase>
 {
 protected:
     EndToEndTest()
         : m_workingDirectory(m_sandbox.bin())
     {
-        // Keys held at the end of an earlier game in this process must not leak into this one.
-        InputManager::getInstance().resetState();
+        JoystickEmulator::reset();
+        // Run by hand, several cases share a process: SFML is to see an earlier case's controllers
+        // go now, not while this game starts and reads the vendor ids.
+        sf::Joystick::update();
     }
+
+    ~EndToEndTest() override { JoystickEmulator::reset(); }
 
     MainState* match()
     {
@@ -272,6 +313,40 @@ protected:
         return false;
     }
 
+    ItemInteractComponent& hands(const std::string& id) { return *object(id)->getComponent<ItemInteractComponent>(); }
+
+    // Called every frame until the player holds an item: puts the player on a free one (a rock when
+    // one is out), so the world step's contact hands it over.
+    bool pickUpAnItem(const std::string& id)
+    {
+        if (hands(id).getHeldItem() != nullptr)
+            return true;
+        std::shared_ptr<GameObject> free;
+        for (const auto& [itemId, candidate] : match()->getGameObjectManager().getGameObjects())
+        {
+            const auto item = candidate->getComponent<ItemComponent>();
+            if (!item || !candidate->isActive() || item->isHeld() || item->isThrown())
+                continue;
+            if (!free || itemId.rfind("Rock_", 0) == 0)
+                free = candidate;
+        }
+        if (free)
+        {
+            b2Body* body = object(id)->getComponent<RigidBodyComponent>()->getBody();
+            body->SetTransform(toMetres(free->getPosition()), 0.f);
+            body->SetLinearVelocity({0.f, 0.f});
+        }
+        return false;
+    }
+
+    // The speed the player's last throw gave its item, in px/s; the item is the one held at the call
+    // of noteHeldItem.
+    void noteHeldItem(const std::string& id) { m_heldItem = hands(id).getHeldItem(); }
+    float throwSpeed() const
+    {
+        return m_heldItem ? lengthOf(m_heldItem->getComponent<ItemComponent>()->getThrowVelocity()) : -1.f;
+    }
+
     int activeItemCount()
     {
         int count = 0;
@@ -298,6 +373,7 @@ protected:
         EXPECT_TRUE(m_script.finished());
     }
 
+    ScopedInput m_input{ScopedInput::Joysticks::FromDevices};
     AssetSandbox m_sandbox;
     ScopedWorkingDirectory m_workingDirectory;
     Game m_game{GameConfig{}};
@@ -305,7 +381,9 @@ protected:
     bool m_awaitingFall = false;
     int m_drops = 0;
     bool m_walkingDown = false;
+    GameObject* m_heldItem = nullptr;
 };
+
 
 int countOccurrences(const std::string& text, const std::string& needle)
 {
@@ -481,5 +559,193 @@ TEST_F(EndToEndTest, LeavingWithEscapeAndStartingAgainHoldsOnlyTheNewLoad)
                   EXPECT_NE(object("Player1"), nullptr);
               })
         .then("close the window", [&] { m_script.requestClose(); });
+    run();
+}
+
+TEST_P(EndToEndTest, AControllerStepsThroughTheMenuWalksAndLeavesTheMatch)
+{
+    const ControllerCase& controller = GetParam();
+    JoystickEmulator::plug(0, {controller.vendorId, 0x0001, controller.name});
+    const auto menu = [&] { return dynamic_cast<MenuState*>(m_game.getGameStateManager().getState("MenuState").get()); };
+    const auto marked = [&] { return menu()->getSelectedEntry(); };
+    sf::Vector2f start;
+    m_script.waitFor("the menu", [&] { return isCurrent("MenuState"); })
+        .then("stick down", [] { setStick(0, ABS_Y, 1.f); })
+        .waitFor("Controls marked", [&] { return marked() == "Controls"; })
+        .then("stick to rest", [] { setStick(0, ABS_Y, 0.f); })
+        .after(0.1, "stick up", [] { setStick(0, ABS_Y, -1.f); })
+        .waitFor("Start marked again", [&] { return marked() == "Start"; })
+        .then("stick to rest, the other controllers' confirm button",
+              [&] {
+                  setStick(0, ABS_Y, 0.f);
+                  JoystickEmulator::setButton(0, controller.notConfirm, true);
+              })
+        .after(0.3, "still in the menu; this controller's confirm button",
+               [&] {
+                   EXPECT_TRUE(isCurrent("MenuState")) << "button " << controller.notConfirm << " confirmed";
+                   JoystickEmulator::setButton(0, controller.notConfirm, false);
+                   JoystickEmulator::setButton(0, controller.confirm, true);
+               })
+        .waitFor("the match", [&] { return isMatchRunning(); })
+        .then("let go, left stick right",
+              [&] {
+                  JoystickEmulator::setButton(0, controller.confirm, false);
+                  start = position("Player0");
+                  setStick(0, ABS_X, 1.f);
+              })
+        .waitFor("player 0 walked right", [&] { return position("Player0").x - start.x > 40.f; })
+        .then("stick to rest, the menu button",
+              [&] {
+                  setStick(0, ABS_X, 0.f);
+                  EXPECT_LT(std::abs(position("Player0").y - start.y), position("Player0").x - start.x);
+                  JoystickEmulator::setButton(0, controller.menu, true);
+              })
+        .waitFor("back in the menu", [&] { return isCurrent("MenuState"); })
+        .then("close the window", [&] {
+            JoystickEmulator::setButton(0, controller.menu, false);
+            m_script.requestClose();
+        });
+    run();
+}
+
+INSTANTIATE_TEST_SUITE_P(Vendors, EndToEndTest,
+                         ::testing::Values(ControllerCase{"Microsoft", 0x045E, ControllerButton::CONFIRM,
+                                                          ControllerButton::MENU, ControllerButton::SONY_CONFIRM},
+                                           ControllerCase{"Sony", InputManager::SONY_VENDOR_ID,
+                                                          ControllerButton::SONY_CONFIRM, ControllerButton::SONY_MENU,
+                                                          ControllerButton::CONFIRM}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(EndToEndTest, AFullyChargedThrowIsFastAndATapOnlyDropsTheItem)
+{
+    JoystickEmulator::plug(0);
+    enterMatch();
+    float charged = -1.f;
+    float tapCharge = -1.f;
+    m_script.waitFor("player 0 holds an item", [&] { return pickUpAnItem("Player0"); })
+        .then("hold fire",
+              [&] {
+                  noteHeldItem("Player0");
+                  JoystickEmulator::setButton(0, ControllerButton::FIRE, true);
+              })
+        .after(0.8, "let go", [] { JoystickEmulator::setButton(0, ControllerButton::FIRE, false); })
+        .waitFor("the throw", [&] { return hands("Player0").getHeldItem() == nullptr; })
+        .then("measure it", [&] { charged = throwSpeed(); })
+        .waitFor("player 0 holds another item", [&] { return pickUpAnItem("Player0"); })
+        .then("tap fire",
+              [&] {
+                  noteHeldItem("Player0");
+                  JoystickEmulator::setButton(0, ControllerButton::FIRE, true);
+              })
+        .then("let go a frame later",
+              [&] {
+                  tapCharge = hands("Player0").getThrowCharge();
+                  JoystickEmulator::setButton(0, ControllerButton::FIRE, false);
+              })
+        .waitFor("the drop", [&] { return hands("Player0").getHeldItem() == nullptr; })
+        .then("compare",
+              [&] {
+                  EXPECT_NEAR(charged, 500.f, 1.f) << "a full charge";
+                  // One frame's worth (its length varies), nothing carried over from the first throw.
+                  EXPECT_GT(tapCharge, 0.f);
+                  EXPECT_LT(tapCharge, charged);
+                  EXPECT_FLOAT_EQ(throwSpeed(), tapCharge);
+                  m_script.requestClose();
+              });
+    run();
+}
+
+TEST_F(EndToEndTest, UnpluggingAControllerLetsGoOfItsHeldFireButton)
+{
+    JoystickEmulator::plug(0);
+    enterMatch();
+    float chargeAtUnplug = -1.f;
+    m_script.waitFor("player 0 holds an item", [&] { return pickUpAnItem("Player0"); })
+        .then("hold fire",
+              [&] {
+                  noteHeldItem("Player0");
+                  JoystickEmulator::setButton(0, ControllerButton::FIRE, true);
+              })
+        .after(0.1, "unplug with fire held",
+               [&] {
+                   chargeAtUnplug = hands("Player0").getThrowCharge();
+                   JoystickEmulator::unplug(0);
+               })
+        .waitFor("the item goes as on a release", [&] { return hands("Player0").getHeldItem() == nullptr; }, 2.0)
+        .then("the charge stopped at the unplug",
+              [&] {
+                  EXPECT_GT(chargeAtUnplug, 0.f);
+                  EXPECT_LT(chargeAtUnplug, 500.f) << "not yet fully charged";
+                  EXPECT_FLOAT_EQ(throwSpeed(), chargeAtUnplug);
+              })
+        .after(0.6, "plug it in again", [] { JoystickEmulator::plug(0); })
+        .waitFor("connected again", [] { return sf::Joystick::isConnected(0); })
+        .after(0.2, "fire is up",
+               [&] {
+                   EXPECT_FALSE(InputManager::getInstance().isButtonDown(Action::FIRE, 0));
+                   m_script.requestClose();
+               });
+    run();
+}
+
+TEST_F(EndToEndTest, ASecondControllerPluggedInMidMatchWalksPlayerOneUntilUnplugged)
+{
+    JoystickEmulator::plug(0);
+    enterMatch();
+    sf::Vector2f start;
+    m_script
+        .then("plug in a second controller, its stick left",
+              [&] {
+                  EXPECT_FALSE(sf::Joystick::isConnected(1));
+                  JoystickEmulator::plug(1);
+                  setStick(1, ABS_X, -1.f);
+              })
+        .waitFor("connected", [] { return sf::Joystick::isConnected(1); })
+        .then("note where player 1 stands", [&] { start = position("Player1"); })
+        .waitFor("player 1 walked left", [&] { return start.x - position("Player1").x > 40.f; })
+        .then("unplug it with the stick still pushed", [] { JoystickEmulator::unplug(1); })
+        .waitFor("player 1 stands still", [&] { return !sf::Joystick::isConnected(1) && isStill("Player1"); }, 3.0)
+        .then("player 0 stayed where it was", [&] {
+            EXPECT_TRUE(isStill("Player0"));
+            m_script.requestClose();
+        });
+    run();
+}
+
+TEST_F(EndToEndTest, AKeyLetGoWhileAnotherWindowHasTheFocusStopsThePlayer)
+{
+    ASSERT_FALSE(processDisplay().name().empty()) << "no X server for the test";
+    enterMatch();
+    std::unique_ptr<sf::Window> other;
+    sf::Vector2f start;
+    sf::Vector2f atRelease;
+    m_script
+        .then("hold S on the keyboard",
+              [&] {
+                  start = position("Player0");
+                  processDisplay().xdotool("keydown s");
+              })
+        .waitFor("player 0 walks down", [&] { return position("Player0").y - start.y > 20.f; })
+        .then("another window takes the focus",
+              [&] {
+                  other = std::make_unique<sf::Window>(sf::VideoMode(320, 240), "another application");
+                  const std::string id = std::to_string(other->getSystemHandle());
+                  processDisplay().xdotool("windowmap --sync " + id + " windowfocus --sync " + id);
+              })
+        .waitFor("the game lost the focus", [&] { return !m_game.getWindow().hasFocus(); })
+        .then("let go of S there",
+              [&] {
+                  processDisplay().xdotool("keyup s");
+                  atRelease = position("Player0");
+              })
+        .after(1.5, "where player 0 stands",
+               [&] {
+                   const sf::Vector2f now = position("Player0");
+                   std::cout << "player 0 at the release: (" << atRelease.x << ", " << atRelease.y << "), 1.5 s later: ("
+                             << now.x << ", " << now.y << ")" << std::endl;
+                   EXPECT_TRUE(isStill("Player0"));
+                   EXPECT_LT(lengthOf(now - atRelease), 20.f) << "walked on after the key was let go";
+                   m_script.requestClose();
+               });
     run();
 }

@@ -237,11 +237,11 @@ TEST_F(GameTest, IsZeroDuringTheFirstSecondThenTheFrameCountOfTheLastSecond)
 
 TEST_F(GameTest, WindowEventsReachTheInputServiceThroughTheLoop)
 {
-    ASSERT_TRUE(m_game.init());
+    ASSERT_TRUE(test::initPastFirstFrame(m_game));
     auto& input = InputManager::getInstance();
     test::pressKey(m_game, sf::Keyboard::Escape);
     EXPECT_TRUE(input.isKeyPressed("Exit", 0));
-    test::runFrameWith(m_game, test::buttonEvent(sf::Event::JoystickButtonPressed, 1, 7));
+    test::runFrameWith(m_game, test::buttonEvent(sf::Event::JoystickButtonPressed, 1, ControllerButton::MENU));
     EXPECT_TRUE(input.isButtonPressed("Menu", 1));
     EXPECT_TRUE(input.isKeyDown("Exit", 0));
 }
@@ -276,7 +276,7 @@ TEST_F(GameTest, DebugShapesAreDiscardedAfterEveryDrawShownOrNot)
 
 TEST_F(GameTest, ReleasingF1TogglesTheDebugOverlayThroughTheLoop)
 {
-    ASSERT_TRUE(m_game.init());
+    ASSERT_TRUE(test::initPastFirstFrame(m_game));
     auto& debugDraw = DebugDraw::getInstance();
     test::pressKey(m_game, sf::Keyboard::F1);
     EXPECT_FALSE(debugDraw.isEnabled()) << "holding F1 changes nothing";

@@ -1,4 +1,5 @@
 #include "InputManager.h"
+#include "ScopedInput.h"
 #include "ScreenTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -14,14 +15,6 @@ using test::keyEvent;
 class InputManagerTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { m_input.installDefaultBindings(); }
-    void TearDown() override
-    {
-        m_input.resetState();
-        m_input.clearBindings();
-        m_input.clearFedJoysticks();
-    }
-
     // Codes outside the keyboard's range come in too, so they are plain numbers here.
     void pressKey(int code) { m_input.handleEvent(keyEvent(sf::Event::KeyPressed, sf::Keyboard::Key(code))); }
     void releaseKey(int code) { m_input.handleEvent(keyEvent(sf::Event::KeyReleased, sf::Keyboard::Key(code))); }
@@ -47,7 +40,8 @@ protected:
         return true;
     }
 
-    InputManager& m_input = InputManager::getInstance();
+    test::ScopedInput m_scope;
+    InputManager& m_input = *m_scope;
 };
 
 TEST_F(InputManagerTest, HeldKeyIsPressedOnceDownThroughoutAndReleasedOnce)
@@ -162,7 +156,7 @@ TEST_F(InputManagerTest, UnboundActionIsNeverActive)
 
 TEST_F(InputManagerTest, MenuButtonOfTheSecondControllerCountsAsAnyJoystick)
 {
-    pressButton(1, 7);
+    pressButton(1, ControllerButton::MENU);
     nextFrame();
     EXPECT_TRUE(m_input.isButtonPressedOnAnyJoystick("Menu"));
     EXPECT_FALSE(m_input.isButtonPressed("Menu", 0));
@@ -170,7 +164,7 @@ TEST_F(InputManagerTest, MenuButtonOfTheSecondControllerCountsAsAnyJoystick)
     EXPECT_FALSE(m_input.isButtonPressedOnAnyJoystick("Menu"));
     EXPECT_TRUE(m_input.isButtonDown("Menu", 1));
 
-    releaseButton(1, 7);
+    releaseButton(1, ControllerButton::MENU);
     nextFrame();
     EXPECT_TRUE(m_input.isButtonReleased("Menu", 1));
 }
@@ -181,23 +175,48 @@ TEST_F(InputManagerTest, ControllersOfVendor054CConfirmWithOneAndOpenTheMenuWith
     m_input.feedVendorId(1, 0x045E);
     m_input.applyControllerVendorOverrides();
 
-    pressButton(0, 0);
-    pressButton(0, 7);
-    pressButton(1, 0);
-    pressButton(1, 7);
+    pressButton(0, ControllerButton::CONFIRM);
+    pressButton(0, ControllerButton::MENU);
+    pressButton(1, ControllerButton::CONFIRM);
+    pressButton(1, ControllerButton::MENU);
     nextFrame();
     EXPECT_FALSE(m_input.isButtonPressed("select", 0));
     EXPECT_FALSE(m_input.isButtonPressed("Menu", 0));
     EXPECT_TRUE(m_input.isButtonPressed("select", 1));
     EXPECT_TRUE(m_input.isButtonPressed("Menu", 1));
 
-    pressButton(0, 1);
-    pressButton(0, 9);
-    pressButton(0, 5);
+    pressButton(0, ControllerButton::SONY_CONFIRM);
+    pressButton(0, ControllerButton::SONY_MENU);
+    pressButton(0, ControllerButton::FIRE);
     nextFrame();
     EXPECT_TRUE(m_input.isButtonPressed("select", 0));
     EXPECT_TRUE(m_input.isButtonPressed("Menu", 0));
     EXPECT_TRUE(m_input.isButtonPressed("fire", 0)) << "fire keeps button 5";
+}
+
+TEST_F(InputManagerTest, FocusLossLetsGoOfKeysAndADisconnectionOfThatControllersButtons)
+{
+    pressKey(sf::Keyboard::S);
+    pressKey(sf::Keyboard::Space);
+    pressButton(0, ControllerButton::FIRE);
+    pressButton(1, ControllerButton::FIRE);
+    nextFrame();
+
+    sf::Event focusLost{};
+    focusLost.type = sf::Event::LostFocus;
+    m_input.handleEvent(focusLost);
+    nextFrame();
+    EXPECT_FALSE(m_input.isKeyDown("down", 0));
+    EXPECT_TRUE(m_input.isKeyReleased("fire", 0)) << "a held fire key lets go as a release does";
+    EXPECT_TRUE(m_input.isButtonDown("fire", 0)) << "controllers report without the focus";
+
+    sf::Event disconnected{};
+    disconnected.type = sf::Event::JoystickDisconnected;
+    disconnected.joystickConnect.joystickId = 1;
+    m_input.handleEvent(disconnected);
+    nextFrame();
+    EXPECT_TRUE(m_input.isButtonReleased("fire", 1));
+    EXPECT_TRUE(m_input.isButtonDown("fire", 0)) << "only the controller that went";
 }
 
 TEST_F(InputManagerTest, FedStickPositionIsWhatGameplayReads)

@@ -97,12 +97,12 @@ TEST_F(InstructionStateTest, MenuButtonOfEitherControllerReturns)
 {
     test::writeScreenAssets(m_sandbox);
     openControls();
-    test::tapButton(m_game, 1, 7);
+    test::tapButton(m_game, 1, ControllerButton::MENU);
     EXPECT_EQ(current(), state("MenuState"));
 
     test::tapKey(m_game, sf::Keyboard::Enter);
     ASSERT_EQ(current(), state("InstructionState"));
-    test::tapButton(m_game, 0, 7);
+    test::tapButton(m_game, 0, ControllerButton::MENU);
     EXPECT_EQ(current(), state("MenuState"));
 }
 
@@ -110,20 +110,20 @@ TEST_F(InstructionStateTest, ButtonsWithoutAMenuBindingDoNotReturn)
 {
     test::writeScreenAssets(m_sandbox);
     openControls();
-    test::tapButton(m_game, 2, 0);
-    test::tapButton(m_game, 2, 7);
-    test::tapButton(m_game, 0, 9);
+    test::tapButton(m_game, 2, ControllerButton::CONFIRM);
+    test::tapButton(m_game, 2, ControllerButton::MENU);
+    test::tapButton(m_game, 0, ControllerButton::SONY_MENU);
     EXPECT_EQ(current(), state("InstructionState"));
 }
 
 TEST_F(InstructionStateTest, ControllerOfVendor054CReturnsWithButtonNine)
 {
     test::writeScreenAssets(m_sandbox);
-    m_input.feedVendorId(0, InputManager::SONY_VENDOR_ID);
+    m_input->feedVendorId(0, InputManager::SONY_VENDOR_ID);
     openControls();
-    test::tapButton(m_game, 0, 7);
+    test::tapButton(m_game, 0, ControllerButton::MENU);
     EXPECT_EQ(current(), state("InstructionState"));
-    test::tapButton(m_game, 0, 9);
+    test::tapButton(m_game, 0, ControllerButton::SONY_MENU);
     EXPECT_EQ(current(), state("MenuState"));
 }
 

@@ -46,10 +46,6 @@ protected:
         directory.writeAsset("fibberish.ttf", readFile(systemFontPath()));
 
         game.getWindow().create(sf::VideoMode(1376, 768), "match test", sf::Style::Titlebar);
-        input().resetState();
-        input().clearFedJoysticks();
-        input().installDefaultBindings();
-        input().feedAxisPosition(0, sf::Joystick::Y, 0.f);
         DebugDraw::getInstance().setEnabled(false);
         match = std::make_shared<MainState>(&states(), &game);
         menu = std::make_shared<CountingState>(&states(), &game);
@@ -143,6 +139,7 @@ protected:
         return active;
     }
 
+    ScopedInput scopedInput;
     GameDirectory directory;
     Game game;
     std::shared_ptr<MainState> match;
@@ -308,7 +305,7 @@ TEST_F(MainStateTest, ExitKeyAndMenuButtonInOneFrameLeaveOnce)
 {
     enterMatch();
     input().setLiveKey(sf::Keyboard::Escape, true);
-    input().setLiveButton(1, 7, true);
+    input().setLiveButton(1, ControllerButton::MENU, true);
     frame();
     frame();
     frame();
@@ -600,7 +597,7 @@ TEST_F(MainStateTest, ExitOnTheWinScreenClosesTheWindow)
     defeatPlayer0();
     press(sf::Keyboard::Down);
     ASSERT_EQ(selected(), "Exit");
-    input().setLiveButton(0, 0, true);
+    input().setLiveButton(0, ControllerButton::CONFIRM, true);
     frame();
     EXPECT_FALSE(game.getWindow().isOpen());
 }

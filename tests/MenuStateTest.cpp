@@ -39,7 +39,7 @@ protected:
 
     void stickFrame(float position)
     {
-        m_input.feedAxisPosition(0, sf::Joystick::Y, position);
+        m_input->feedAxisPosition(0, sf::Joystick::Y, position);
         m_game.runFrame();
     }
 };
@@ -146,7 +146,7 @@ TEST_F(MenuStateTest, HeldStickMovesOnceAndAgainOnlyAfterReturningNearTheCentre)
 
 TEST_F(MenuStateTest, StickPushedBeforeTheMenuSawItCentredDoesNotMove)
 {
-    m_input.feedAxisPosition(0, sf::Joystick::Y, 80.0f);
+    m_input->feedAxisPosition(0, sf::Joystick::Y, 80.0f);
     startGame();
     stickFrame(80.0f);
     EXPECT_EQ(selected(), "Start");
@@ -156,7 +156,7 @@ TEST_F(MenuStateTest, KeyAndStickInTheSameFrameMoveByOneEntry)
 {
     startGame();
     stickFrame(0.0f);
-    m_input.feedAxisPosition(0, sf::Joystick::Y, 50.0f);
+    m_input->feedAxisPosition(0, sf::Joystick::Y, 50.0f);
     test::pressKey(m_game, sf::Keyboard::Down);
     EXPECT_EQ(selected(), "Controls");
 }
@@ -191,9 +191,9 @@ TEST_F(MenuStateTest, MoveAndConfirmInOneFrameConfirmTheNewlyMarkedEntry)
 TEST_F(MenuStateTest, FirstControllerConfirmsWithItsSelectButton)
 {
     startGame();
-    test::tapButton(m_game, 1, 0);
+    test::tapButton(m_game, 1, ControllerButton::CONFIRM);
     EXPECT_EQ(current(), menu().get()) << "only the first controller drives the menu";
-    test::tapButton(m_game, 0, 0);
+    test::tapButton(m_game, 0, ControllerButton::CONFIRM);
     EXPECT_EQ(current(), state("MainState"));
 }
 

@@ -5,8 +5,8 @@
 #include "Game.h"
 #include "GameConfig.h"
 #include "GameStateManager.h"
-#include "InputManager.h"
 #include "MainState.h"
+#include "ScopedInput.h"
 #include "ScreenTestSupport.h"
 #include "TestSupport.h"
 
@@ -81,7 +81,6 @@ protected:
     {
         if (GetParam().damage == Damage::Garbage)
             m_sandbox.writeAsset(GetParam().file, garbageFor(GetParam().file));
-        InputManager::getInstance().resetState();
     }
 
     bool isCurrent(const std::string& stateName)
@@ -117,6 +116,7 @@ protected:
 
     std::string output() const { return m_err.text() + m_cerr.text() + m_cout.text(); }
 
+    test::ScopedInput m_input{test::ScopedInput::Joysticks::FromDevices};
     test::AssetSandbox m_sandbox;
     test::ScopedWorkingDirectory m_workingDirectory;
     test::StreamCapture m_err{sf::err()};

@@ -56,6 +56,12 @@ void PrivateDisplay::tap(const std::string& key, double holdSeconds, double sett
             std::to_string(settleSeconds));
 }
 
+const PrivateDisplay& processDisplay()
+{
+    static const PrivateDisplay display;
+    return display;
+}
+
 CommandResult runCommand(const std::string& commandLine)
 {
     CommandResult result;

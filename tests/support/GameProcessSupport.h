@@ -35,6 +35,10 @@ private:
     std::string m_name;
 };
 
+// The X server every case of this test process runs on (the test executables' main sets DISPLAY
+// to it), started on first use and stopped at exit.
+const PrivateDisplay& processDisplay();
+
 struct CommandResult
 {
     // The exit status, or -1 when the command did not end normally.

@@ -23,6 +23,7 @@
 #include "PlayerMoveComponent.h"
 #include "RigidBodyComponent.h"
 #include "RockComponent.h"
+#include "ScopedInput.h"
 #include "SpriteManager.h"
 #include "TestSupport.h"
 #include "TiledObject.h"
@@ -43,9 +44,6 @@
 
 namespace zelk::test
 {
-
-// The controllers' fire button in the default bindings.
-constexpr unsigned FIRE_BUTTON = 5;
 
 inline float lengthOf(sf::Vector2f vector)
 {
@@ -102,18 +100,13 @@ private:
 };
 
 // The match's managers, listening from construction to destruction, with the game's default
-// bindings and every stick fed to rest unless a test feeds it.
+// bindings and every stick fed to rest unless a test feeds it (a ScopedInput).
 class MatchScene
 {
 public:
     MatchScene()
         : m_sprites(testWindow())
     {
-        input().clearBindings();
-        input().resetState();
-        input().clearFedJoysticks();
-        input().installDefaultBindings();
-        input().feedVendorId(0, 0);
         m_objects.init();
         m_sprites.init();
         m_physics.init();
@@ -124,15 +117,13 @@ public:
         m_physics.shutdown();
         m_sprites.shutdown();
         m_objects.shutdown();
-        input().clearFedJoysticks();
-        input().resetState();
     }
 
     MatchScene(const MatchScene&) = delete;
     MatchScene& operator=(const MatchScene&) = delete;
 
     static InputManager& input() { return InputManager::getInstance(); }
-    static void setFireButton(unsigned joystick, bool down) { input().setLiveButton(joystick, FIRE_BUTTON, down); }
+    static void setFireButton(unsigned joystick, bool down) { input().setLiveButton(joystick, ControllerButton::FIRE, down); }
 
     // Holds player 0's fire button for the frames; the next frame lets it go.
     void holdFire(int count, float deltaTime)
@@ -176,6 +167,7 @@ public:
     const ItemTextures& itemTextures() const { return m_itemTextures; }
 
 private:
+    ScopedInput m_input;
     SpriteManager m_sprites;
     GameObjectManager m_objects;
     PhysicsManager m_physics;

@@ -63,12 +63,14 @@ void tapButton(Game& game, unsigned joystick, unsigned button)
     runFrameWith(game, buttonEvent(sf::Event::JoystickButtonReleased, joystick, button));
 }
 
+bool initPastFirstFrame(Game& game)
+{
+    return game.init() && game.runFrame();
+}
+
 void SandboxedGame::TearDown()
 {
     TraceProfiler::getInstance().endTrace();
-    m_input.resetState();
-    m_input.clearBindings();
-    m_input.clearFedJoysticks();
     DebugDraw::getInstance().clearShapes();
 }
 
