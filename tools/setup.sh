@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the game and its tests need, skipping what is already there.
-# Usage: tools/setup.sh [build|test|bench|package|assets]...
+# Usage: tools/setup.sh [build|test|bench|package|assets|windows]...
 set -euo pipefail
 
 build_packages=(build-essential cmake pkg-config libsfml-dev libbox2d-dev nlohmann-json3-dev)
@@ -10,6 +10,10 @@ test_packages=(libgtest-dev googletest xvfb xauth xdotool x11-utils imagemagick 
 package_packages=(dpkg-dev file)
 bench_packages=(libbenchmark-dev python3-matplotlib)
 fuzz_packages=(clang-14 libclang-rt-14-dev)
+# The Windows build: mingw-w64 (posix threads), dpkg-source for Debian's source packages, zip;
+# its test runs the zip under wine in Xvfb.
+windows_packages=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev xz-utils zip unzip
+                  wine wine64 xvfb xauth xdotool x11-utils imagemagick python3)
 asset_packages=(python3 python3-pil python3-numpy vorbis-tools python3-fontforge sox tiled)
 
 wanted=()
@@ -20,6 +24,7 @@ for group in "${@:-build}"; do
     package) wanted+=("${build_packages[@]}" "${package_packages[@]}") ;;
     bench)  wanted+=("${build_packages[@]}" "${bench_packages[@]}") ;;
     assets) wanted+=("${asset_packages[@]}") ;;
+    windows) wanted+=("${windows_packages[@]}") ;;
     *) echo "unknown package group: $group" >&2; exit 2 ;;
   esac
 done
