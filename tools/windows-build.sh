@@ -4,7 +4,9 @@
 # project root: bin/ (the programs and OpenAL32.dll), assets/, LICENSE, README.txt and licenses/
 # (the notices of the libraries inside the programs).
 #
-# Usage: tools/windows-build.sh [BUILD_DIR]     (environment: JOBS, BRAMBLOT_WINDOWS_CACHE)
+# Usage: tools/windows-build.sh [BUILD_DIR]
+# Environment: JOBS, BRAMBLOT_WINDOWS_CACHE (see tools/windows-deps.sh), BRAMBLOT_WINDOWS_PREFIX
+# (a prefix that tools/windows-deps.sh built before, used as it is instead of asking it).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,7 +19,7 @@ fail() { echo "windows-build: error: $*" >&2; exit 1; }
 # Checked first, so a missing licence fails before minutes of building.
 [ -f "$root/LICENSE" ] || fail "$root/LICENSE is missing: the zip must carry the game's licence"
 
-prefix=$("$root/tools/windows-deps.sh" | tail -n1)
+prefix=${BRAMBLOT_WINDOWS_PREFIX:-$("$root/tools/windows-deps.sh" | tail -n1)}
 [ -f "$prefix/.complete" ] || fail "the Windows libraries were not built"
 
 # A new prefix (new Debian sources or build rules) must not meet find results cached for the old.

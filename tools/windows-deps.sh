@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Cross-builds the Windows game's libraries (SFML and what it needs, Box2D, openal-soft) from
-# Debian's source packages with mingw-w64, into a prefix cached outside the project, and prints
-# that prefix on its last line.
+# Cross-builds the Windows game's libraries (SFML and what it needs, Box2D, openal-soft,
+# nlohmann-json) from Debian's source packages with mingw-w64, into a prefix cached outside the
+# project, and prints that prefix on its last line.
 #
 # The sources come through a private apt directory under the cache (its own sources.list of
 # deb-src lines, lists and downloads); the machine's apt configuration is never changed. apt
@@ -32,6 +32,7 @@ sources=(
   "freetype bookworm package"
   "box2d bookworm package"
   "libsfml bookworm package"
+  "nlohmann-json3 bookworm package"
   "openal-soft trixie upstream"
 )
 
@@ -92,7 +93,7 @@ fetch_upstream() {
 }
 
 declare -A version source_dir
-key_input=$(sha256sum "$toolchain" "$0" | cut -d' ' -f1)
+versions=()
 for entry in "${sources[@]}"; do
   read -r package suite what <<<"$entry"
   version[$package]=$(version_of "$package" "$suite")
@@ -102,9 +103,9 @@ for entry in "${sources[@]}"; do
     log "fetching $package ${version[$package]} ($suite, $what)"
     "fetch_$what" "$package" "$suite" "${source_dir[$package]}"
   fi
-  key_input+=" $package=${version[$package]}/$what"
+  versions+=("$package $suite ${version[$package]} ($what)")
 done
-key=$(echo "$key_input" | sha256sum | cut -c1-16)
+key=$( (sha256sum "$toolchain" "$0" | cut -d' ' -f1; printf '%s\n' "${versions[@]}") | sha256sum | cut -c1-16)
 prefix=$cache/prefix-$key
 if [ -f "$prefix/.complete" ]; then
   echo "$prefix"
@@ -142,11 +143,20 @@ cmake_build freetype -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG
             -DFT_DISABLE_BROTLI=ON
 cmake_build box2d -DBOX2D_BUILD_UNIT_TESTS=OFF -DBOX2D_BUILD_TESTBED=OFF -DBOX2D_BUILD_DOCS=OFF
 # OpenAL32.dll stays a DLL beside the game: openal-soft is LGPL, so players may replace it.
-cmake_build openal-soft -DLIBTYPE=SHARED -DALSOFT_UTILS=OFF -DALSOFT_EXAMPLES=OFF -DALSOFT_TESTS=OFF \
+# Without EAX, which SFML never uses and which is a fifth of the library's build time.
+cmake_build openal-soft -DLIBTYPE=SHARED -DALSOFT_EAX=OFF -DALSOFT_UTILS=OFF -DALSOFT_EXAMPLES=OFF -DALSOFT_TESTS=OFF \
             -DALSOFT_INSTALL_EXAMPLES=OFF -DALSOFT_INSTALL_UTILS=OFF -DALSOFT_NO_CONFIG_UTIL=ON
 # SFML's own copies of its dependencies are not in Debian's source, so it takes the ones above.
 cmake_build libsfml -DSFML_USE_SYSTEM_DEPS=ON -DSFML_BUILD_NETWORK=OFF -DSFML_BUILD_EXAMPLES=OFF \
             -DSFML_BUILD_DOCS=OFF -DSFML_INSTALL_PKGCONFIG_FILES=OFF
+# SFML's package file names two libraries in the case of Windows' case-blind file system; here
+# mingw's is libopengl32.a and openal-soft's libOpenAL32.dll.a.
+sed -i -e 's/"OpenGL32"/"opengl32"/' \
+       -e 's/SEARCH_NAMES "OpenAL" "openal" "openal32")/SEARCH_NAMES "OpenAL" "openal" "openal32" "OpenAL32")/' \
+       "$prefix/lib/cmake/SFML/SFMLConfigDependencies.cmake"
+
+# Headers only, but the host's copy would bring /usr/include into the cross build.
+cmake_build nlohmann-json3 -DJSON_BuildTests=OFF -DJSON_Install=ON
 
 # The licences of what the zip ships, from each source package.
 mkdir -p "$prefix/licenses"
@@ -159,7 +169,7 @@ for entry in "${sources[@]}"; do
     fi
   done
 done
-printf '%s\n' "${key_input#* }" | tr ' ' '\n' >"$prefix/versions.txt"
+printf '%s\n' "${versions[@]}" >"$prefix/versions.txt"
 
 touch "$prefix/.complete"
 rm -rf "$build_root"
