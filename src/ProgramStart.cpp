@@ -5,8 +5,10 @@
 #include <system_error>
 
 #ifdef _WIN32
-#include <cstdio>
-#include <io.h>
+#include <SFML/System/Err.hpp>
+
+#include <fstream>
+#include <iostream>
 #include <string>
 #include <windows.h>
 #endif
@@ -29,14 +31,20 @@ bool hasStandardError()
     return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
 }
 
-// Both streams into one file, unbuffered, so lines keep their order and survive a crash.
+// The game's output streams (C++'s and SFML's error stream) into FILE. A windowed program's C
+// streams have no file underneath that freopen could replace, so the C++ streams get a buffer of
+// their own, flushed after every output. It is never destroyed: lines may still come while
+// static objects are destroyed at exit.
 void sendOutputTo(const char* file)
 {
-    if (!std::freopen(file, "w", stdout))
+    auto* output = new std::ofstream(file, std::ios::out | std::ios::trunc);
+    if (!*output)
         return;
-    _dup2(_fileno(stdout), _fileno(stderr));
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
-    std::setvbuf(stderr, nullptr, _IONBF, 0);
+    for (std::ostream* stream : {&std::cout, &std::cerr, &std::clog, &sf::err()})
+    {
+        stream->rdbuf(output->rdbuf());
+        stream->setf(std::ios::unitbuf);
+    }
 }
 } // namespace
 #endif
@@ -78,13 +86,7 @@ void ProgramStart::routeOutput()
 #ifdef _WIN32
     if (hasStandardError())
         return;
-    if (AttachConsole(ATTACH_PARENT_PROCESS))
-    {
-        std::freopen("CONOUT$", "w", stdout);
-        std::freopen("CONOUT$", "w", stderr);
-        return;
-    }
-    sendOutputTo(LOG_FILE);
+    sendOutputTo(AttachConsole(ATTACH_PARENT_PROCESS) ? "CONOUT$" : LOG_FILE);
 #endif
 }
 

@@ -53,7 +53,7 @@ for program in "$stage"/bin/*.exe "$stage"/bin/*.dll; do
     [ -f "$stage/bin/$dll" ] && continue
     case "${dll,,}" in
       kernel32.dll | user32.dll | gdi32.dll | advapi32.dll | shell32.dll | ole32.dll | oleaut32.dll | \
-        winmm.dll | opengl32.dll | msvcrt.dll | ws2_32.dll | imm32.dll | version.dll | setupapi.dll | \
+        winmm.dll | opengl32.dll | msvcrt.dll | ws2_32.dll | imm32.dll | version.dll | setupapi.dll | avrt.dll | \
         cfgmgr32.dll | dinput8.dll | winspool.drv | comdlg32.dll | api-ms-win-*) ;;
       *) fail "$(basename "$program") needs $dll, which is neither Windows' own nor in the zip" ;;
     esac
