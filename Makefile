@@ -8,11 +8,12 @@ FUZZ_SECONDS ?= 60
 BENCH_BUILD ?= build-bench
 # The release's default clang (the `clang` package), whose libFuzzer runtime tools/setup.sh installs.
 FUZZ_CXX ?= clang++
+WINDOWS_BUILD ?= build-windows
 # -noreset: without it Xvfb resets whenever its last client leaves, and a test connecting
 # during that reset cannot open the display.
 XVFB := xvfb-run -a -s "-screen 0 1920x1080x24 -noreset"
 
-.PHONY: run build package portable test test-normal test-asan fuzz bench setup-build setup-test assets clean
+.PHONY: run build package portable test test-normal test-asan fuzz bench windows windows-test setup-build setup-test assets clean
 
 run: build
 	cd bin && ./bramblot
@@ -80,9 +81,20 @@ bench:
 	cmake --build $(BENCH_BUILD) -j$(JOBS) --target bramblot_benchmarks
 	mkdir -p bin && cd bin && ALSOFT_DRIVERS=null $(XVFB) ../$(BENCH_BUILD)/benchmarks/bramblot_benchmarks $(BENCH_ARGS)
 
+# The Windows zip bramblot-<version>-windows-x86_64.zip in the project root, cross-built with
+# mingw-w64 against libraries built from Debian's source packages (cached in
+# /var/cache/bramblot/windows; see tools/windows-deps.sh).
+windows:
+	tools/setup.sh windows
+	JOBS=$(JOBS) tools/windows-build.sh $(WINDOWS_BUILD)
+
+# The zip played under wine: a match entered, a player walked, Exit chosen, the traces checked.
+windows-test: windows
+	tools/windows-test.sh bramblot-*-windows-x86_64.zip
+
 assets:
 	tools/setup.sh assets
 	python3 tools/generate_assets.py
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(WINDOWS_BUILD)

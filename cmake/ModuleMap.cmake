@@ -9,9 +9,9 @@
 
 # Application core services: configuration, the screen base and the screen switch, input actions,
 # the trace profiler, the widget layer, shared assets and their paths, sound effects, the names of
-# actions and screens, and the shutdown signal. Game's declaration lives here because the screens
-# reach the window and the widget layer through it; Game's definition, which creates the screens,
-# is bramblot_app at the top.
+# actions and screens, the shutdown signal, and where the programs run and write their output.
+# Game's declaration lives here because the screens reach the window and the widget layer through
+# it; Game's definition, which creates the screens, is bramblot_app at the top.
 bramblot_module(bramblot_services
   FILES
     AssetCache.h AssetCache.cpp
@@ -24,6 +24,7 @@ bramblot_module(bramblot_services
     Gui.h Gui.cpp
     InputManager.h InputManager.cpp
     InputState.h InputState.cpp
+    ProgramStart.h ProgramStart.cpp
     ShutdownSignal.h ShutdownSignal.cpp
     SoundEffect.h SoundEffect.cpp
     TraceProfiler.h TraceProfiler.cpp

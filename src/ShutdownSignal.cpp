@@ -1,15 +1,53 @@
 #include "ShutdownSignal.h"
 
+#include <iostream>
+
+#ifdef _WIN32
+#include <atomic>
+#include <windows.h>
+#else
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <iostream>
+#endif
 
 namespace zelk
 {
 
 namespace
 {
+#ifdef _WIN32
+// Console control handlers run on a thread of their own.
+std::atomic<bool> g_shutdownRequested{false};
+
+BOOL WINAPI onConsoleControl(DWORD event)
+{
+    switch (event)
+    {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+        g_shutdownRequested = true;
+        return TRUE;
+    case CTRL_CLOSE_EVENT:
+        // Windows ends the process as soon as this returns (or after its few seconds' grace), so
+        // it waits while the main loop closes the game, which ends the process first.
+        g_shutdownRequested = true;
+        Sleep(INFINITE);
+        return TRUE;
+    default:
+        // Logoff and shutdown reach a windowed program through its window, not through here.
+        return FALSE;
+    }
+}
+
+bool installHandler()
+{
+    if (SetConsoleCtrlHandler(onConsoleControl, TRUE))
+        return true;
+    std::cerr << "Could not install the console control handler: error " << GetLastError() << std::endl;
+    return false;
+}
+#else
 // Only a lock-free flag may be touched from a signal handler.
 volatile std::sig_atomic_t g_shutdownRequested = 0;
 
@@ -33,13 +71,19 @@ bool installFor(int signalNumber)
     }
     return true;
 }
-} // namespace
 
-bool ShutdownSignal::install()
+bool installHandler()
 {
     const bool interrupt = installFor(SIGINT);
     const bool terminate = installFor(SIGTERM);
     return interrupt && terminate;
+}
+#endif
+} // namespace
+
+bool ShutdownSignal::install()
+{
+    return installHandler();
 }
 
 bool ShutdownSignal::isRequested()

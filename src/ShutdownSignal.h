@@ -1,7 +1,9 @@
 #pragma once
-// SIGINT and SIGTERM end the game like the window's close button: the handler only raises a flag,
-// and the main loop turns it into a close request at the start of the next frame, so the current
-// screen still exits and both trace files end complete.
+// The system's requests to end the game end it like the window's close button: the handler only
+// raises a flag, and the main loop turns it into a close request at the start of the next frame,
+// so the current screen still exits and both trace files end complete. On Linux these are SIGINT
+// and SIGTERM; on Windows the console's Ctrl+C, Ctrl+Break and close, which reach the game when
+// it was started from a console.
 
 namespace zelk
 {
@@ -9,7 +11,7 @@ namespace zelk
 class ShutdownSignal
 {
 public:
-    // Installs the handler for SIGINT and SIGTERM. Returns false (with a message) if that failed.
+    // Installs the handler. Returns false (with a message) if that failed.
     static bool install();
     static bool isRequested();
     // Forgets a request already seen, so a later one is noticed again.

@@ -1,11 +1,15 @@
 #include "Game.h"
 #include "GameConfig.h"
+#include "ProgramStart.h"
 #include "ShutdownSignal.h"
 
 #include <SFML/Window/Event.hpp>
 
 int main()
 {
+    // First, so that the traces, the log and every output line land in the game's own bin/.
+    zelk::ProgramStart::enterGameDirectory();
+    zelk::ProgramStart::routeOutput();
     zelk::Game game(zelk::GameConfig{});
     zelk::ShutdownSignal::install();
     // Checked with the window's events every frame: a signal closes the game exactly like the

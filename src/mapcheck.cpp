@@ -5,6 +5,7 @@
 
 #include "AssetPaths.h"
 #include "MapChecker.h"
+#include "ProgramStart.h"
 
 #include <filesystem>
 #include <iostream>
@@ -22,8 +23,9 @@ std::filesystem::path arenaPath()
     std::error_code error;
     if (std::filesystem::exists(mapFile, error))
         return mapFile.lexically_normal();
-    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    const std::filesystem::path binDirectory = error ? std::filesystem::current_path(error) : executable.parent_path();
+    const std::filesystem::path executableDirectory = zelk::ProgramStart::executableDirectory();
+    const std::filesystem::path binDirectory =
+        executableDirectory.empty() ? std::filesystem::current_path(error) : executableDirectory;
     return (binDirectory / mapFile).lexically_normal();
 }
 

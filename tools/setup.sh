@@ -2,7 +2,7 @@
 # Installs the Debian packages the game and its tests need, skipping what is already there. Works on
 # Debian 12 and 13: every name is one both releases have, and the fuzzer's runtime follows the
 # release's default clang.
-# Usage: tools/setup.sh [build|test|bench|package|portable|assets]...
+# Usage: tools/setup.sh [build|test|bench|package|portable|assets|windows]...
 set -euo pipefail
 
 build_packages=(build-essential cmake pkg-config libsfml-dev libbox2d-dev nlohmann-json3-dev)
@@ -16,6 +16,10 @@ bench_packages=(libbenchmark-dev python3-matplotlib)
 # The release's default clang; libFuzzer comes with the compiler runtime of that clang's version
 # (clang_runtime_package, once clang is there).
 fuzz_packages=(clang)
+# The Windows build: mingw-w64 (posix threads), dpkg-source for Debian's source packages, zip;
+# its test runs the zip under wine in Xvfb.
+windows_packages=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev xz-utils zip unzip
+                  wine wine64 xvfb xauth xdotool x11-utils imagemagick python3)
 asset_packages=(python3 python3-pil python3-numpy vorbis-tools python3-fontforge sox tiled)
 
 wanted=()
@@ -28,6 +32,7 @@ for group in "${@:-build}"; do
     portable) wanted+=("${build_packages[@]}" "${portable_packages[@]}") ;;
     bench)  wanted+=("${build_packages[@]}" "${bench_packages[@]}") ;;
     assets) wanted+=("${asset_packages[@]}") ;;
+    windows) wanted+=("${windows_packages[@]}") ;;
     *) echo "unknown package group: $group" >&2; exit 2 ;;
   esac
 done
