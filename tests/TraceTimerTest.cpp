@@ -20,11 +20,16 @@ namespace
 thread_local bool t_counting = false;
 thread_local int t_allocations = 0;
 
-void* countedAllocation(std::size_t size)
+void* countedAllocationOrNull(std::size_t size) noexcept
 {
     if (t_counting)
         ++t_allocations;
-    if (void* memory = std::malloc(size == 0 ? 1 : size))
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+void* countedAllocation(std::size_t size)
+{
+    if (void* memory = countedAllocationOrNull(size))
         return memory;
     throw std::bad_alloc();
 }
@@ -54,6 +59,28 @@ void* operator new(std::size_t size)
 void* operator new[](std::size_t size)
 {
     return countedAllocation(size);
+}
+
+// GoogleTest 1.15 (Debian 13) allocates with the nothrow forms: every form must come from this
+// file, or the sanitizer sees its own allocation released by the free below.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return countedAllocationOrNull(size);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return countedAllocationOrNull(size);
+}
+
+void operator delete(void* memory, const std::nothrow_t&) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void* memory, const std::nothrow_t&) noexcept
+{
+    std::free(memory);
 }
 
 void operator delete(void* memory) noexcept
