@@ -6,11 +6,21 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace zelk::test
 {
+namespace
+{
+// In a child between fork and exec: the child is ended when the test process goes, however it goes.
+void endWithParent()
+{
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+}
+} // namespace
 
 PrivateDisplay::PrivateDisplay()
 {
@@ -21,6 +31,12 @@ PrivateDisplay::PrivateDisplay()
     if (m_pid == 0)
     {
         ::close(fds[0]);
+        // The server goes with this process, even when a failing case aborts it, and keeps none of
+        // its output open: ctest waits for every writer of a test's output before it ends the test.
+        endWithParent();
+        const int devNull = ::open("/dev/null", O_WRONLY);
+        ::dup2(devNull, STDOUT_FILENO);
+        ::dup2(devNull, STDERR_FILENO);
         const std::string fd = std::to_string(fds[1]);
         ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-noreset", "-nolisten",
                  "tcp", static_cast<char*>(nullptr));
@@ -87,6 +103,7 @@ GameProcess::GameProcess(const PrivateDisplay& display, const std::filesystem::p
     m_pid = ::fork();
     if (m_pid == 0)
     {
+        endWithParent();
         if (::chdir(workingDirectory.c_str()) != 0)
             ::_exit(126);
         ::setenv("DISPLAY", display.name().c_str(), 1);
