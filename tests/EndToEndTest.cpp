@@ -323,9 +323,17 @@ protected:
         return false;
     }
 
-    // The speed the player's last throw gave its item, in px/s; the item is the one held at the call
-    // of noteHeldItem.
-    void noteHeldItem(const std::string& id) { m_heldItem = hands(id).getHeldItem(); }
+    // Player 0 takes an item and holds the first controller's fire button down.
+    FrameScript& holdFireWithAnItem()
+    {
+        return m_script.waitFor("player 0 holds an item", [this] { return pickUpAnItem("Player0"); })
+            .then("hold fire", [this] {
+                m_heldItem = hands("Player0").getHeldItem();
+                JoystickEmulator::setButton(0, ControllerButton::FIRE, true);
+            });
+    }
+
+    // The speed the player's last throw gave the item it held when fire went down, in px/s.
     float throwSpeed() const
     {
         return m_heldItem ? lengthOf(m_heldItem->getComponent<ItemComponent>()->getThrowVelocity()) : -1.f;
@@ -502,21 +510,11 @@ TEST_F(EndToEndTest, AFullyChargedThrowIsFastAndATapOnlyDropsTheItem)
     enterMatch();
     float charged = -1.f;
     float tapCharge = -1.f;
-    m_script.waitFor("player 0 holds an item", [&] { return pickUpAnItem("Player0"); })
-        .then("hold fire",
-              [&] {
-                  noteHeldItem("Player0");
-                  JoystickEmulator::setButton(0, ControllerButton::FIRE, true);
-              })
+    holdFireWithAnItem()
         .after(0.8, "let go", [] { JoystickEmulator::setButton(0, ControllerButton::FIRE, false); })
         .waitFor("the throw", [&] { return hands("Player0").getHeldItem() == nullptr; })
-        .then("measure it", [&] { charged = throwSpeed(); })
-        .waitFor("player 0 holds another item", [&] { return pickUpAnItem("Player0"); })
-        .then("tap fire",
-              [&] {
-                  noteHeldItem("Player0");
-                  JoystickEmulator::setButton(0, ControllerButton::FIRE, true);
-              })
+        .then("measure it", [&] { charged = throwSpeed(); });
+    holdFireWithAnItem()
         .then("let go a frame later",
               [&] {
                   tapCharge = hands("Player0").getThrowCharge();
@@ -540,12 +538,7 @@ TEST_F(EndToEndTest, UnpluggingAControllerLetsGoOfItsHeldFireButton)
     JoystickEmulator::plug(0);
     enterMatch();
     float chargeAtUnplug = -1.f;
-    m_script.waitFor("player 0 holds an item", [&] { return pickUpAnItem("Player0"); })
-        .then("hold fire",
-              [&] {
-                  noteHeldItem("Player0");
-                  JoystickEmulator::setButton(0, ControllerButton::FIRE, true);
-              })
+    holdFireWithAnItem()
         .after(0.1, "unplug with fire held",
                [&] {
                    chargeAtUnplug = hands("Player0").getThrowCharge();

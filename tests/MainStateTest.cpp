@@ -448,11 +448,15 @@ TEST_F(MainStateTest, TheSelectedEntryIsDrawnDecoratedAndCentred)
     enterMatch();
     defeatPlayer0();
 
-    // The decoration widens the selected entry on both sides of the same centre.
-    auto inkWidth = [](const sf::Image& image, unsigned top, unsigned bottom) {
+    // The white ink of the entry drawn `offset` below the view's centre: its width and its middle, in
+    // pixels. The texts sit on the camera's view; the arena behind is drawn too, in colours that are
+    // not white.
+    const sf::Vector2f centre = game.getWindow().getView().getCenter();
+    const auto inkOfRow = [&](const sf::Image& image, float offset) {
+        const int row = game.getWindow().mapCoordsToPixel(centre + sf::Vector2f(0.f, offset)).y;
         unsigned left = image.getSize().x;
         unsigned right = 0;
-        for (unsigned y = top; y < bottom; ++y)
+        for (unsigned y = static_cast<unsigned>(row - 10); y < static_cast<unsigned>(row + 10); ++y)
         {
             for (unsigned x = 0; x < image.getSize().x; ++x)
             {
@@ -464,32 +468,24 @@ TEST_F(MainStateTest, TheSelectedEntryIsDrawnDecoratedAndCentred)
                 }
             }
         }
-        return std::make_pair(left, right);
-    };
-
-    // The texts sit on the camera's view; the pixels are found through it. The arena behind is
-    // drawn too, in colours that are not white.
-    const sf::Vector2f centre = game.getWindow().getView().getCenter();
-    const sf::Vector2i screenCentre = game.getWindow().mapCoordsToPixel(centre);
-    const auto rowOf = [&](float offset) {
-        const int y = game.getWindow().mapCoordsToPixel(centre + sf::Vector2f(0.f, offset)).y;
-        return std::make_pair(static_cast<unsigned>(y - 10), static_cast<unsigned>(y + 10));
+        return std::make_pair(right - left, (left + right) * 0.5f);
     };
 
     frame();
     sf::Image image = screenshot();
-    const auto restartSelected = inkWidth(image, rowOf(0.f).first, rowOf(0.f).second);
-    const auto exitPlain = inkWidth(image, rowOf(30.f).first, rowOf(30.f).second);
+    const auto restartSelected = inkOfRow(image, 0.f);
+    const auto exitPlain = inkOfRow(image, 30.f);
     press(sf::Keyboard::S);
     image = screenshot();
-    const auto restartPlain = inkWidth(image, rowOf(0.f).first, rowOf(0.f).second);
-    const auto exitSelected = inkWidth(image, rowOf(30.f).first, rowOf(30.f).second);
+    const auto restartPlain = inkOfRow(image, 0.f);
+    const auto exitSelected = inkOfRow(image, 30.f);
 
-    EXPECT_GT(restartSelected.second - restartSelected.first, restartPlain.second - restartPlain.first + 20);
-    EXPECT_GT(exitSelected.second - exitSelected.first, exitPlain.second - exitPlain.first + 20);
-    const float middle = static_cast<float>(screenCentre.x);
-    EXPECT_NEAR((restartSelected.first + restartSelected.second) * 0.5f, middle, 3.f);
-    EXPECT_NEAR((exitSelected.first + exitSelected.second) * 0.5f, middle, 3.f);
+    // The decoration widens the selected entry on both sides of the same centre.
+    EXPECT_GT(restartSelected.first, restartPlain.first + 20);
+    EXPECT_GT(exitSelected.first, exitPlain.first + 20);
+    const float middle = static_cast<float>(game.getWindow().mapCoordsToPixel(centre).x);
+    EXPECT_NEAR(restartSelected.second, middle, 3.f);
+    EXPECT_NEAR(exitSelected.second, middle, 3.f);
     // The stored entries stay plain.
     EXPECT_EQ(std::string(match->getMenuEntries()[0].getString()), "Restart");
 }
