@@ -32,8 +32,6 @@ public:
 
     GameState* getCurrentState() const { return m_currentState; }
     /// For testing.
-    GameState* getFutureState() const { return m_futureState; }
-    /// For testing.
     std::shared_ptr<GameState> getState(const std::string& name) const;
 
 private:

@@ -80,8 +80,6 @@ public:
     void clearFedJoysticks();
 
     const InputState& getCurrentState() const { return m_current; }
-    /// For testing.
-    const InputState& getPreviousState() const { return m_previous; }
 
 private:
     InputManager();

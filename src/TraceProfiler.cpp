@@ -55,7 +55,6 @@ void TraceProfiler::beginTrace(const std::string& name, const std::string& fileP
     m_output.open(filePath, std::ios::out | std::ios::trunc);
     m_output << TRACE_HEADER;
     m_bytesWritten = 0;
-    m_droppedEvents = 0;
     m_traceName = name;
 }
 
@@ -89,10 +88,7 @@ void TraceProfiler::writeEvent(const TraceEvent& event)
 
     std::lock_guard<std::mutex> guard(m_lock);
     if (m_bytesWritten + size + 1 > m_byteLimit)
-    {
-        ++m_droppedEvents;
         return;
-    }
     if (m_eventCount > 0)
     {
         m_output.put(',');

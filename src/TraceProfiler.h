@@ -37,16 +37,12 @@ public:
     bool isActive() const { return m_active; }
     /// For testing.
     const std::string& getTraceName() const { return m_traceName; }
-    /// For testing.
-    int getEventCount() const { return m_eventCount; }
 
     // A long session must not fill the disk: past this many bytes new events are dropped,
     // the footer is still written so the file stays valid.
     static constexpr std::uint64_t MAX_TRACE_BYTES = 64ull * 1024 * 1024;
     /// For testing.
     void setByteLimit(std::uint64_t bytes) { m_byteLimit = bytes; }
-    /// For testing.
-    std::uint64_t getDroppedEventCount() const { return m_droppedEvents; }
 
 private:
     TraceProfiler() = default;
@@ -63,7 +59,6 @@ private:
     std::mutex m_lock;
     std::uint64_t m_bytesWritten = 0;
     std::uint64_t m_byteLimit = MAX_TRACE_BYTES;
-    std::uint64_t m_droppedEvents = 0;
 };
 
 } // namespace zelk

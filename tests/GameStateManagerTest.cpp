@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,151 +30,95 @@ public:
     void update(float) override { m_log.push_back(m_name + ".update"); }
     void draw() override { m_log.push_back(m_name + ".draw"); }
 
+    const std::string& name() const { return m_name; }
+
 private:
     std::string m_name;
     Log& m_log;
 };
 
-class GameStateManagerTest : public ::testing::Test
+// A run of requests, applications and replacements, and what it must leave behind: the calls the
+// states saw, in order, and the state current at the end (empty for none).
+struct SwitchCase
+{
+    const char* name;
+    // "apply", "replace <name>" (a state called "NewMenu" added under that name), or a name to request.
+    std::vector<std::string> steps;
+    Log calls;
+    std::string current;
+};
+
+std::ostream& operator<<(std::ostream& stream, const SwitchCase& switchCase)
+{
+    return stream << switchCase.name;
+}
+
+class GameStateManagerTest : public ::testing::TestWithParam<SwitchCase>
 {
 protected:
-    void SetUp() override
+    GameStateManagerTest()
     {
         for (const char* name : {"MenuState", "MainState", "InstructionState"})
-        {
-            auto state = std::make_shared<RecordingState>(name, m_log);
-            m_states.push_back(state.get());
-            m_manager.addState(name, state);
-        }
+            m_manager.addState(name, std::make_shared<RecordingState>(name, m_log));
     }
 
-    GameState* state(const std::string& name) const { return m_manager.getState(name).get(); }
+    void perform(const std::string& step)
+    {
+        const std::string replace = "replace ";
+        if (step == "apply")
+            m_manager.applyPendingState();
+        else if (step.rfind(replace, 0) == 0)
+            m_manager.addState(step.substr(replace.size()), std::make_shared<RecordingState>("NewMenu", m_log));
+        else
+            m_manager.setState(step);
+    }
+
+    std::string currentName() const
+    {
+        const auto* current = dynamic_cast<const RecordingState*>(m_manager.getCurrentState());
+        return current ? current->name() : std::string();
+    }
 
     Log m_log;
     GameStateManager m_manager;
-    std::vector<GameState*> m_states;
 };
 
-TEST_F(GameStateManagerTest, RequestAloneChangesNothingUntilApplied)
+TEST_P(GameStateManagerTest, EntersAndLeavesStatesOnlyWhenASwitchIsApplied)
 {
-    m_manager.setState("MenuState");
-    EXPECT_EQ(m_manager.getCurrentState(), nullptr);
-    EXPECT_EQ(m_manager.getFutureState(), state("MenuState"));
-    EXPECT_TRUE(m_log.empty());
+    for (const std::string& step : GetParam().steps)
+        perform(step);
+    EXPECT_EQ(m_log, GetParam().calls);
+    EXPECT_EQ(currentName(), GetParam().current);
 }
 
-TEST_F(GameStateManagerTest, FirstSwitchEntersWithoutExitingAnything)
-{
-    m_manager.setState("MenuState");
-    m_manager.applyPendingState();
-    EXPECT_EQ(m_manager.getCurrentState(), state("MenuState"));
-    EXPECT_EQ(m_manager.getFutureState(), nullptr);
-    EXPECT_EQ(m_log, (Log{"MenuState.init"}));
-}
+const Log MENU_TO_CONTROLS{"MenuState.init", "MenuState.exit", "InstructionState.init"};
 
-TEST_F(GameStateManagerTest, SwitchExitsTheOldStateBeforeEnteringTheNew)
-{
-    m_manager.setState("MenuState");
-    m_manager.applyPendingState();
-    m_manager.setState("InstructionState");
-    m_manager.applyPendingState();
-    EXPECT_EQ(m_manager.getCurrentState(), state("InstructionState"));
-    EXPECT_EQ(m_log, (Log{"MenuState.init", "MenuState.exit", "InstructionState.init"}));
-}
-
-TEST_F(GameStateManagerTest, OnlyTheLastOfTwoRequestsIsApplied)
-{
-    m_manager.setState("MenuState");
-    m_manager.applyPendingState();
-    m_log.clear();
-
-    m_manager.setState("MainState");
-    m_manager.setState("InstructionState");
-    m_manager.applyPendingState();
-    EXPECT_EQ(m_manager.getCurrentState(), state("InstructionState"));
-    EXPECT_EQ(m_log, (Log{"MenuState.exit", "InstructionState.init"}));
-}
-
-TEST_F(GameStateManagerTest, RequestingTheCurrentStateNeitherExitsNorReenters)
-{
-    m_manager.setState("MenuState");
-    m_manager.applyPendingState();
-    m_log.clear();
-
-    m_manager.setState("MenuState");
-    m_manager.applyPendingState();
-    EXPECT_EQ(m_manager.getCurrentState(), state("MenuState"));
-    EXPECT_EQ(m_manager.getFutureState(), nullptr);
-    EXPECT_TRUE(m_log.empty());
-}
-
-TEST_F(GameStateManagerTest, UnknownNameCancelsAPendingRequest)
-{
-    m_manager.setState("MenuState");
-    m_manager.applyPendingState();
-    m_log.clear();
-
-    m_manager.setState("MainState");
-    m_manager.setState("NoSuchState");
-    EXPECT_EQ(m_manager.getFutureState(), nullptr);
-    m_manager.applyPendingState();
-    EXPECT_EQ(m_manager.getCurrentState(), state("MenuState"));
-    EXPECT_TRUE(m_log.empty());
-}
-
-TEST_F(GameStateManagerTest, NamesAreCaseSensitive)
-{
-    m_manager.setState("menustate");
-    m_manager.applyPendingState();
-    EXPECT_EQ(m_manager.getCurrentState(), nullptr);
-    EXPECT_EQ(m_manager.getState("menustate"), nullptr);
-}
-
-TEST_F(GameStateManagerTest, ApplyingWithoutARequestKeepsTheCurrentState)
-{
-    m_manager.setState("MainState");
-    m_manager.applyPendingState();
-    m_manager.applyPendingState();
-    EXPECT_EQ(m_manager.getCurrentState(), state("MainState"));
-    EXPECT_EQ(m_log, (Log{"MainState.init"}));
-}
-
-TEST_F(GameStateManagerTest, ReplacingARequestedStateRedirectsTheRequest)
-{
-    m_manager.setState("MenuState");
-    auto replacement = std::make_shared<RecordingState>("NewMenu", m_log);
-    m_manager.addState("MenuState", replacement);
-
-    EXPECT_EQ(m_manager.getFutureState(), replacement.get());
-    m_manager.applyPendingState();
-    EXPECT_EQ(m_manager.getCurrentState(), replacement.get());
-    EXPECT_EQ(m_log, (Log{"NewMenu.init"}));
-}
-
-TEST_F(GameStateManagerTest, ReplacingTheCurrentStateLeavesItAndEntersTheReplacementNextFrame)
-{
-    m_manager.setState("MenuState");
-    m_manager.applyPendingState();
-    auto replacement = std::make_shared<RecordingState>("NewMenu", m_log);
-    m_manager.addState("MenuState", replacement);
-
-    EXPECT_EQ(m_manager.getCurrentState(), nullptr);
-    m_manager.applyPendingState();
-    EXPECT_EQ(m_manager.getCurrentState(), replacement.get());
-    EXPECT_EQ(m_log, (Log{"MenuState.init", "MenuState.exit", "NewMenu.init"}));
-}
-
-TEST_F(GameStateManagerTest, ReplacingTheCurrentStateKeepsAnotherPendingRequest)
-{
-    m_manager.setState("MenuState");
-    m_manager.applyPendingState();
-    m_manager.setState("MainState");
-    m_manager.addState("MenuState", std::make_shared<RecordingState>("NewMenu", m_log));
-
-    m_manager.applyPendingState();
-    EXPECT_EQ(m_manager.getCurrentState(), state("MainState"));
-    EXPECT_EQ(m_log, (Log{"MenuState.init", "MenuState.exit", "MainState.init"}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Switches, GameStateManagerTest,
+    ::testing::Values(
+        SwitchCase{"RequestAloneChangesNothing", {"MenuState"}, {}, ""},
+        SwitchCase{"FirstSwitchExitsNothing", {"MenuState", "apply"}, {"MenuState.init"}, "MenuState"},
+        SwitchCase{"SwitchExitsTheOldBeforeEnteringTheNew", {"MenuState", "apply", "InstructionState", "apply"},
+                   MENU_TO_CONTROLS, "InstructionState"},
+        SwitchCase{"OnlyTheLastOfTwoRequestsIsApplied",
+                   {"MenuState", "apply", "MainState", "InstructionState", "apply"}, MENU_TO_CONTROLS,
+                   "InstructionState"},
+        SwitchCase{"TheCurrentStateIsNotReentered", {"MenuState", "apply", "MenuState", "apply"}, {"MenuState.init"},
+                   "MenuState"},
+        SwitchCase{"AnUnknownNameCancelsTheRequest", {"MenuState", "apply", "MainState", "NoSuchState", "apply"},
+                   {"MenuState.init"}, "MenuState"},
+        SwitchCase{"NamesAreCaseSensitive", {"menustate", "apply"}, {}, ""},
+        SwitchCase{"ApplyingConsumesTheRequest", {"MainState", "apply", "apply"}, {"MainState.init"}, "MainState"},
+        SwitchCase{"ReplacingARequestedStateRedirectsTheRequest", {"MenuState", "replace MenuState", "apply"},
+                   {"NewMenu.init"}, "NewMenu"},
+        SwitchCase{"ReplacingTheCurrentStateLeavesItAtOnce", {"MenuState", "apply", "replace MenuState"},
+                   {"MenuState.init", "MenuState.exit"}, ""},
+        SwitchCase{"AndEntersTheReplacementAtTheNextApply", {"MenuState", "apply", "replace MenuState", "apply"},
+                   {"MenuState.init", "MenuState.exit", "NewMenu.init"}, "NewMenu"},
+        SwitchCase{"ReplacingTheCurrentStateKeepsAnotherRequest",
+                   {"MenuState", "apply", "MainState", "replace MenuState", "apply"},
+                   {"MenuState.init", "MenuState.exit", "MainState.init"}, "MainState"}),
+    [](const ::testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace zelk

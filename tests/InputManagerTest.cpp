@@ -79,83 +79,66 @@ TEST_F(InputManagerTest, KeyPressedAndReleasedBetweenTwoFramesIsNeverSeen)
     EXPECT_FALSE(m_input.isKeyReleased("Exit", 0));
 }
 
-TEST_F(InputManagerTest, KeyCodesOutsideTheTableChangeNothing)
+TEST_F(InputManagerTest, KeyCodesAndButtonsOutsideTheTableChangeNothing)
 {
     for (int code : {-1, 101})
     {
         pressKey(code);
         nextFrame();
+        EXPECT_TRUE(isAllClear(m_input.getCurrentState())) << code;
         releaseKey(code);
     }
+    pressButton(8, 0);
+    pressButton(0, 32);
     nextFrame();
     EXPECT_TRUE(isAllClear(m_input.getCurrentState()));
-    EXPECT_TRUE(isAllClear(m_input.getPreviousState()));
 
     pressKey(100);
     nextFrame();
     EXPECT_TRUE(m_input.getCurrentState().keys[100]) << "the last code of the table still counts";
 }
 
-TEST_F(InputManagerTest, ButtonsOutsideTheTableChangeNothing)
+TEST_F(InputManagerTest, EachDefaultKeyActsForItsPlayersActionsOnly)
 {
-    pressButton(8, 0);
-    pressButton(0, 32);
-    nextFrame();
-    EXPECT_TRUE(isAllClear(m_input.getCurrentState()));
-}
-
-TEST_F(InputManagerTest, SpaceIsBothFireAndSelectForPlayerZero)
-{
-    pressKey(sf::Keyboard::Space);
-    nextFrame();
-    EXPECT_TRUE(m_input.isKeyPressed("fire", 0));
-    EXPECT_TRUE(m_input.isKeyPressed("Select", 0));
-    EXPECT_FALSE(m_input.isKeyPressed("select", 0)) << "the menu confirms with Enter, not Space";
-    EXPECT_FALSE(m_input.isKeyPressed("fire", 1));
-}
-
-TEST_F(InputManagerTest, EnterIsPlayerOnesFireAndTheMenusConfirm)
-{
-    pressKey(sf::Keyboard::Enter);
-    nextFrame();
-    EXPECT_TRUE(m_input.isKeyPressed("fire", 1));
-    EXPECT_TRUE(m_input.isKeyPressed("select", 0));
-}
-
-TEST_F(InputManagerTest, ArrowKeysMovePlayerOneAndTheMenuMark)
-{
-    pressKey(sf::Keyboard::Down);
-    nextFrame();
-    EXPECT_TRUE(m_input.isKeyDown("down", 1));
-    EXPECT_TRUE(m_input.isKeyPressed("menuDown", 0));
-    EXPECT_FALSE(m_input.isKeyDown("down", 0)) << "player 0 walks down with S";
-}
-
-TEST_F(InputManagerTest, ActionNamesAreCaseSensitive)
-{
-    pressKey(sf::Keyboard::Escape);
-    nextFrame();
-    EXPECT_TRUE(m_input.isKeyPressed("Exit", 0));
-    EXPECT_FALSE(m_input.isKeyPressed("exit", 0));
-}
-
-TEST_F(InputManagerTest, UnboundActionIsNeverActive)
-{
-    // Key code 0 is A, player 0's "left": an unbound action must not read it.
-    pressKey(sf::Keyboard::A);
-    pressButton(2, 0);
-    pressButton(3, 0);
-    nextFrame();
-    EXPECT_TRUE(m_input.isKeyDown("left", 0));
-    EXPECT_FALSE(m_input.isKeyDown("Exit", 1));
-    EXPECT_FALSE(m_input.isKeyDown("noSuchAction", 0));
-    EXPECT_FALSE(m_input.isKeyDown("left", 2));
-    EXPECT_FALSE(m_input.isButtonPressed("Menu", 2));
-    EXPECT_FALSE(m_input.isButtonPressedOnAnyJoystick("Menu"));
+    struct Binding
+    {
+        sf::Keyboard::Key key;
+        const char* action;
+        int player;
+        bool active;
+    };
+    // Names are case sensitive: Space is "Select" as well as fire, the menu's "select" is Enter.
+    const Binding bindings[] = {
+        {sf::Keyboard::Space, "fire", 0, true},     {sf::Keyboard::Space, "Select", 0, true},
+        {sf::Keyboard::Space, "select", 0, false},  {sf::Keyboard::Space, "fire", 1, false},
+        {sf::Keyboard::Enter, "fire", 1, true},     {sf::Keyboard::Enter, "select", 0, true},
+        {sf::Keyboard::Down, "down", 1, true},      {sf::Keyboard::Down, "menuDown", 0, true},
+        {sf::Keyboard::Down, "down", 0, false},     {sf::Keyboard::Escape, "Exit", 0, true},
+        {sf::Keyboard::Escape, "exit", 0, false},   {sf::Keyboard::A, "left", 0, true},
+        // Key code 0 is A: an unbound action, or a player without bindings, must not read it.
+        {sf::Keyboard::A, "Exit", 1, false},        {sf::Keyboard::A, "noSuchAction", 0, false},
+        {sf::Keyboard::A, "left", 2, false},
+    };
+    for (const Binding& binding : bindings)
+    {
+        pressKey(binding.key);
+        nextFrame();
+        EXPECT_EQ(m_input.isKeyPressed(binding.action, binding.player), binding.active)
+            << binding.action << " of player " << binding.player << " on key " << binding.key;
+        releaseKey(binding.key);
+        nextFrame();
+    }
 }
 
 TEST_F(InputManagerTest, MenuButtonOfTheSecondControllerCountsAsAnyJoystick)
 {
+    // The third and fourth controllers have no bindings.
+    pressButton(2, 0);
+    pressButton(3, 0);
+    nextFrame();
+    EXPECT_FALSE(m_input.isButtonPressed("Menu", 2));
+    EXPECT_FALSE(m_input.isButtonPressedOnAnyJoystick("Menu"));
+
     pressButton(1, ControllerButton::MENU);
     nextFrame();
     EXPECT_TRUE(m_input.isButtonPressedOnAnyJoystick("Menu"));
@@ -217,14 +200,6 @@ TEST_F(InputManagerTest, FocusLossLetsGoOfKeysAndADisconnectionOfThatControllers
     nextFrame();
     EXPECT_TRUE(m_input.isButtonReleased("fire", 1));
     EXPECT_TRUE(m_input.isButtonDown("fire", 0)) << "only the controller that went";
-}
-
-TEST_F(InputManagerTest, FedStickPositionIsWhatGameplayReads)
-{
-    m_input.feedAxisPosition(0, sf::Joystick::Y, 55.0f);
-    EXPECT_FLOAT_EQ(m_input.getAxisPosition(0, sf::Joystick::Y), 55.0f);
-    EXPECT_FLOAT_EQ(m_input.getAxisPosition(0, sf::Joystick::X), 0.0f);
-    EXPECT_FLOAT_EQ(m_input.getAxisPosition(1, sf::Joystick::Y), 0.0f);
 }
 
 } // namespace

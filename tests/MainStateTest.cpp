@@ -11,6 +11,8 @@
 
 #include <SFML/Window/Event.hpp>
 
+#include <map>
+
 using namespace zelk;
 using namespace zelk::test;
 
@@ -116,6 +118,14 @@ protected:
 
     b2Body& body(const std::string& id) const { return *component<RigidBodyComponent>(id)->getBody(); }
 
+    sf::Image screenshot()
+    {
+        sf::Texture texture;
+        EXPECT_TRUE(texture.create(game.getWindow().getSize().x, game.getWindow().getSize().y));
+        texture.update(game.getWindow());
+        return texture.copyToImage();
+    }
+
     std::string selected() const
     {
         return match->getSelectedEntry() ? std::string(match->getSelectedEntry()->getString()) : std::string();
@@ -175,24 +185,6 @@ TEST_F(MainStateTest, EnteringBuildsTheArenaThePlayersAndTheirHearts)
     EXPECT_EQ(errors.text(), "");
 }
 
-TEST_F(MainStateTest, AHealthLossReachesThePlayersIndicatorOnly)
-{
-    enterMatch();
-    const auto hearts0 = component<HealthIndicatorRenderComponent>("Player0HealthIndicator");
-    const auto hearts1 = component<HealthIndicatorRenderComponent>("Player1HealthIndicator");
-
-    // Walked into the chasm through the real physics.
-    body("Player1").SetTransform(toMetres({500.f, 730.f}), 0.f);
-    frame();
-
-    EXPECT_EQ(component<HealthComponent>("Player1")->getHealth(), 2);
-    EXPECT_EQ(hearts1->getHealth(), 2);
-    EXPECT_TRUE(hearts1->isFlashing());
-    EXPECT_EQ(hearts0->getHealth(), 3);
-    EXPECT_FALSE(hearts0->isFlashing());
-    EXPECT_TRUE(match->isRunning());
-}
-
 TEST_F(MainStateTest, TheFrameRunsObjectsThenPhysics)
 {
     enterMatch();
@@ -234,10 +226,7 @@ TEST_F(MainStateTest, AMapThatCannotBeReadShowsWhyOnScreenUntilThePlayerGoesBack
     const sf::FloatRect bounds = shown.getGlobalBounds();
     EXPECT_GE(bounds.left, 0.f);
     EXPECT_LE(bounds.left + bounds.width, static_cast<float>(game.getWindow().getSize().x));
-    sf::Texture texture;
-    ASSERT_TRUE(texture.create(game.getWindow().getSize().x, game.getWindow().getSize().y));
-    texture.update(game.getWindow());
-    const sf::Image image = texture.copyToImage();
+    const sf::Image image = screenshot();
     int inked = 0;
     for (unsigned y = 0; y < image.getSize().y; ++y)
     {
@@ -278,11 +267,12 @@ TEST_F(MainStateTest, WithoutMusicTheMatchIsLoadedButNeverRuns)
     EXPECT_TRUE(game.getWindow().isOpen());
 }
 
-TEST_F(MainStateTest, ExitStopsTheMusicAndLeavesForTheMenuAtTheNextFrame)
+TEST_F(MainStateTest, ExitStopsTheMusicAndLeavesForTheMenuOnceAtTheNextFrame)
 {
     enterMatch();
     const sf::Vector2f before = object("Player0")->getPosition();
     input().setLiveKey(sf::Keyboard::Escape, true);
+    input().setLiveButton(1, ControllerButton::MENU, true);
     input().setLiveKey(sf::Keyboard::D, true);
     input().update();
     match->update(FRAME);
@@ -299,19 +289,8 @@ TEST_F(MainStateTest, ExitStopsTheMusicAndLeavesForTheMenuAtTheNextFrame)
     EXPECT_EQ(menu->inits, 1);
     // Leaving released the whole match.
     EXPECT_TRUE(match->getGameObjectManager().getGameObjects().empty());
-}
-
-TEST_F(MainStateTest, ExitKeyAndMenuButtonInOneFrameLeaveOnce)
-{
-    enterMatch();
-    input().setLiveKey(sf::Keyboard::Escape, true);
-    input().setLiveButton(1, ControllerButton::MENU, true);
-    frame();
-    frame();
-    frame();
-
-    EXPECT_EQ(states().getCurrentState(), menu.get());
-    EXPECT_EQ(menu->inits, 1);
+    frames(2);
+    EXPECT_EQ(menu->inits, 1) << "the exit key and the menu button of one frame leave once";
     EXPECT_EQ(menu->exits, 0);
 }
 
@@ -320,23 +299,20 @@ TEST_F(MainStateTest, ComingBackLoadsTheMapAgainAndKeepsOnlyTheNewObjects)
     enterMatch();
     frames(70);
     const std::size_t firstCount = match->getGameObjectManager().getGameObjects().size();
-    const std::weak_ptr<GameObject> oldPlayer = object("Player0");
-    std::weak_ptr<GameObject> oldItem;
+    std::map<std::string, std::weak_ptr<GameObject>> firstLoad;
     std::vector<std::string> oldItemIds;
     for (const auto& [id, candidate] : match->getGameObjectManager().getGameObjects())
     {
+        firstLoad[id] = candidate;
         if (candidate->getComponent<ItemComponent>())
-        {
-            oldItem = candidate;
             oldItemIds.push_back(id);
-        }
     }
-    ASSERT_FALSE(oldItem.expired());
+    ASSERT_FALSE(oldItemIds.empty());
 
     press(sf::Keyboard::Escape);
     EXPECT_EQ(states().getCurrentState(), menu.get());
-    EXPECT_TRUE(oldPlayer.expired());
-    EXPECT_TRUE(oldItem.expired());
+    for (const auto& [id, gameObject] : firstLoad)
+        EXPECT_TRUE(gameObject.expired()) << id << " outlived its match";
 
     enterMatch();
     EXPECT_TRUE(match->isRunning());
@@ -345,13 +321,19 @@ TEST_F(MainStateTest, ComingBackLoadsTheMapAgainAndKeepsOnlyTheNewObjects)
     // The item counter runs on across loads, so none of the old pool's names is filed any more.
     for (const auto& id : oldItemIds)
         EXPECT_EQ(object(id), nullptr) << id;
+    for (const auto& [id, gameObject] : match->getGameObjectManager().getGameObjects())
+    {
+        const bool isItem = gameObject->getComponent<ItemComponent>() != nullptr;
+        EXPECT_TRUE(isItem || firstLoad.count(id) == 1) << id << " was not in the first load";
+    }
     frames(10);
     EXPECT_TRUE(match->isRunning());
 }
 
-TEST_F(MainStateTest, ALostPlayerOpensTheWinScreenForTheOther)
+TEST_F(MainStateTest, ALostPlayerOpensTheWinScreenForTheOtherAndFreezesObjectsAndPhysics)
 {
     enterMatch();
+    body("Player1").SetLinearVelocity(b2Vec2(3.f, 0.f));
     StreamCapture output(std::cout);
     defeatPlayer0();
 
@@ -376,13 +358,7 @@ TEST_F(MainStateTest, ALostPlayerOpensTheWinScreenForTheOther)
 
     EXPECT_FALSE(component<PlayerMoveComponent>("Player0")->canMove());
     EXPECT_FALSE(component<PlayerMoveComponent>("Player1")->canMove());
-}
 
-TEST_F(MainStateTest, TheWinScreenFreezesObjectsAndPhysics)
-{
-    enterMatch();
-    body("Player1").SetLinearVelocity(b2Vec2(3.f, 0.f));
-    defeatPlayer0();
     const sf::Vector2f frozen = object("Player1")->getPosition();
     const b2Vec2 bodyAt = body("Player1").GetPosition();
     frames(20);
@@ -429,24 +405,20 @@ TEST_F(MainStateTest, AMissingFontKeepsTheMatchGoingAndIsRetriedEveryFrame)
     EXPECT_EQ(output.text(), "Player1 won!\n");
 }
 
-TEST_F(MainStateTest, EveryMoveKeyTogglesBetweenTheTwoEntries)
+TEST_F(MainStateTest, EveryMoveKeyTogglesBetweenTheTwoEntriesAndExitClosesTheWindow)
 {
     enterMatch();
     defeatPlayer0();
+    // The menu screen's tests cover the rest of the steering both screens share.
     press(sf::Keyboard::S);
     EXPECT_EQ(selected(), "Exit");
-    press(sf::Keyboard::S);
-    EXPECT_EQ(selected(), "Restart");
     press(sf::Keyboard::W);
-    EXPECT_EQ(selected(), "Exit");
+    EXPECT_EQ(selected(), "Restart");
     press(sf::Keyboard::Up);
-    EXPECT_EQ(selected(), "Restart");
-    press(sf::Keyboard::Down);
     EXPECT_EQ(selected(), "Exit");
-    // Keys and the stick in one frame move once.
-    input().feedAxisPosition(0, sf::Joystick::Y, 80.f);
-    press(sf::Keyboard::Down);
-    EXPECT_EQ(selected(), "Restart");
+    input().setLiveButton(0, ControllerButton::CONFIRM, true);
+    frame();
+    EXPECT_FALSE(game.getWindow().isOpen()) << "Exit closes the window";
 }
 
 TEST_F(MainStateTest, AHeldStickMovesOnceUntilItReturnsToTheCentre)
@@ -476,17 +448,15 @@ TEST_F(MainStateTest, TheSelectedEntryIsDrawnDecoratedAndCentred)
     enterMatch();
     defeatPlayer0();
 
-    auto capture = [this] {
-        sf::Texture texture;
-        texture.create(game.getWindow().getSize().x, game.getWindow().getSize().y);
-        texture.update(game.getWindow());
-        return texture.copyToImage();
-    };
-    // The decoration widens the selected entry on both sides of the same centre.
-    auto inkWidth = [](const sf::Image& image, unsigned top, unsigned bottom) {
+    // The white ink of the entry drawn `offset` below the view's centre: its width and its middle, in
+    // pixels. The texts sit on the camera's view; the arena behind is drawn too, in colours that are
+    // not white.
+    const sf::Vector2f centre = game.getWindow().getView().getCenter();
+    const auto inkOfRow = [&](const sf::Image& image, float offset) {
+        const int row = game.getWindow().mapCoordsToPixel(centre + sf::Vector2f(0.f, offset)).y;
         unsigned left = image.getSize().x;
         unsigned right = 0;
-        for (unsigned y = top; y < bottom; ++y)
+        for (unsigned y = static_cast<unsigned>(row - 10); y < static_cast<unsigned>(row + 10); ++y)
         {
             for (unsigned x = 0; x < image.getSize().x; ++x)
             {
@@ -498,32 +468,24 @@ TEST_F(MainStateTest, TheSelectedEntryIsDrawnDecoratedAndCentred)
                 }
             }
         }
-        return std::make_pair(left, right);
-    };
-
-    // The texts sit on the camera's view; the pixels are found through it. The arena behind is
-    // drawn too, in colours that are not white.
-    const sf::Vector2f centre = game.getWindow().getView().getCenter();
-    const sf::Vector2i screenCentre = game.getWindow().mapCoordsToPixel(centre);
-    const auto rowOf = [&](float offset) {
-        const int y = game.getWindow().mapCoordsToPixel(centre + sf::Vector2f(0.f, offset)).y;
-        return std::make_pair(static_cast<unsigned>(y - 10), static_cast<unsigned>(y + 10));
+        return std::make_pair(right - left, (left + right) * 0.5f);
     };
 
     frame();
-    sf::Image image = capture();
-    const auto restartSelected = inkWidth(image, rowOf(0.f).first, rowOf(0.f).second);
-    const auto exitPlain = inkWidth(image, rowOf(30.f).first, rowOf(30.f).second);
+    sf::Image image = screenshot();
+    const auto restartSelected = inkOfRow(image, 0.f);
+    const auto exitPlain = inkOfRow(image, 30.f);
     press(sf::Keyboard::S);
-    image = capture();
-    const auto restartPlain = inkWidth(image, rowOf(0.f).first, rowOf(0.f).second);
-    const auto exitSelected = inkWidth(image, rowOf(30.f).first, rowOf(30.f).second);
+    image = screenshot();
+    const auto restartPlain = inkOfRow(image, 0.f);
+    const auto exitSelected = inkOfRow(image, 30.f);
 
-    EXPECT_GT(restartSelected.second - restartSelected.first, restartPlain.second - restartPlain.first + 20);
-    EXPECT_GT(exitSelected.second - exitSelected.first, exitPlain.second - exitPlain.first + 20);
-    const float middle = static_cast<float>(screenCentre.x);
-    EXPECT_NEAR((restartSelected.first + restartSelected.second) * 0.5f, middle, 3.f);
-    EXPECT_NEAR((exitSelected.first + exitSelected.second) * 0.5f, middle, 3.f);
+    // The decoration widens the selected entry on both sides of the same centre.
+    EXPECT_GT(restartSelected.first, restartPlain.first + 20);
+    EXPECT_GT(exitSelected.first, exitPlain.first + 20);
+    const float middle = static_cast<float>(game.getWindow().mapCoordsToPixel(centre).x);
+    EXPECT_NEAR(restartSelected.second, middle, 3.f);
+    EXPECT_NEAR(exitSelected.second, middle, 3.f);
     // The stored entries stay plain.
     EXPECT_EQ(std::string(match->getMenuEntries()[0].getString()), "Restart");
 }
@@ -547,17 +509,15 @@ TEST_F(MainStateTest, RestartPutsEverythingBackWithoutReloading)
 
     EXPECT_TRUE(match->isRunning());
     EXPECT_EQ(activeItems(), 0);
-    EXPECT_EQ(component<HealthComponent>("Player0")->getHealth(), 3);
-    EXPECT_EQ(component<HealthComponent>("Player1")->getHealth(), 3);
-    EXPECT_EQ(component<HealthIndicatorRenderComponent>("Player0HealthIndicator")->getHealth(), 3);
-    EXPECT_EQ(component<HealthIndicatorRenderComponent>("Player1HealthIndicator")->getHealth(), 3);
-    EXPECT_TRUE(component<PlayerMoveComponent>("Player0")->canMove());
-    EXPECT_TRUE(component<PlayerMoveComponent>("Player1")->canMove());
-    EXPECT_NEAR(object("Player0")->getPosition().x, 300.f, 0.01f);
-    EXPECT_NEAR(object("Player0")->getPosition().y, 200.f, 0.01f);
-    EXPECT_EQ(object("Player0")->getRotation(), 0.f);
-    EXPECT_NEAR(object("Player1")->getPosition().x, 1000.f, 0.01f);
-    EXPECT_NEAR(object("Player1")->getPosition().y, 200.f, 0.01f);
+    for (const auto& [id, homeX] : {std::pair{"Player0", 300.f}, std::pair{"Player1", 1000.f}})
+    {
+        EXPECT_EQ(component<HealthComponent>(id)->getHealth(), 3) << id;
+        EXPECT_EQ(component<HealthIndicatorRenderComponent>(id + std::string("HealthIndicator"))->getHealth(), 3);
+        EXPECT_TRUE(component<PlayerMoveComponent>(id)->canMove()) << id;
+        EXPECT_NEAR(object(id)->getPosition().x, homeX, 0.01f) << id;
+        EXPECT_NEAR(object(id)->getPosition().y, 200.f, 0.01f) << id;
+        EXPECT_EQ(object(id)->getRotation(), 0.f) << id;
+    }
     EXPECT_EQ(object("Player0"), player0);
     EXPECT_EQ(match->getGameObjectManager().getGameObjects().size(), objectCount);
     EXPECT_EQ(match->getMusic().getStatus(), sf::Music::Playing);
@@ -572,12 +532,21 @@ TEST_F(MainStateTest, RestartPutsEverythingBackWithoutReloading)
     EXPECT_EQ(selected(), "Restart");
 }
 
-TEST_F(MainStateTest, RestartDuringAFallBringsThePlayerHomeAtOnce)
+TEST_F(MainStateTest, AFallCostsAHeartShownOnThatPlayersIndicatorAndARestartBringsThePlayerHomeAtOnce)
 {
     enterMatch();
+    const auto hearts0 = component<HealthIndicatorRenderComponent>("Player0HealthIndicator");
+    const auto hearts1 = component<HealthIndicatorRenderComponent>("Player1HealthIndicator");
+    // Walked into the chasm through the real physics.
     body("Player1").SetTransform(toMetres({500.f, 730.f}), 0.f);
     frame();
     ASSERT_TRUE(component<PlayerFallComponent>("Player1")->isFalling());
+    EXPECT_EQ(component<HealthComponent>("Player1")->getHealth(), 2);
+    EXPECT_EQ(hearts1->getHealth(), 2);
+    EXPECT_TRUE(hearts1->isFlashing());
+    EXPECT_EQ(hearts0->getHealth(), 3);
+    EXPECT_FALSE(hearts0->isFlashing());
+    EXPECT_TRUE(match->isRunning());
     component<HealthComponent>("Player0")->setHealth(0);
     frame();
     ASSERT_FALSE(match->isRunning());
@@ -589,17 +558,6 @@ TEST_F(MainStateTest, RestartDuringAFallBringsThePlayerHomeAtOnce)
     EXPECT_NEAR(object("Player1")->getPosition().y, 200.f, 0.01f);
     EXPECT_EQ(component<HealthComponent>("Player1")->getHealth(), 3);
     EXPECT_TRUE(component<ColliderComponent>("Player1")->isEnabled());
-}
-
-TEST_F(MainStateTest, ExitOnTheWinScreenClosesTheWindow)
-{
-    enterMatch();
-    defeatPlayer0();
-    press(sf::Keyboard::Down);
-    ASSERT_EQ(selected(), "Exit");
-    input().setLiveButton(0, ControllerButton::CONFIRM, true);
-    frame();
-    EXPECT_FALSE(game.getWindow().isOpen());
 }
 
 TEST_F(MainStateTest, LeavingRightAfterARestartDropsTheQueuedMovesSafely)

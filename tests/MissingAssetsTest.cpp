@@ -193,6 +193,7 @@ INSTANTIATE_TEST_SUITE_P(
                   Reach::MatchScreen},
         AssetCase{"MissingMap", "game.tmj", Damage::Missing, "Error loading", Reach::MatchScreen},
         AssetCase{"GarbagePng", "Player/player0.png", Damage::Garbage, "", Reach::Match},
+        AssetCase{"GarbageLogo", "Logo/kelo_logo.png", Damage::Garbage, "Could not load logo", Reach::MenuOnly},
         AssetCase{"GarbageFont", "fibberish.ttf", Damage::Garbage, "Could not load font", Reach::MenuOnly},
         AssetCase{"GarbageWav", "Sounds/loseHealth2.wav", Damage::Garbage, "", Reach::Match},
         AssetCase{"GarbageOgg", "Sounds/laserRetro_003.ogg", Damage::Garbage, "", Reach::Match},
