@@ -67,30 +67,36 @@ const TiledLayer* findLayer(const TiledMap& map, const std::string& name)
     return nullptr;
 }
 
-std::vector<const TiledObject*> objectsOfClass(const TiledMap& map, const std::string& className)
+// Every object of every layer, in file order.
+std::vector<const TiledObject*> objectsOf(const TiledMap& map)
 {
-    std::vector<const TiledObject*> result;
+    std::vector<const TiledObject*> objects;
     for (const TiledLayer& layer : map.getLayers())
     {
         for (const TiledObject& object : layer.objects)
-        {
-            if (object.className == className)
-                result.push_back(&object);
-        }
+            objects.push_back(&object);
+    }
+    return objects;
+}
+
+std::vector<const TiledObject*> objectsOfClass(const TiledMap& map, const std::string& className)
+{
+    std::vector<const TiledObject*> result;
+    for (const TiledObject* object : objectsOf(map))
+    {
+        if (object->className == className)
+            result.push_back(object);
     }
     return result;
 }
 
 const TiledObject& findObject(const TiledMap& map, const std::string& name)
 {
-    for (const TiledLayer& layer : map.getLayers())
-    {
-        for (const TiledObject& object : layer.objects)
-        {
-            if (object.name == name)
-                return object;
-        }
-    }
+    const auto objects = objectsOf(map);
+    const auto found = std::find_if(objects.begin(), objects.end(),
+                                    [&name](const TiledObject* object) { return object->name == name; });
+    if (found != objects.end())
+        return **found;
     ADD_FAILURE() << "no object " << name;
     static const TiledObject none;
     return none;
@@ -482,11 +488,8 @@ TEST(AssetsTest, ObjectNamesAreUnique)
     // The game keeps one object per name: a repeated name would silently lose a wall or a drop.
     const TiledMap map = loadArena();
     std::set<std::string> names;
-    for (const TiledLayer& layer : map.getLayers())
-    {
-        for (const TiledObject& object : layer.objects)
-            EXPECT_TRUE(names.insert(object.name).second) << object.name;
-    }
+    for (const TiledObject* object : objectsOf(map))
+        EXPECT_TRUE(names.insert(object->name).second) << object->name;
 }
 
 TEST(AssetsTest, BothHalvesOfTheArenaMirrorEachOther)
