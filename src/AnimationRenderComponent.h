@@ -51,8 +51,6 @@ public:
     int getCurrentType() const { return m_currentType; }
     /// For testing.
     int getCurrentDirection() const { return m_currentDirection; }
-    /// For testing.
-    int getFrameIndex() const { return m_frameIndex; }
     // Null until a setAnimation() found an animation with frames.
     /// For testing.
     const Animation* getCurrentAnimation() const { return m_currentAnimation; }

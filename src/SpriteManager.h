@@ -44,14 +44,7 @@ public:
     void draw();
 
     void setTileSize(sf::Vector2i tileSize) { m_tileSize = tileSize; }
-    /// For testing.
-    sf::Vector2i getTileSize() const { return m_tileSize; }
     void setTileSetTextures(std::unordered_map<std::string, std::shared_ptr<sf::Texture>> textures);
-    /// For testing.
-    const std::unordered_map<std::string, std::shared_ptr<sf::Texture>>& getTileSetTextures() const
-    {
-        return m_tileSetTextures;
-    }
 
     sf::RenderWindow& getRenderWindow() const { return m_renderWindow; }
     /// For testing.

@@ -77,14 +77,19 @@ sf::Color cornerOf(const sf::Texture& texture)
 
 } // namespace
 
-TEST_F(AssetCacheTest, OneFileInUseIsOneTexture)
+TEST_F(AssetCacheTest, OneFileInUseIsOneTextureOrOneSoundBuffer)
 {
-    const std::string path = writePicture("rock.png", 8, 4, sf::Color::Red);
-    const auto first = AssetCache::getTexture(path, true);
-    const auto second = AssetCache::getTexture(path, true);
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(first->getSize(), sf::Vector2u(8, 4));
+    const std::string picture = writePicture("rock.png", 8, 4, sf::Color::Red);
+    const auto texture = AssetCache::getTexture(picture, true);
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(AssetCache::getTexture(picture, true), texture);
+    EXPECT_EQ(texture->getSize(), sf::Vector2u(8, 4));
+
+    const std::string sound = writeSound("splash.wav", 4410);
+    const auto buffer = AssetCache::getSoundBuffer(sound);
+    ASSERT_NE(buffer, nullptr);
+    EXPECT_EQ(AssetCache::getSoundBuffer(sound), buffer);
+    EXPECT_EQ(buffer->getSampleCount(), 4410u);
 }
 
 TEST_F(AssetCacheTest, MaskedAndPlainPicturesOfOneFileStayApart)
@@ -157,15 +162,6 @@ TEST_F(AssetCacheTest, NothingIsKeptOnceTheLastUserIsGone)
     }
     EXPECT_LE(AssetCache::getEntryCount(), 3u) << "the picture in use and at most the last of each kind";
     EXPECT_EQ(AssetCache::getTexture(picture, true), inUse);
-}
-
-TEST_F(AssetCacheTest, OneSoundFileInUseIsOneBuffer)
-{
-    const std::string path = writeSound("splash.wav", 4410);
-    const auto first = AssetCache::getSoundBuffer(path);
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(AssetCache::getSoundBuffer(path), first);
-    EXPECT_EQ(first->getSampleCount(), 4410u);
 }
 
 TEST_F(AssetCacheTest, EveryItemOfAPoolSharesItsKindsPicture)

@@ -1,8 +1,11 @@
 // Every file the game loads from "../assets/" opens with SFML and holds what the game's code
 // addresses in it: frame rectangles inside the sprite sheets, decodable sounds of the right length,
 // and an arena map whose layers, tilesets and objects the loader and the object factory can use.
+// The map is read with the game's own reader and property rules.
 
+#include "ObjectSettings.h"
 #include "TestSupport.h"
+#include "TiledMap.h"
 
 #include <SFML/Audio/Music.hpp>
 #include <SFML/Audio/SoundBuffer.hpp>
@@ -10,13 +13,11 @@
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <set>
 #include <string>
 #include <tuple>
@@ -25,7 +26,9 @@
 namespace
 {
 
-using nlohmann::json;
+using zelk::TiledLayer;
+using zelk::TiledMap;
+using zelk::TiledObject;
 
 // The game reads its assets relative to its working directory, bin/, and so do these tests.
 const std::string ASSETS = "../assets/";
@@ -35,11 +38,10 @@ constexpr int MAP_ROWS = 24;
 constexpr int TILE = 32;
 constexpr int MAP_WIDTH = MAP_COLUMNS * TILE;
 constexpr int MAP_HEIGHT = MAP_ROWS * TILE;
-constexpr std::uint32_t FLIP_BITS = 0xE0000000u;
 
 struct Rect
 {
-    double x, y, width, height;
+    float x, y, width, height;
 
     bool overlaps(const Rect& other) const
     {
@@ -48,102 +50,102 @@ struct Rect
     }
 };
 
-// The players' animation table as the object factory builds it: frames, first frame, frame size.
-struct AnimationRow
+TiledMap loadArena()
 {
-    int frames;
-    int left;
-    int top;
-    int size;
-};
-const std::vector<AnimationRow> PLAYER_ANIMATIONS{{2, 0, 0, 16}, {4, 48, 0, 16}, {4, 96, 0, 32}};
-constexpr int DIRECTION_COLUMNS = 3;
-
-json loadMap()
-{
-    const std::string text = zelk::test::readFile(ASSETS + "game.tmj");
-    return json::parse(text, nullptr, false);
+    TiledMap map;
+    EXPECT_TRUE(map.loadFromFile(ASSETS + "game.tmj")) << map.getError();
+    return map;
 }
 
-const json* findLayer(const json& map, const std::string& name)
+const TiledLayer* findLayer(const TiledMap& map, const std::string& name)
 {
-    for (const auto& layer : map["layers"])
-        if (layer.value("name", "") == name)
+    for (const TiledLayer& layer : map.getLayers())
+    {
+        if (layer.name == name)
             return &layer;
+    }
     return nullptr;
 }
 
-std::vector<json> objectsOfType(const json& map, const std::string& type)
+// Every object of every layer, in file order.
+std::vector<const TiledObject*> objectsOf(const TiledMap& map)
 {
-    std::vector<json> result;
-    const json* objects = findLayer(map, "Objects");
-    if (objects == nullptr)
-        return result;
-    for (const auto& object : (*objects)["objects"])
-        if (object.value("type", "") == type)
+    std::vector<const TiledObject*> objects;
+    for (const TiledLayer& layer : map.getLayers())
+    {
+        for (const TiledObject& object : layer.objects)
+            objects.push_back(&object);
+    }
+    return objects;
+}
+
+std::vector<const TiledObject*> objectsOfClass(const TiledMap& map, const std::string& className)
+{
+    std::vector<const TiledObject*> result;
+    for (const TiledObject* object : objectsOf(map))
+    {
+        if (object->className == className)
             result.push_back(object);
+    }
     return result;
 }
 
-const json* findObject(const json& map, const std::string& name)
+const TiledObject& findObject(const TiledMap& map, const std::string& name)
 {
-    const json* objects = findLayer(map, "Objects");
-    if (objects == nullptr)
-        return nullptr;
-    for (const auto& object : (*objects)["objects"])
-        if (object.value("name", "") == name)
-            return &object;
-    return nullptr;
+    const auto objects = objectsOf(map);
+    const auto found = std::find_if(objects.begin(), objects.end(),
+                                    [&name](const TiledObject* object) { return object->name == name; });
+    if (found != objects.end())
+        return **found;
+    ADD_FAILURE() << "no object " << name;
+    static const TiledObject none;
+    return none;
 }
 
-const json* findProperty(const json& object, const std::string& name)
+std::vector<const TiledObject*> triggersOfKind(const TiledMap& map, zelk::TriggerKind kind)
 {
-    if (!object.contains("properties"))
-        return nullptr;
-    for (const auto& property : object["properties"])
-        if (property.value("name", "") == name)
-            return &property;
-    return nullptr;
-}
-
-std::string triggerType(const json& object)
-{
-    const json* property = findProperty(object, "type");
-    return property == nullptr ? "" : property->value("value", "");
-}
-
-std::vector<json> triggersOfKind(const json& map, const std::string& kind)
-{
-    std::vector<json> result;
-    for (const auto& trigger : objectsOfType(map, "Trigger"))
-        if (triggerType(trigger) == kind)
+    std::vector<const TiledObject*> result;
+    for (const TiledObject* trigger : objectsOfClass(map, "Trigger"))
+    {
+        zelk::ObjectFindings findings;
+        if (zelk::triggerKindOf(zelk::readTriggerType(*trigger, findings)) == kind)
             result.push_back(trigger);
+    }
     return result;
 }
 
-Rect rectOf(const json& object)
+// What the factory reads from a player, paths joined to the asset directory.
+zelk::SpriteSettings spriteSettingsOf(const TiledObject& object)
 {
-    return {object["x"].get<double>(), object["y"].get<double>(), object["width"].get<double>(),
-            object["height"].get<double>()};
+    zelk::SpriteSettings settings;
+    zelk::ObjectFindings findings;
+    EXPECT_TRUE(zelk::readSpriteSettings(object, ASSETS, settings, findings)) << object.name;
+    return settings;
+}
+
+zelk::SpawnerSettings spawnerSettingsOf(const TiledObject& object)
+{
+    zelk::SpawnerSettings settings;
+    zelk::ObjectFindings findings;
+    EXPECT_TRUE(zelk::readSpawnerSettings(object, ASSETS, settings, findings)) << object.name;
+    return settings;
+}
+
+Rect rectOf(const TiledObject& object)
+{
+    return {object.x, object.y, object.width, object.height};
 }
 
 // Players are placed by the centre of their box, everything else by its top-left corner.
-Rect playerBox(const json& player)
+Rect playerBox(const TiledObject& player)
 {
-    const Rect rect = rectOf(player);
-    return {rect.x - rect.width / 2, rect.y - rect.height / 2, rect.width, rect.height};
+    return {player.x - player.width / 2, player.y - player.height / 2, player.width, player.height};
 }
 
-int intProperty(const json& object, const std::string& name)
-{
-    const json* property = findProperty(object, name);
-    return property == nullptr ? -1 : property->value("value", -1);
-}
-
-sf::Image loadImage(const std::string& relativePath)
+sf::Image loadImage(const std::string& path)
 {
     sf::Image image;
-    EXPECT_TRUE(image.loadFromFile(ASSETS + relativePath)) << relativePath;
+    EXPECT_TRUE(image.loadFromFile(path)) << path;
     return image;
 }
 
@@ -163,9 +165,17 @@ int opaquePixels(const sf::Image& image, const sf::IntRect& rect)
     return count;
 }
 
-sf::Image colourKeyed(const std::string& relativePath)
+sf::Font loadFont()
 {
-    sf::Image image = loadImage(relativePath);
+    zelk::test::testWindow();
+    sf::Font font;
+    EXPECT_TRUE(font.loadFromFile(ASSETS + "fibberish.ttf"));
+    return font;
+}
+
+sf::Image colourKeyed(const std::string& path)
+{
+    sf::Image image = loadImage(path);
     image.createMaskFromColor(sf::Color::Black, 0);
     return image;
 }
@@ -175,9 +185,7 @@ sf::Image colourKeyed(const std::string& relativePath)
 
 TEST(AssetsTest, DrawsEveryPrintableAsciiCharacter)
 {
-    zelk::test::testWindow();
-    sf::Font font;
-    ASSERT_TRUE(font.loadFromFile(ASSETS + "fibberish.ttf"));
+    const sf::Font font = loadFont();
     for (sf::Uint32 code = 33; code <= 126; ++code)
     {
         const sf::Glyph& glyph = font.getGlyph(code, 40, false);
@@ -192,9 +200,7 @@ TEST(AssetsTest, DrawsEveryPrintableAsciiCharacter)
 
 TEST(AssetsTest, DescendersReachBelowTheBaselineAndCapitalsDoNot)
 {
-    zelk::test::testWindow();
-    sf::Font font;
-    ASSERT_TRUE(font.loadFromFile(ASSETS + "fibberish.ttf"));
+    const sf::Font font = loadFont();
     // Glyph bounds are relative to the baseline, y growing downwards.
     const sf::FloatRect g = font.getGlyph('g', 60, false).bounds;
     const sf::FloatRect b = font.getGlyph('B', 60, false).bounds;
@@ -205,9 +211,7 @@ TEST(AssetsTest, DescendersReachBelowTheBaselineAndCapitalsDoNot)
 
 TEST(AssetsTest, TitlesFitOnTheScreen)
 {
-    zelk::test::testWindow();
-    sf::Font font;
-    ASSERT_TRUE(font.loadFromFile(ASSETS + "fibberish.ttf"));
+    const sf::Font font = loadFont();
     const sf::Text title("Bramblot", font, 120);
     const sf::Text winner("Player1 WON!", font, 60);
     const sf::Text hint("Press Menu Button or ESC to go back!", font, 30);
@@ -225,25 +229,19 @@ TEST(AssetsTest, TitlesFitOnTheScreen)
 
 TEST(AssetsTest, SheetsCoverEveryFrameOfTheAnimationTables)
 {
-    const json map = loadMap();
-    ASSERT_FALSE(map.is_discarded());
+    const TiledMap map = loadArena();
     for (const std::string name : {"Player0", "Player1"})
     {
-        const json* player = findObject(map, name);
-        ASSERT_NE(player, nullptr) << name;
-        const json* texture = findProperty(*player, "Texture");
-        ASSERT_NE(texture, nullptr) << name;
-        const sf::Image sheet = loadImage(texture->value("value", ""));
-        EXPECT_GE(sheet.getSize().x, 192u);
-        EXPECT_GE(sheet.getSize().y, 128u);
-        for (const AnimationRow& row : PLAYER_ANIMATIONS)
-            for (int column = 0; column < DIRECTION_COLUMNS; ++column)
-                for (int frame = 0; frame < row.frames; ++frame)
+        const sf::Image sheet = loadImage(spriteSettingsOf(findObject(map, name)).texturePath.string());
+        for (const zelk::AnimationStrip& strip : zelk::PLAYER_ANIMATIONS)
+            for (int column = 0; column < zelk::SHEET_COLUMNS; ++column)
+                for (int frame = 0; frame < strip.frameCount; ++frame)
                 {
-                    const sf::IntRect rect(row.left + column * row.size, row.top + frame * row.size, row.size,
-                                           row.size);
+                    const sf::Vector2i size = strip.frameSize;
+                    const sf::IntRect rect(strip.start.x + column * size.x, strip.start.y + frame * size.y, size.x,
+                                           size.y);
                     ASSERT_TRUE(inside(rect, sheet.getSize())) << name << " frame at " << rect.left << "," << rect.top;
-                    EXPECT_GT(opaquePixels(sheet, rect), row.size * row.size / 8)
+                    EXPECT_GT(opaquePixels(sheet, rect), size.x * size.y / 8)
                         << name << " frame at " << rect.left << "," << rect.top << " is empty";
                     // Real alpha, not a colour key: the frame's corner shows the ground below.
                     EXPECT_EQ(sheet.getPixel(rect.left, rect.top).a, 0) << name;
@@ -253,8 +251,8 @@ TEST(AssetsTest, SheetsCoverEveryFrameOfTheAnimationTables)
 
 TEST(AssetsTest, TheTwoPlayersLookDifferent)
 {
-    const sf::Image first = loadImage("Player/player0.png");
-    const sf::Image second = loadImage("Player/player1.png");
+    const sf::Image first = loadImage(ASSETS + "Player/player0.png");
+    const sf::Image second = loadImage(ASSETS + "Player/player1.png");
     ASSERT_EQ(first.getSize(), second.getSize());
     int differing = 0;
     int opaque = 0;
@@ -274,30 +272,24 @@ TEST(AssetsTest, TheTwoPlayersLookDifferent)
 
 TEST(AssetsTest, BombSheetHoldsFourIdleAndEightExplosionFrames)
 {
-    const json map = loadMap();
-    const std::vector<json> spawners = objectsOfType(map, "Spawner");
+    const TiledMap map = loadArena();
+    const auto spawners = objectsOfClass(map, "Spawner");
     ASSERT_FALSE(spawners.empty());
-    for (const json& spawner : spawners)
+    for (const TiledObject* spawner : spawners)
     {
-        const json* texture = findProperty(spawner, "ItemTexture1");
-        ASSERT_NE(texture, nullptr);
-        const sf::Image sheet = loadImage(texture->value("value", ""));
-        const int width = intProperty(spawner, "TextureWidth1");
-        const int height = intProperty(spawner, "TextureHeight1");
-        ASSERT_GT(width, 0);
-        ASSERT_GT(height, 0);
-        for (int frame = 0; frame < 4; ++frame)
-        {
-            const sf::IntRect idle(frame * width, 0, width, height);
-            ASSERT_TRUE(inside(idle, sheet.getSize())) << "idle frame " << frame;
-            EXPECT_GT(opaquePixels(sheet, idle), 0) << "idle frame " << frame;
-        }
-        for (int frame = 0; frame < 8; ++frame)
-        {
-            const sf::IntRect blast(frame * width, height, width, height);
-            ASSERT_TRUE(inside(blast, sheet.getSize())) << "explosion frame " << frame;
-            EXPECT_GT(opaquePixels(sheet, blast), 0) << "explosion frame " << frame;
-        }
+        const zelk::SpawnerSettings settings = spawnerSettingsOf(*spawner);
+        const sf::Image sheet = loadImage(settings.texturePaths[1]);
+        const sf::Vector2i size(settings.textureRects[1].width, settings.textureRects[1].height);
+        ASSERT_GT(size.x, 0);
+        ASSERT_GT(size.y, 0);
+        // Row 0 holds the idle frames, row 1 the explosion's.
+        for (const auto& [row, frames] : {std::pair{0, 4}, std::pair{1, 8}})
+            for (int frame = 0; frame < frames; ++frame)
+            {
+                const sf::IntRect rect(frame * size.x, row * size.y, size.x, size.y);
+                ASSERT_TRUE(inside(rect, sheet.getSize())) << "row " << row << " frame " << frame;
+                EXPECT_GT(opaquePixels(sheet, rect), 0) << "row " << row << " frame " << frame;
+            }
         // Drawn centred on the bomb: the sheet must have real transparency around the bomb.
         EXPECT_EQ(sheet.getPixel(0, 0).a, 0);
     }
@@ -305,14 +297,12 @@ TEST(AssetsTest, BombSheetHoldsFourIdleAndEightExplosionFrames)
 
 TEST(AssetsTest, RockRectangleLiesInsideTheRockPictureAndItsGroundIsKeyedOut)
 {
-    const json map = loadMap();
-    for (const json& spawner : objectsOfType(map, "Spawner"))
+    const TiledMap map = loadArena();
+    for (const TiledObject* spawner : objectsOfClass(map, "Spawner"))
     {
-        const json* texture = findProperty(spawner, "ItemTexture0");
-        ASSERT_NE(texture, nullptr);
-        const sf::Image rock = colourKeyed(texture->value("value", ""));
-        const sf::IntRect rect(intProperty(spawner, "TextureLeft0"), intProperty(spawner, "TextureTop0"),
-                               intProperty(spawner, "TextureWidth0"), intProperty(spawner, "TextureHeight0"));
+        const zelk::SpawnerSettings settings = spawnerSettingsOf(*spawner);
+        const sf::Image rock = colourKeyed(settings.texturePaths[0]);
+        const sf::IntRect rect = settings.textureRects[0];
         ASSERT_TRUE(inside(rect, rock.getSize()));
         // About the size of the rock's 15-pixel physics circle, drawn at scale 1.
         EXPECT_GE(rect.width, 24);
@@ -325,8 +315,8 @@ TEST(AssetsTest, RockRectangleLiesInsideTheRockPictureAndItsGroundIsKeyedOut)
 
 TEST(AssetsTest, HeartCoversExactlyTheEmptyHeartOnceBlackIsKeyedOut)
 {
-    const sf::Image heart = colourKeyed("Health/heart.png");
-    const sf::Image empty = colourKeyed("Health/background.png");
+    const sf::Image heart = colourKeyed(ASSETS + "Health/heart.png");
+    const sf::Image empty = colourKeyed(ASSETS + "Health/background.png");
     ASSERT_EQ(heart.getSize(), empty.getSize());
     ASSERT_GT(heart.getSize().x, 0u);
     int visible = 0;
@@ -343,7 +333,7 @@ TEST(AssetsTest, HeartCoversExactlyTheEmptyHeartOnceBlackIsKeyedOut)
 
 TEST(AssetsTest, LogoFitsBelowTheMenuEntries)
 {
-    const sf::Image logo = loadImage("Logo/kelo_logo.png");
+    const sf::Image logo = loadImage(ASSETS + "Logo/kelo_logo.png");
     // Drawn at half size 350 px below the centre of a 1080-pixel-high screen: it must end above
     // the bottom edge and begin below the last menu entry (centred 150 px below the centre).
     const float halfHeight = logo.getSize().y * 0.5f / 2.f;
@@ -356,7 +346,7 @@ TEST(AssetsTest, LogoFitsBelowTheMenuEntries)
 
 TEST(AssetsTest, ControlsPictureFitsTheScreenAtSixtyPercentHeight)
 {
-    const sf::Image controls = loadImage("Controls.png");
+    const sf::Image controls = loadImage(ASSETS + "Controls.png");
     ASSERT_GT(controls.getSize().y, 0u);
     const float scale = 1080.f / controls.getSize().y * 0.6f;
     EXPECT_LE(controls.getSize().x * scale, 1920.f);
@@ -425,220 +415,96 @@ TEST(AssetsTest, LoopPointJoinsWithoutAClick)
 // ------------------------------------------------------------------------------------------------
 // The arena map
 
-TEST(AssetsTest, ParsesWithTheLayersTheGameDraws)
-{
-    const json map = loadMap();
-    ASSERT_FALSE(map.is_discarded()) << "game.tmj is not valid JSON";
-    EXPECT_EQ(map.value("orientation", ""), "orthogonal");
-    EXPECT_FALSE(map.value("infinite", true));
-    EXPECT_EQ(map.value("width", 0), MAP_COLUMNS);
-    EXPECT_EQ(map.value("height", 0), MAP_ROWS);
-    EXPECT_EQ(map.value("tilewidth", 0), TILE);
-    EXPECT_EQ(map.value("tileheight", 0), TILE);
-    for (const std::string name : {"Background", "Top"})
-    {
-        const json* layer = findLayer(map, name);
-        ASSERT_NE(layer, nullptr) << name;
-        EXPECT_EQ(layer->value("type", ""), "tilelayer");
-        ASSERT_TRUE((*layer)["data"].is_array()) << name;
-        EXPECT_EQ((*layer)["data"].size(), static_cast<std::size_t>(MAP_COLUMNS * MAP_ROWS)) << name;
-    }
-    const json* objects = findLayer(map, "Objects");
-    ASSERT_NE(objects, nullptr);
-    EXPECT_EQ(objects->value("type", ""), "objectgroup");
-}
+// Read as the author's tools see it, the arena has no finding at all (the map checker's own test);
+// these are the facts about it that no finding covers.
 
-TEST(AssetsTest, EveryGidIsCoveredByAnEmbeddedTilesetWhoseImageLoads)
+TEST(AssetsTest, TheGroundHasATileInEveryCellOfTheArenaGrid)
 {
-    const json map = loadMap();
-    ASSERT_FALSE(map.is_discarded());
-    struct Range
-    {
-        std::uint32_t first;
-        std::uint32_t count;
-    };
-    std::vector<Range> ranges;
-    for (const auto& tileset : map["tilesets"])
-    {
-        ASSERT_FALSE(tileset.contains("source")) << "tilesets must be embedded";
-        const sf::Image image = loadImage(tileset.value("image", ""));
-        const int columns = tileset.value("columns", 0);
-        EXPECT_EQ(tileset.value("imagewidth", 0), static_cast<int>(image.getSize().x));
-        EXPECT_EQ(tileset.value("imageheight", 0), static_cast<int>(image.getSize().y));
-        EXPECT_EQ(tileset.value("tilewidth", 0), TILE);
-        EXPECT_EQ(tileset.value("tileheight", 0), TILE);
-        EXPECT_EQ(tileset.value("margin", -1), 0);
-        EXPECT_EQ(tileset.value("spacing", -1), 0);
-        EXPECT_EQ(columns, static_cast<int>(image.getSize().x) / TILE);
-        EXPECT_EQ(tileset.value("tilecount", 0), columns * static_cast<int>(image.getSize().y / TILE));
-        ranges.push_back({tileset.value("firstgid", 0u), tileset.value("tilecount", 0u)});
-    }
-    ASSERT_FALSE(ranges.empty());
-    for (const std::string name : {"Background", "Top"})
-    {
-        const json* layer = findLayer(map, name);
-        ASSERT_NE(layer, nullptr);
-        int drawn = 0;
-        for (const auto& cell : (*layer)["data"])
-        {
-            const std::uint32_t gid = cell.get<std::uint32_t>();
-            if (gid == 0)
-                continue;
-            ++drawn;
-            EXPECT_EQ(gid & FLIP_BITS, 0u) << "flipped tiles are not supported";
-            const bool covered = std::any_of(ranges.begin(), ranges.end(), [gid](const Range& range) {
-                return gid >= range.first && gid < range.first + range.count;
-            });
-            EXPECT_TRUE(covered) << name << " gid " << gid;
-        }
-        EXPECT_GT(drawn, 0) << name;
-    }
-    // The ground is never left empty: every cell of the background shows a tile.
-    const json* background = findLayer(map, "Background");
+    const TiledMap map = loadArena();
+    EXPECT_EQ(map.getWidth(), MAP_COLUMNS);
+    EXPECT_EQ(map.getHeight(), MAP_ROWS);
+    EXPECT_EQ(map.getTileWidth(), TILE);
+    EXPECT_EQ(map.getTileHeight(), TILE);
+    EXPECT_NE(findLayer(map, "Top"), nullptr);
+    EXPECT_NE(findLayer(map, "Objects"), nullptr);
+    const TiledLayer* background = findLayer(map, "Background");
     ASSERT_NE(background, nullptr);
-    for (const auto& cell : (*background)["data"])
-        EXPECT_NE(cell.get<std::uint32_t>(), 0u);
+    ASSERT_EQ(background->data.size(), static_cast<std::size_t>(MAP_COLUMNS * MAP_ROWS));
+    EXPECT_EQ(std::count(background->data.begin(), background->data.end(), 0u), 0);
 }
 
-TEST(AssetsTest, PlayersAreSpritesWithTheTypedPropertiesTheFactoryReads)
+TEST(AssetsTest, EachPlayerStartsInsideTheViewOnItsOwnInputWithHearts)
 {
-    const json map = loadMap();
-    ASSERT_FALSE(map.is_discarded());
-    const std::vector<std::tuple<std::string, std::string>> expected{
-        {"Texture", "string"}, {"TextureRectLeft", "int"}, {"TextureRectTop", "int"}, {"InputPlayerIdx", "int"},
-        {"Density", "float"},  {"Health", "int"},          {"Scale", "float"},
-    };
+    const TiledMap map = loadArena();
     for (int index = 0; index < 2; ++index)
     {
         const std::string name = "Player" + std::to_string(index);
-        const json* player = findObject(map, name);
-        ASSERT_NE(player, nullptr) << name;
-        EXPECT_EQ(player->value("type", ""), "Sprite");
-        EXPECT_GT(player->value("width", 0), 0);
-        EXPECT_GT(player->value("height", 0), 0);
-        for (const auto& [property, type] : expected)
-        {
-            const json* entry = findProperty(*player, property);
-            ASSERT_NE(entry, nullptr) << name << " lacks " << property;
-            EXPECT_EQ(entry->value("type", ""), type) << name << "." << property;
-        }
-        EXPECT_EQ(intProperty(*player, "InputPlayerIdx"), index);
-        EXPECT_GE(intProperty(*player, "Health"), 1);
-        EXPECT_GT(findProperty(*player, "Scale")->value("value", 0.0), 0.0);
-        EXPECT_TRUE(std::filesystem::exists(ASSETS + findProperty(*player, "Texture")->value("value", "")));
-    }
-}
-
-TEST(AssetsTest, StartPointsLieOnOpenGroundInsideTheView)
-{
-    const json map = loadMap();
-    ASSERT_FALSE(map.is_discarded());
-    std::vector<json> blockers = objectsOfType(map, "Collider");
-    for (const json& killzone : triggersOfKind(map, "Killzone"))
-        blockers.push_back(killzone);
-    for (const std::string name : {"Player0", "Player1"})
-    {
-        const json* player = findObject(map, name);
-        ASSERT_NE(player, nullptr);
-        const Rect box = playerBox(*player);
+        const TiledObject& player = findObject(map, name);
+        const zelk::SpriteSettings settings = spriteSettingsOf(player);
+        EXPECT_TRUE(settings.hasInputPlayerIndex) << name;
+        EXPECT_EQ(settings.inputPlayerIndex, index) << name;
+        EXPECT_GE(settings.health, 1) << name;
+        const Rect box = playerBox(player);
         // The camera cuts about 26 px off the map's left edge.
-        EXPECT_GE(box.x, 32.0) << name;
+        EXPECT_GE(box.x, 32.f) << name;
         EXPECT_LE(box.x + box.width, MAP_WIDTH) << name;
-        EXPECT_GE(box.y, 96.0) << name << " starts under the hearts";
+        EXPECT_GE(box.y, 96.f) << name << " starts under the hearts";
         EXPECT_LE(box.y + box.height, MAP_HEIGHT) << name;
-        for (const json& blocker : blockers)
-            EXPECT_FALSE(box.overlaps(rectOf(blocker))) << name << " starts inside " << blocker.value("name", "");
     }
 }
 
 TEST(AssetsTest, HasOneRiverThatLeadsIntoAKillzone)
 {
-    const json map = loadMap();
-    ASSERT_FALSE(map.is_discarded());
-    const std::vector<json> rivers = triggersOfKind(map, "River");
-    const std::vector<json> killzones = triggersOfKind(map, "Killzone");
+    const TiledMap map = loadArena();
+    const auto rivers = triggersOfKind(map, zelk::TriggerKind::River);
+    const auto killzones = triggersOfKind(map, zelk::TriggerKind::Killzone);
     ASSERT_EQ(rivers.size(), 1u);
-    ASSERT_FALSE(killzones.empty());
-    const Rect river = rectOf(rivers.front());
+    const Rect river = rectOf(*rivers.front());
     EXPECT_TRUE(std::any_of(killzones.begin(), killzones.end(),
-                            [&river](const json& killzone) { return river.overlaps(rectOf(killzone)); }));
-    for (const json& trigger : objectsOfType(map, "Trigger"))
-    {
-        const json* type = findProperty(trigger, "type");
-        ASSERT_NE(type, nullptr) << trigger.value("name", "");
-        EXPECT_EQ(type->value("type", ""), "string");
-    }
+                            [&river](const TiledObject* killzone) { return river.overlaps(rectOf(*killzone)); }));
 }
 
-TEST(AssetsTest, SpawnersDescribeRocksAndBombsWithRatesAddingUpToOne)
+TEST(AssetsTest, SpawnersDropRocksAndBombsAtRatesAddingUpToOneFromTheTop)
 {
-    const json map = loadMap();
-    ASSERT_FALSE(map.is_discarded());
-    const std::vector<json> spawners = objectsOfType(map, "Spawner");
+    const TiledMap map = loadArena();
+    const auto spawners = objectsOfClass(map, "Spawner");
     ASSERT_GE(spawners.size(), 1u);
     ASSERT_LE(spawners.size(), 2u);
-    for (const json& spawner : spawners)
+    for (const TiledObject* spawner : spawners)
     {
-        double rates = 0.0;
-        for (const std::string kind : {"0", "1"})
-        {
-            const json* texture = findProperty(spawner, "ItemTexture" + kind);
-            ASSERT_NE(texture, nullptr);
-            EXPECT_EQ(texture->value("type", ""), "string");
-            EXPECT_TRUE(std::filesystem::exists(ASSETS + texture->value("value", "")));
-            for (const std::string prefix : {"TextureLeft", "TextureTop", "TextureWidth", "TextureHeight"})
-            {
-                const json* entry = findProperty(spawner, prefix + kind);
-                ASSERT_NE(entry, nullptr) << prefix + kind;
-                EXPECT_EQ(entry->value("type", ""), "int") << prefix + kind;
-            }
-            for (const std::string prefix : {"ItemDensity", "ItemSpawnRate"})
-            {
-                const json* entry = findProperty(spawner, prefix + kind);
-                ASSERT_NE(entry, nullptr) << prefix + kind;
-                EXPECT_EQ(entry->value("type", ""), "float") << prefix + kind;
-                EXPECT_GT(entry->value("value", 0.0), 0.0) << prefix + kind;
-            }
-            rates += findProperty(spawner, "ItemSpawnRate" + kind)->value("value", 0.0);
-        }
-        EXPECT_NEAR(rates, 1.0, 1e-6);
+        const zelk::SpawnerSettings settings = spawnerSettingsOf(*spawner);
+        EXPECT_GT(settings.spawnRates[0], 0.f);
+        EXPECT_GT(settings.spawnRates[1], 0.f);
+        EXPECT_NEAR(settings.spawnRates[0] + settings.spawnRates[1], 1.f, 1e-6f);
         // Items drift downwards from here across the whole arena.
-        EXPECT_LT(spawner.value("y", MAP_HEIGHT), MAP_HEIGHT / 4);
-        EXPECT_GT(spawner.value("x", 0), 0);
-        EXPECT_LT(spawner.value("x", MAP_WIDTH), MAP_WIDTH);
+        EXPECT_LT(spawner->y, MAP_HEIGHT / 4);
+        EXPECT_GT(spawner->x, 0.f);
+        EXPECT_LT(spawner->x, MAP_WIDTH);
     }
 }
 
 TEST(AssetsTest, ObjectNamesAreUnique)
 {
     // The game keeps one object per name: a repeated name would silently lose a wall or a drop.
-    const json map = loadMap();
-    const json* objects = findLayer(map, "Objects");
-    ASSERT_NE(objects, nullptr);
+    const TiledMap map = loadArena();
     std::set<std::string> names;
-    for (const auto& object : (*objects)["objects"])
-        EXPECT_TRUE(names.insert(object.value("name", "")).second) << object.value("name", "");
+    for (const TiledObject* object : objectsOf(map))
+        EXPECT_TRUE(names.insert(object->name).second) << object->name;
 }
 
 TEST(AssetsTest, BothHalvesOfTheArenaMirrorEachOther)
 {
-    const json map = loadMap();
-    ASSERT_FALSE(map.is_discarded());
-    const json* first = findObject(map, "Player0");
-    const json* second = findObject(map, "Player1");
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(first->value("x", 0) + second->value("x", 0), MAP_WIDTH);
-    EXPECT_EQ(first->value("y", 0), second->value("y", 0));
-    std::set<std::tuple<double, double, double, double>> shapes;
-    std::vector<json> solid = objectsOfType(map, "Collider");
-    for (const json& killzone : triggersOfKind(map, "Killzone"))
+    const TiledMap map = loadArena();
+    const TiledObject& first = findObject(map, "Player0");
+    const TiledObject& second = findObject(map, "Player1");
+    EXPECT_EQ(first.x + second.x, MAP_WIDTH);
+    EXPECT_EQ(first.y, second.y);
+    std::vector<const TiledObject*> solid = objectsOfClass(map, "Collider");
+    for (const TiledObject* killzone : triggersOfKind(map, zelk::TriggerKind::Killzone))
         solid.push_back(killzone);
-    for (const json& object : solid)
-    {
-        const Rect r = rectOf(object);
-        shapes.insert({r.x, r.y, r.width, r.height});
-    }
+    std::set<std::tuple<float, float, float, float>> shapes;
+    for (const TiledObject* object : solid)
+        shapes.insert({object->x, object->y, object->width, object->height});
     for (const auto& [x, y, width, height] : shapes)
         EXPECT_EQ(shapes.count({MAP_WIDTH - x - width, y, width, height}), 1u)
             << "no mirror image of the rectangle at " << x << "," << y;

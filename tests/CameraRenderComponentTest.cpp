@@ -54,25 +54,16 @@ void expectFraming(const Framing& framing, sf::Vector2f centre, sf::Vector2f siz
 
 } // namespace
 
-TEST(CameraRenderComponentTest, AMapOfTheWindowsSizeCentresOnTheGridNotOnItsMiddle)
+// The whole map height on the window, the window's aspect, the centre on the 32-pixel grid.
+TEST(CameraRenderComponentTest, FramesTheMapHeightOnTheWindowCentredOnTheGrid)
 {
     sf::RenderWindow& window = zelk::test::testWindow();
     REQUIRE_ARENA_WINDOW(window);
-    // 688 / 32 = 21.5 rounds away from zero to 22.
+    // A map of the window's size centres on the grid, not on its middle: 688 / 32 = 21.5 rounds
+    // away from zero to 22.
     expectFraming(frameMap(window, {1376, 768}), {704.f, 384.f}, {1376.f, 768.f});
-}
-
-TEST(CameraRenderComponentTest, ASmallerMapIsScaledUpToTheWindowHeight)
-{
-    sf::RenderWindow& window = zelk::test::testWindow();
-    REQUIRE_ARENA_WINDOW(window);
+    // A smaller map is scaled up, a larger one down.
     expectFraming(frameMap(window, {1280, 720}), {640.f, 352.f}, {1290.f, 720.f});
-}
-
-TEST(CameraRenderComponentTest, ALargerMapIsScaledDownToTheWindowHeight)
-{
-    sf::RenderWindow& window = zelk::test::testWindow();
-    REQUIRE_ARENA_WINDOW(window);
     expectFraming(frameMap(window, {1600, 960}), {800.f, 480.f}, {1720.f, 960.f});
 }
 

@@ -9,6 +9,8 @@
 #include "RenderableDestroyEvent.h"
 #include "SpriteManager.h"
 #include "SpriteRenderComponent.h"
+#include "Subscription.h"
+#include "TileLayerRenderComponent.h"
 #include "TestSupport.h"
 #include "TraceProfiler.h"
 
@@ -115,6 +117,8 @@ TEST_F(SpriteManagerTest, LayersDrawInLayerOrderAndWithinALayerInCreationOrder)
     addDrawable("ground", "Background");
 
     EXPECT_EQ(drawnNames(), (Names{"ground", "top tiles", "rock", "bomb", "heart"}));
+    m_manager.setLayerOrder({"GUI", "Background"});
+    EXPECT_EQ(drawnNames(), (Names{"heart", "ground"}));
 }
 
 TEST_F(SpriteManagerTest, AnInactiveObjectIsSkippedAndResumesAtItsOldPlace)
@@ -140,38 +144,24 @@ TEST_F(SpriteManagerTest, ALayerOutsideTheDrawingOrderIsNeverDrawn)
     EXPECT_EQ(m_manager.getLayerOf(m_objects.front()->getComponent<zelk::IRenderComponent>().get()), "Ceiling");
 }
 
-TEST_F(SpriteManagerTest, TheLayerOrderCanBeChanged)
-{
-    addDrawable("ground", "Background");
-    addDrawable("heart", "GUI");
-
-    m_manager.setLayerOrder({"GUI", "Background"});
-    EXPECT_EQ(drawnNames(), (Names{"heart", "ground"}));
-}
-
+// Announced again, on another layer or its own: filed once, at the end of the new layer.
 TEST_F(SpriteManagerTest, ASecondCreateEventMovesTheComponentAndSaysSo)
 {
-    auto wanderer = addDrawable("wanderer", "Objects");
-    addDrawable("heart", "GUI");
-    m_err.clear();
+    for (const auto& [layer, drawn] : {std::pair{"GUI", Names{"other", "heart", "wanderer"}},
+                                       std::pair{"Objects", Names{"other", "wanderer", "heart"}}})
+    {
+        SCOPED_TRACE(layer);
+        auto wanderer = addDrawable("wanderer", "Objects");
+        addDrawable("other", "Objects");
+        addDrawable("heart", "GUI");
+        m_err.clear();
 
-    wanderer->announceOn("GUI");
-    EXPECT_EQ(m_err.text(), "src/SpriteManager Line: 59 Removing component from layer, before adding to new layer. "
-                            "from Objects to GUI\n");
-    EXPECT_EQ(drawnNames(), (Names{"heart", "wanderer"}));
-    EXPECT_TRUE(m_manager.getLayer("Objects").empty());
-}
-
-TEST_F(SpriteManagerTest, ReannouncingOnTheSameLayerKeepsOneEntryAtTheEnd)
-{
-    auto again = addDrawable("again", "Objects");
-    addDrawable("other", "Objects");
-    m_err.clear();
-
-    again->announceOn("Objects");
-    EXPECT_EQ(m_err.text(), "src/SpriteManager Line: 59 Removing component from layer, before adding to new layer. "
-                            "from Objects to Objects\n");
-    EXPECT_EQ(drawnNames(), (Names{"other", "again"}));
+        wanderer->announceOn(layer);
+        EXPECT_EQ(m_err.text(), "src/SpriteManager Line: 59 Removing component from layer, before adding to new "
+                                "layer. from Objects to " + std::string(layer) + "\n");
+        EXPECT_EQ(drawnNames(), drawn);
+        m_objects.clear();
+    }
 }
 
 TEST_F(SpriteManagerTest, DestroyingRemovesByTheRecordedLayerNotTheEventsName)
@@ -255,34 +245,42 @@ sf::Color pixelAt(sf::RenderWindow& window, unsigned x, unsigned y)
 
 } // namespace
 
+// The game's layered components are filed under their layer while whole, so that a listener may
+// draw them during either announcement, and once their object is gone they are never drawn again.
 // Run in the sanitizer build: a dangling layer entry would be a use after free here.
-TEST_F(SpriteManagerTest, ADestroyedObjectsComponentsAreNeverDrawnAgain)
+TEST_F(SpriteManagerTest, TheGamesLayeredComponentsAreFiledWhileWholeAndNeverDrawnOnceGone)
 {
     sf::RenderWindow& window = zelk::test::testWindow();
     const auto image = writeSolidImage("bramblot-layer-red-" + std::to_string(::getpid()) + ".png", sf::Color::Red);
+    int drawnWhenAnnounced = 0;
+    const auto drawAnnounced = [&drawnWhenAnnounced](std::shared_ptr<zelk::IEvent> event) {
+        static_cast<zelk::BasicDataEvent<zelk::IRenderComponent&>&>(*event).getData().draw();
+        ++drawnWhenAnnounced;
+    };
+    zelk::Subscription created(zelk::RenderableCreateEvent::Type, drawAnnounced);
+    zelk::Subscription destroyed(zelk::RenderableDestroyEvent::Type, drawAnnounced);
     auto player = std::make_shared<GameObject>("Player0");
-    player->addComponent<zelk::SpriteRenderComponent>(*player, window, image.string(), "Objects");
-    auto animation =
-        player->addComponent<zelk::AnimationRenderComponent>(*player, window, "Objects", image.string());
-    player->addComponent<zelk::SpriteRenderComponent>(*player, window, image.string(), "GUI");
-    ASSERT_TRUE(player->init());
-    zelk::Animation still;
-    still.frames = {sf::IntRect(0, 0, 8, 8)};
-    animation->addAnimation(0, 1, still);
-    animation->setAnimation(0, 1);
-    animation.reset();
     player->setPosition(100.f, 100.f);
-    ASSERT_EQ(m_manager.getLayer("Objects").size(), 2u);
+    zelk::TileLayerData tiles;
+    tiles.name = "Background";
+    const std::vector<std::pair<zelk::IRenderComponent*, std::string>> filed{
+        {player->addComponent<zelk::SpriteRenderComponent>(*player, window, image.string(), "Objects").get(), "Objects"},
+        {player->addComponent<zelk::AnimationRenderComponent>(*player, window, "Top", image.string()).get(), "Top"},
+        {player->addComponent<zelk::TileLayerRenderComponent>(*player, window, tiles).get(), "Background"}};
+    ASSERT_TRUE(player->init());
+    for (const auto& [component, layer] : filed)
+        EXPECT_EQ(m_manager.getLayerOf(component), layer);
     window.setView(window.getDefaultView());
     window.clear();
     m_manager.draw();
     ASSERT_EQ(pixelAt(window, 102, 102), sf::Color::Red);
 
     player.reset();
-    EXPECT_TRUE(m_manager.getLayer("Objects").empty());
-    EXPECT_TRUE(m_manager.getLayer("GUI").empty());
+    for (const auto& [component, layer] : filed)
+        EXPECT_TRUE(m_manager.getLayer(layer).empty()) << layer;
     window.clear();
     m_manager.draw();
     EXPECT_EQ(pixelAt(window, 102, 102), sf::Color::Black);
+    EXPECT_EQ(drawnWhenAnnounced, 6);
     std::filesystem::remove(image);
 }

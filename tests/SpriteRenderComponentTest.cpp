@@ -3,7 +3,6 @@
 
 #include "EventBus.h"
 #include "GameObject.h"
-#include "SpriteManager.h"
 #include "SpriteRenderComponent.h"
 #include "TestSupport.h"
 
@@ -64,6 +63,14 @@ protected:
         return m_object->addComponent<SpriteRenderComponent>(*m_object, m_window, path, "Objects");
     }
 
+    // The same, initialised: its image loaded.
+    std::shared_ptr<SpriteRenderComponent> loadSprite(const std::string& path, sf::Vector2f position)
+    {
+        auto sprite = makeSprite(path, position);
+        EXPECT_TRUE(sprite->init()) << path;
+        return sprite;
+    }
+
     // Clears to the backdrop, draws the sprite and reads the frame back.
     sf::Image render(SpriteRenderComponent& sprite)
     {
@@ -92,64 +99,48 @@ sf::Color leftRedRightGreen(unsigned x, unsigned)
 
 } // namespace
 
-TEST_F(SpriteRenderComponentTest, AMissingImageFailsInitWithItsMessage)
+TEST_F(SpriteRenderComponentTest, AMissingOrBrokenImageFailsInitWithItsMessage)
 {
-    const std::string path = (m_directory / "no-such-sign.png").string();
-    auto sprite = makeSprite(path, {0.f, 0.f});
-
-    zelk::test::StreamCapture err(sf::err());
-    EXPECT_FALSE(m_object->init());
-    EXPECT_NE(err.text().find("Could not load texture from " + path + "\n"), std::string::npos);
-    EXPECT_NE(err.text().find("Could not initialize component of object Sign\n"), std::string::npos);
-}
-
-TEST_F(SpriteRenderComponentTest, ABrokenImageFileFailsInitToo)
-{
-    const auto path = m_directory / "broken.png";
-    zelk::test::writeFile(path, "not a png at all");
-    auto sprite = makeSprite(path.string(), {0.f, 0.f});
-
-    zelk::test::StreamCapture err(sf::err());
-    EXPECT_FALSE(sprite->init());
-    EXPECT_NE(err.text().find("Could not load texture from " + path.string() + "\n"), std::string::npos);
+    const auto broken = m_directory / "broken.png";
+    zelk::test::writeFile(broken, "not a png at all");
+    for (const std::string& path : {(m_directory / "no-such-sign.png").string(), broken.string()})
+    {
+        makeSprite(path, {0.f, 0.f});
+        zelk::test::StreamCapture err(sf::err());
+        EXPECT_FALSE(m_object->init());
+        EXPECT_NE(err.text().find("Could not load texture from " + path + "\n"), std::string::npos);
+        EXPECT_NE(err.text().find("Could not initialize component of object Sign\n"), std::string::npos);
+    }
 }
 
 TEST_F(SpriteRenderComponentTest, PureBlackIsInvisibleButDarkGreyIsNot)
 {
-    auto sprite = makeSprite(writeImage("mask.png", 16, 8, leftBlackRightDarkGrey), {200.f, 200.f});
-    ASSERT_TRUE(sprite->init());
+    auto sprite = loadSprite(writeImage("mask.png", 16, 8, leftBlackRightDarkGrey), {200.f, 200.f});
 
     const sf::Image frame = render(*sprite);
     EXPECT_EQ(frame.getPixel(204, 204), BACKDROP);
     EXPECT_EQ(frame.getPixel(212, 204), DARK_GREY);
 }
 
-TEST_F(SpriteRenderComponentTest, ATextureRectangleSetBeforeInitIsKept)
+TEST_F(SpriteRenderComponentTest, ShowsTheWholeImageOrTheRectangleSetBeforeInit)
 {
-    auto sprite = makeSprite(writeImage("halves.png", 16, 8, leftRedRightGreen), {300.f, 300.f});
-    sprite->getSprite().setTextureRect(sf::IntRect(8, 0, 8, 8));
-    ASSERT_TRUE(sprite->init());
+    const std::string path = writeImage("halves.png", 16, 8, leftRedRightGreen);
+    const sf::Image whole = render(*loadSprite(path, {300.f, 300.f}));
+    EXPECT_EQ(whole.getPixel(302, 302), sf::Color::Red);
+    EXPECT_EQ(whole.getPixel(314, 306), sf::Color::Green);
+    EXPECT_EQ(whole.getPixel(318, 302), BACKDROP);
 
-    const sf::Image frame = render(*sprite);
-    EXPECT_EQ(frame.getPixel(302, 302), sf::Color::Green);
-    EXPECT_EQ(frame.getPixel(310, 302), BACKDROP);
-}
-
-TEST_F(SpriteRenderComponentTest, WithoutARectangleTheWholeImageIsShown)
-{
-    auto sprite = makeSprite(writeImage("whole.png", 16, 8, leftRedRightGreen), {300.f, 300.f});
-    ASSERT_TRUE(sprite->init());
-
-    const sf::Image frame = render(*sprite);
-    EXPECT_EQ(frame.getPixel(302, 302), sf::Color::Red);
-    EXPECT_EQ(frame.getPixel(314, 306), sf::Color::Green);
-    EXPECT_EQ(frame.getPixel(318, 302), BACKDROP);
+    const auto half = makeSprite(path, {300.f, 300.f});
+    half->getSprite().setTextureRect(sf::IntRect(8, 0, 8, 8));
+    ASSERT_TRUE(half->init());
+    const sf::Image right = render(*half);
+    EXPECT_EQ(right.getPixel(302, 302), sf::Color::Green);
+    EXPECT_EQ(right.getPixel(310, 302), BACKDROP);
 }
 
 TEST_F(SpriteRenderComponentTest, DrawsThroughTheObjectsTransformAndItsOwnOrigin)
 {
-    auto sprite = makeSprite(writeImage("scaled.png", 16, 8, leftRedRightGreen), {400.f, 400.f});
-    ASSERT_TRUE(sprite->init());
+    auto sprite = loadSprite(writeImage("scaled.png", 16, 8, leftRedRightGreen), {400.f, 400.f});
     sprite->getSprite().setOrigin(8.f, 4.f);
     m_object->setScale(2.f, 2.f);
 
@@ -163,8 +154,7 @@ TEST_F(SpriteRenderComponentTest, DrawsThroughTheObjectsTransformAndItsOwnOrigin
 
 TEST_F(SpriteRenderComponentTest, BlinkingStartsInvisibleTogglesEveryIntervalAndEndsWhite)
 {
-    auto sprite = makeSprite(writeImage("blink.png", 8, 8, leftRedRightGreen), {0.f, 0.f});
-    ASSERT_TRUE(sprite->init());
+    auto sprite = loadSprite(writeImage("blink.png", 8, 8, leftRedRightGreen), {0.f, 0.f});
     sprite->getSprite().setColor(sf::Color(255, 0, 0, 128));
     sprite->startBlinking(1.0f, 0.1f);
 
@@ -192,8 +182,7 @@ TEST_F(SpriteRenderComponentTest, BlinkingStartsInvisibleTogglesEveryIntervalAnd
 
 TEST_F(SpriteRenderComponentTest, ABlinkWithoutAPositiveIntervalIsRefused)
 {
-    auto sprite = makeSprite(writeImage("steady.png", 8, 8, leftRedRightGreen), {0.f, 0.f});
-    ASSERT_TRUE(sprite->init());
+    auto sprite = loadSprite(writeImage("steady.png", 8, 8, leftRedRightGreen), {0.f, 0.f});
 
     zelk::test::StreamCapture err(sf::err());
     sprite->startBlinking(1.0f, 0.f);
@@ -202,18 +191,4 @@ TEST_F(SpriteRenderComponentTest, ABlinkWithoutAPositiveIntervalIsRefused)
     EXPECT_NE(err.text().find("interval must be a positive number"), std::string::npos);
     sprite->update(0.05f);
     EXPECT_EQ(sprite->getSprite().getColor(), sf::Color::White);
-}
-
-TEST_F(SpriteRenderComponentTest, ItIsFiledOnItsLayerForItsWholeLife)
-{
-    zelk::SpriteManager manager(m_window);
-    manager.init();
-    auto sprite = makeSprite(writeImage("filed.png", 8, 8, leftRedRightGreen), {0.f, 0.f});
-    EXPECT_EQ(manager.getLayerOf(sprite.get()), "Objects");
-
-    zelk::IRenderComponent* address = sprite.get();
-    sprite.reset();
-    m_object.reset();
-    EXPECT_EQ(manager.getLayerOf(address), "");
-    EXPECT_TRUE(manager.getLayer("Objects").empty());
 }

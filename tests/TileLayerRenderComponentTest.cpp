@@ -1,13 +1,9 @@
-// The tile layer component: its announcements, and that its batched drawing puts exactly the pixels
+// The tile layer component: its batched drawing puts exactly the pixels
 // on screen that drawing its sprites one by one would.
 
 #include "TileLayerRenderComponent.h"
 
-#include "EventBus.h"
 #include "GameObject.h"
-#include "RenderableCreateEvent.h"
-#include "RenderableDestroyEvent.h"
-#include "SpriteManager.h"
 
 #include "TestSupport.h"
 
@@ -165,16 +161,12 @@ void expectSamePixelsAsSpritesOneByOne(const TileLayerData& layer, const sf::Vie
 
 TEST_F(TileLayerRenderComponentTest, DrawsTheSamePixelsAsItsSpritesOneByOne)
 {
-    expectSamePixelsAsSpritesOneByOne(mixedLayer(), zelk::test::testWindow().getDefaultView());
-}
-
-TEST_F(TileLayerRenderComponentTest, DrawsTheSamePixelsThroughAScalingView)
-{
-    // The arena camera scales: 1290 x 720 map pixels onto the window.
-    sf::View view;
-    view.setCenter(64.f, 48.f);
-    view.setSize(129.f, 72.f);
-    expectSamePixelsAsSpritesOneByOne(mixedLayer(), view);
+    // Also through a view that scales, as the arena camera does: 1290 x 720 map pixels onto the window.
+    sf::View scaling;
+    scaling.setCenter(64.f, 48.f);
+    scaling.setSize(129.f, 72.f);
+    for (const sf::View& view : {zelk::test::testWindow().getDefaultView(), scaling})
+        expectSamePixelsAsSpritesOneByOne(mixedLayer(), view);
 }
 
 TEST_F(TileLayerRenderComponentTest, OneDrawCallPerRunOfTilesSharingATexture)
@@ -218,53 +210,6 @@ TEST_F(TileLayerRenderComponentTest, AnEmptyLayerDrawsNothing)
     window.clear(ClearColor);
     component->draw();
     EXPECT_FALSE(hasNonBackgroundPixel(captureWindow(window), ClearColor));
-}
-
-TEST_F(TileLayerRenderComponentTest, AnnouncesItselfUnderItsLayerNameAndLeavesOnDestruction)
-{
-    std::vector<std::pair<const zelk::IRenderComponent*, std::string>> created;
-    std::vector<std::pair<const zelk::IRenderComponent*, std::string>> destroyed;
-    auto& bus = zelk::EventBus::getInstance();
-    const auto createId = bus.addListener(zelk::RenderableCreateEvent::Type, [&](std::shared_ptr<zelk::IEvent> event) {
-        const auto create = std::static_pointer_cast<zelk::RenderableCreateEvent>(event);
-        created.emplace_back(&create->getData(), create->m_layerName);
-    });
-    const auto destroyId =
-        bus.addListener(zelk::RenderableDestroyEvent::Type, [&](std::shared_ptr<zelk::IEvent> event) {
-            const auto destroy = std::static_pointer_cast<zelk::RenderableDestroyEvent>(event);
-            destroyed.emplace_back(&destroy->getData(), destroy->m_layerName);
-        });
-
-    auto object = std::make_shared<GameObject>("TileMap");
-    const zelk::IRenderComponent* address =
-        object->addComponent<TileLayerRenderComponent>(*object, zelk::test::testWindow(), layerNamed("Top")).get();
-    ASSERT_EQ(created.size(), 1u);
-    EXPECT_EQ(created[0].first, address);
-    EXPECT_EQ(created[0].second, "Top");
-    EXPECT_TRUE(destroyed.empty());
-
-    object.reset();
-    ASSERT_EQ(destroyed.size(), 1u);
-    EXPECT_EQ(destroyed[0].first, address);
-    EXPECT_EQ(destroyed[0].second, "Top");
-    bus.removeListener(createId);
-    bus.removeListener(destroyId);
-}
-
-TEST_F(TileLayerRenderComponentTest, TheSpriteManagerFilesItAndForgetsIt)
-{
-    zelk::SpriteManager spriteManager(zelk::test::testWindow());
-    spriteManager.init();
-    auto object = std::make_shared<GameObject>("TileMap");
-    auto component =
-        object->addComponent<TileLayerRenderComponent>(*object, zelk::test::testWindow(), layerNamed("Background"));
-    EXPECT_EQ(spriteManager.getLayerOf(component.get()), "Background");
-    zelk::IRenderComponent* address = component.get();
-    component.reset();
-    object.reset();
-    EXPECT_EQ(spriteManager.getLayerOf(address), "");
-    EXPECT_TRUE(spriteManager.getLayer("Background").empty());
-    spriteManager.shutdown();
 }
 
 TEST_F(TileLayerRenderComponentTest, KeepsTheTexturesItWasGivenAlive)

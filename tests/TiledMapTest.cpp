@@ -12,6 +12,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -74,14 +75,25 @@ const TiledLayer* findLayer(const TiledMap& map, const std::string& name)
     return nullptr;
 }
 
-const TiledProperty* findProperty(const TiledObject& object, const std::string& name)
+// Each property as the reader kept it: "<name> <type> <value>", the value from the field of its type.
+std::vector<std::string> described(const TiledObject& object)
 {
+    std::vector<std::string> descriptions;
     for (const TiledProperty& property : object.properties)
     {
-        if (property.name == name)
-            return &property;
+        std::ostringstream text;
+        text << property.name << " " << zelk::toString(property.type) << " " << std::boolalpha;
+        if (property.type == TiledPropertyType::Int || property.type == TiledPropertyType::Object)
+            text << property.intValue;
+        else if (property.type == TiledPropertyType::Float)
+            text << property.floatValue;
+        else if (property.type == TiledPropertyType::Bool)
+            text << property.boolValue;
+        else
+            text << property.stringValue;
+        descriptions.push_back(text.str());
     }
-    return nullptr;
+    return descriptions;
 }
 
 void expectEmpty(const TiledMap& map)
@@ -98,43 +110,50 @@ const std::vector<std::uint32_t> BackgroundIds = {1, 2, 3, 4, 5, 6, 7, 1, 2, 3, 
 const std::vector<std::uint32_t> TopIds = {0, 0, 4, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 7};
 const std::vector<std::uint32_t> OverlayIds = {3, 0, 0, 0, 6, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0};
 
-} // namespace
-
-TEST(TiledMapTest, ReadsSizesAndTilesetsOfAnEditorMap)
+// The editor saved one map twice, with its tile layers as CSV and as uncompressed Base64: both read
+// the same, a group's children standing in place of the group in file order.
+void expectTheEditorMap(const TiledMap& map)
 {
-    const TiledMap map = loadMap("editor-csv.tmj");
     EXPECT_TRUE(map.getError().empty());
     EXPECT_EQ(map.getWidth(), 5);
     EXPECT_EQ(map.getHeight(), 3);
     EXPECT_EQ(map.getTileWidth(), 32);
     EXPECT_EQ(map.getTileHeight(), 32);
 
-    ASSERT_EQ(map.getTilesets().size(), 2u);
-    const auto& first = map.getTilesets()[0];
-    EXPECT_EQ(first.firstGid, 1);
-    EXPECT_EQ(first.name, "tiles-a");
-    EXPECT_EQ(first.image, "tiles-a.png");
-    EXPECT_EQ(first.tileCount, 4);
-    EXPECT_EQ(first.tileWidth, 32);
-    EXPECT_EQ(first.tileHeight, 32);
-    const auto& second = map.getTilesets()[1];
-    EXPECT_EQ(second.firstGid, 5);
-    EXPECT_EQ(second.name, "tiles-b");
-    EXPECT_EQ(second.image, "tiles-b.png");
-    EXPECT_EQ(second.tileCount, 3);
+    // First id, name, image, tile count and size.
+    std::vector<std::tuple<int, std::string, std::string, int, int, int>> tilesets;
+    for (const TiledTileset& tileset : map.getTilesets())
+        tilesets.emplace_back(tileset.firstGid, tileset.name, tileset.image, tileset.tileCount, tileset.tileWidth,
+                              tileset.tileHeight);
+    EXPECT_EQ(tilesets,
+              (decltype(tilesets){{1, "tiles-a", "tiles-a.png", 4, 32, 32}, {5, "tiles-b", "tiles-b.png", 3, 32, 32}}));
+
+    EXPECT_EQ(layerNames(map), (std::vector<std::string>{"Background", "Top", "Objects", "Picture", "Overlay"}));
+    ASSERT_EQ(map.getLayers().size(), 5u);
+    // Tile ids row-major, the layer as large as the map.
+    const std::vector<std::pair<TiledLayerKind, std::vector<std::uint32_t>>> layers{
+        {TiledLayerKind::Tile, BackgroundIds}, {TiledLayerKind::Tile, TopIds}, {TiledLayerKind::Object, {}},
+        {TiledLayerKind::Image, {}}, {TiledLayerKind::Tile, OverlayIds}};
+    for (std::size_t index = 0; index < layers.size(); ++index)
+    {
+        const TiledLayer& layer = map.getLayers()[index];
+        EXPECT_EQ(layer.kind, layers[index].first) << layer.name;
+        EXPECT_EQ(layer.data, layers[index].second) << layer.name;
+        EXPECT_EQ(layer.width, layer.data.empty() ? 0 : 5) << layer.name;
+        EXPECT_EQ(layer.height, layer.data.empty() ? 0 : 3) << layer.name;
+    }
+    EXPECT_TRUE(map.getLayers()[3].objects.empty());
 }
 
-TEST(TiledMapTest, GroupChildrenStandInPlaceOfTheGroupInFileOrder)
+} // namespace
+
+TEST(TiledMapTest, ReadsAnEditorMapInEitherTileFormat)
 {
-    const TiledMap map = loadMap("editor-csv.tmj");
-    const std::vector<std::string> expected = {"Background", "Top", "Objects", "Picture", "Overlay"};
-    EXPECT_EQ(layerNames(map), expected);
-    ASSERT_EQ(map.getLayers().size(), 5u);
-    EXPECT_EQ(map.getLayers()[0].kind, TiledLayerKind::Tile);
-    EXPECT_EQ(map.getLayers()[1].kind, TiledLayerKind::Tile);
-    EXPECT_EQ(map.getLayers()[2].kind, TiledLayerKind::Object);
-    EXPECT_EQ(map.getLayers()[3].kind, TiledLayerKind::Image);
-    EXPECT_EQ(map.getLayers()[4].kind, TiledLayerKind::Tile);
+    for (const char* file : {"editor-csv.tmj", "editor-base64.tmj"})
+    {
+        SCOPED_TRACE(file);
+        expectTheEditorMap(loadMap(file));
+    }
 }
 
 // What decides how the editor draws them; a group's settings reach its children as the editor applies them.
@@ -174,41 +193,6 @@ TEST(TiledMapTest, ReadsHowTilesetsAndLayersAreDrawnThroughTheirGroups)
     EXPECT_EQ(shallow.offsetX, 2.f);
 }
 
-TEST(TiledMapTest, ReadsCsvTileIdsRowMajor)
-{
-    const TiledMap map = loadMap("editor-csv.tmj");
-    ASSERT_EQ(map.getLayers().size(), 5u);
-    const TiledLayer& background = map.getLayers()[0];
-    EXPECT_EQ(background.width, 5);
-    EXPECT_EQ(background.height, 3);
-    EXPECT_EQ(background.data, BackgroundIds);
-    EXPECT_EQ(map.getLayers()[1].data, TopIds);
-    EXPECT_EQ(map.getLayers()[4].data, OverlayIds);
-}
-
-TEST(TiledMapTest, DecodesUncompressedBase64TileIds)
-{
-    const TiledMap map = loadMap("editor-base64.tmj");
-    ASSERT_EQ(map.getLayers().size(), 5u);
-    EXPECT_EQ(map.getLayers()[0].data, BackgroundIds);
-    EXPECT_EQ(map.getLayers()[1].data, TopIds);
-    EXPECT_EQ(map.getLayers()[4].data, OverlayIds);
-}
-
-TEST(TiledMapTest, ObjectAndImageLayersCarryNoTiles)
-{
-    const TiledMap map = loadMap("editor-base64.tmj");
-    ASSERT_EQ(map.getLayers().size(), 5u);
-    for (const int index : {2, 3})
-    {
-        const TiledLayer& layer = map.getLayers()[index];
-        EXPECT_EQ(layer.width, 0) << layer.name;
-        EXPECT_EQ(layer.height, 0) << layer.name;
-        EXPECT_TRUE(layer.data.empty()) << layer.name;
-    }
-    EXPECT_TRUE(map.getLayers()[3].objects.empty());
-}
-
 TEST(TiledMapTest, ReadsObjectsWithTheirClassAndRectangle)
 {
     const TiledMap map = loadMap("editor-csv.tmj");
@@ -236,39 +220,13 @@ TEST(TiledMapTest, KeepsTheDeclaredTypeOfEveryProperty)
     const TiledMap map = loadMap("editor-base64.tmj");
     const TiledLayer* objects = findLayer(map, "Objects");
     ASSERT_NE(objects, nullptr);
-    const TiledObject& player = objectNamed(*objects, "Player0");
-    ASSERT_EQ(player.properties.size(), 9u);
-
-    const TiledProperty* density = findProperty(player, "Density");
-    ASSERT_NE(density, nullptr);
-    EXPECT_EQ(density->type, TiledPropertyType::Float) << "the editor writes the float 2 without a decimal point";
-    EXPECT_FLOAT_EQ(density->floatValue, 2.f);
-    EXPECT_FLOAT_EQ(findProperty(player, "Scale")->floatValue, 2.5f);
-
-    const TiledProperty* health = findProperty(player, "Health");
-    ASSERT_NE(health, nullptr);
-    EXPECT_EQ(health->type, TiledPropertyType::Int);
-    EXPECT_EQ(health->intValue, 3);
-
-    const TiledProperty* texture = findProperty(player, "Texture");
-    ASSERT_NE(texture, nullptr);
-    EXPECT_EQ(texture->type, TiledPropertyType::String);
-    EXPECT_EQ(texture->stringValue, "Sprites/player.png");
-
-    const TiledProperty* sheet = findProperty(player, "Sheet");
-    ASSERT_NE(sheet, nullptr);
-    EXPECT_EQ(sheet->type, TiledPropertyType::File) << "a file path must stay distinguishable from a string";
-    EXPECT_EQ(sheet->stringValue, "Sprites/player.png");
-
-    EXPECT_EQ(findProperty(player, "Solid")->type, TiledPropertyType::Bool);
-    EXPECT_TRUE(findProperty(player, "Solid")->boolValue);
-    EXPECT_EQ(findProperty(player, "Tint")->type, TiledPropertyType::Color);
-    EXPECT_EQ(findProperty(player, "Tint")->stringValue, "#ff112233");
-    EXPECT_EQ(findProperty(player, "Target")->type, TiledPropertyType::Object);
-    EXPECT_EQ(findProperty(player, "Target")->intValue, 2);
-
-    EXPECT_EQ(findProperty(player, "density"), nullptr) << "property names are case-sensitive";
-    EXPECT_EQ(findProperty(objectNamed(*objects, "Chasm"), "type")->stringValue, "Killzone");
+    // The editor writes the float 2 without a decimal point; a file path stays distinguishable from a
+    // string.
+    EXPECT_EQ(described(objectNamed(*objects, "Player0")),
+              (std::vector<std::string>{"Density float 2", "Health int 3", "InputPlayerIdx int 0", "Scale float 2.5",
+                                        "Sheet file Sprites/player.png", "Solid bool true", "Target object 2",
+                                        "Texture string Sprites/player.png", "Tint color #ff112233"}));
+    EXPECT_EQ(described(objectNamed(*objects, "Chasm")), std::vector<std::string>{"type string Killzone"});
 }
 
 TEST(TiledMapTest, AcceptsWhatOtherEditorVersionsWrite)
@@ -288,14 +246,8 @@ TEST(TiledMapTest, AcceptsWhatOtherEditorVersionsWrite)
     ASSERT_EQ(objects.objects.size(), 3u);
     const TiledObject& player = objects.objects[0];
     EXPECT_EQ(player.className, "Sprite") << "Tiled 1.9 writes the class under \"class\"";
-    EXPECT_EQ(findProperty(player, "Scale")->type, TiledPropertyType::Float);
-    EXPECT_FLOAT_EQ(findProperty(player, "Scale")->floatValue, 2.f);
-    EXPECT_EQ(findProperty(player, "Note")->type, TiledPropertyType::String);
-    EXPECT_EQ(findProperty(player, "Note")->stringValue, "untyped");
-    EXPECT_EQ(findProperty(player, "Stats")->type, TiledPropertyType::Class);
-    EXPECT_EQ(findProperty(player, "Stats")->stringValue, "{\"speed\":3}");
-    EXPECT_EQ(findProperty(player, "Unset")->type, TiledPropertyType::Int);
-    EXPECT_EQ(findProperty(player, "Unset")->intValue, 0);
+    EXPECT_EQ(described(player), (std::vector<std::string>{"Scale float 2", "Note string untyped",
+                                                           "Stats class {\"speed\":3}", "Unset int 0"}));
 
     const TiledObject& bare = objects.objects[1];
     EXPECT_EQ(bare.id, 0);
@@ -306,29 +258,17 @@ TEST(TiledMapTest, AcceptsWhatOtherEditorVersionsWrite)
     EXPECT_EQ(objects.objects[2].className, "Collider") << "\"type\" wins over \"class\"";
 }
 
-TEST(TiledMapTest, FindLayerReturnsTheFirstOfThatNameOrNull)
-{
-    const TiledMap map = loadMap("editor-csv.tmj");
-    ASSERT_NE(findLayer(map, "Top"), nullptr);
-    EXPECT_EQ(findLayer(map, "Top")->data, TopIds);
-    EXPECT_EQ(findLayer(map, "Scenery"), nullptr) << "a group is not a layer of its own";
-    EXPECT_EQ(findLayer(map, "top"), nullptr);
-}
-
-TEST(TiledMapTest, AMissingFileFailsNamingIt)
+TEST(TiledMapTest, WhatIsNoMapFailsNamingIt)
 {
     TiledMap map;
     const auto path = mapsDir() / "no-such-map.tmj";
     EXPECT_FALSE(map.loadFromFile(path));
     EXPECT_EQ(map.getError(), quoted(path) + ": the file does not exist");
     expectEmpty(map);
-}
-
-TEST(TiledMapTest, ADirectoryIsNotAMap)
-{
-    TiledMap map;
     EXPECT_FALSE(map.loadFromFile(mapsDir()));
     EXPECT_EQ(map.getError(), quoted(mapsDir()) + ": is not a regular file");
+    EXPECT_FALSE(map.loadFromString("{\"width\": 5}", "inline map"));
+    EXPECT_EQ(map.getError(), "\"inline map\": map has no \"height\"");
 }
 
 TEST(TiledMapTest, RefusesAFileLargerThanAnyMapBeforeReadingIt)
@@ -389,13 +329,6 @@ TEST(TiledMapTest, TheTileLayersTogetherHoldAtMostTwoMillionCells)
     EXPECT_FALSE(map.loadFromString(header + tileLayer("Wide", 10000, 300, false) + "]}", "wide.tmj"));
     EXPECT_NE(map.getError().find("layer \"Wide\" brings the cells of all tile layers to 3000000"), std::string::npos)
         << map.getError();
-}
-
-TEST(TiledMapTest, LoadFromStringNamesTheGivenSource)
-{
-    TiledMap map;
-    EXPECT_FALSE(map.loadFromString("{\"width\": 5}", "inline map"));
-    EXPECT_EQ(map.getError(), "\"inline map\": map has no \"height\"");
 }
 
 TEST(TiledMapTest, GroupsNestedUpToTheLimitAreRead)
