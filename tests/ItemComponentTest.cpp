@@ -15,11 +15,17 @@ ItemComponent& itemOf(const std::shared_ptr<GameObject>& object)
     return *object->getComponent<ItemComponent>();
 }
 
+// Every case plays in a match scene of its own.
+class ItemComponentTest : public ::testing::Test
+{
+protected:
+    MatchScene scene;
+};
+
 } // namespace
 
-TEST(ItemComponentTest, LyingItemIsParkedAtHomeJustAfterItsLifetime)
+TEST_F(ItemComponentTest, LyingItemIsParkedAtHomeJustAfterItsLifetime)
 {
-    MatchScene scene;
     auto rock = makeRock(scene, {300.f, 200.f});
     ItemComponent& item = itemOf(rock);
 
@@ -47,9 +53,8 @@ TEST(ItemComponentTest, LyingItemIsParkedAtHomeJustAfterItsLifetime)
     EXPECT_FLOAT_EQ(item.getActiveTime(), 0.f);
 }
 
-TEST(ItemComponentTest, CarriedItemDoesNotAgeAndAThrowStartsItsClockAgain)
+TEST_F(ItemComponentTest, CarriedItemDoesNotAgeAndAThrowStartsItsClockAgain)
 {
-    MatchScene scene;
     auto rock = makeRock(scene, {300.f, 200.f});
     ItemComponent& item = itemOf(rock);
 
@@ -71,9 +76,8 @@ TEST(ItemComponentTest, CarriedItemDoesNotAgeAndAThrowStartsItsClockAgain)
     EXPECT_TRUE(item.isHeld());
 }
 
-TEST(ItemComponentTest, DeactivateStopsTheBodyAtOnceButKeepsTheFlags)
+TEST_F(ItemComponentTest, DeactivateStopsTheBodyAtOnceButKeepsTheFlags)
 {
-    MatchScene scene;
     auto rock = makeRock(scene, {300.f, 200.f});
     ItemComponent& item = itemOf(rock);
     b2Body* body = bodyOf(*rock);
@@ -96,9 +100,8 @@ TEST(ItemComponentTest, DeactivateStopsTheBodyAtOnceButKeepsTheFlags)
     EXPECT_FLOAT_EQ(body->GetPosition().y, 0.f);
 }
 
-TEST(ItemComponentTest, HomeIsWhereTheObjectStoodWhenTheItemWasMade)
+TEST_F(ItemComponentTest, HomeIsWhereTheObjectStoodWhenTheItemWasMade)
 {
-    MatchScene scene;
     PhysicsObject made = makeBody("Rock_7", {90.f, 60.f}, b2_dynamicBody);
     const auto& object = made.object;
     auto rock = object->addComponent<RockComponent>(*object, *made.rigidBody);

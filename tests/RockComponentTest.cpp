@@ -12,11 +12,17 @@ namespace
 
 constexpr float FRAME = 0.01f;
 
+// Every case plays in a match scene of its own.
+class RockComponentTest : public ::testing::Test
+{
+protected:
+    MatchScene scene;
+};
+
 } // namespace
 
-TEST(RockComponentTest, ThrownRockKnocksTheOtherPlayerBack)
+TEST_F(RockComponentTest, ThrownRockKnocksTheOtherPlayerBack)
 {
-    MatchScene scene;
     auto thrower = makeStandingPlayer(scene, "Player0", {300.f, 300.f}, 0);
     auto target = makeStandingPlayer(scene, "Player1", {420.f, 300.f}, 1);
     auto rock = makeRock(scene, {300.f, 300.f});
@@ -35,9 +41,8 @@ TEST(RockComponentTest, ThrownRockKnocksTheOtherPlayerBack)
     EXPECT_TRUE(rock->isActive());
 }
 
-TEST(RockComponentTest, FlyingRockIsNotStoppedByTheGame)
+TEST_F(RockComponentTest, FlyingRockIsNotStoppedByTheGame)
 {
-    MatchScene scene;
     auto rock = makeRock(scene, {600.f, 300.f});
     scene.frame(FRAME);
     RockComponent& item = *rock->getComponent<RockComponent>();
