@@ -15,17 +15,11 @@ ItemComponent& itemOf(const std::shared_ptr<GameObject>& object)
     return *object->getComponent<ItemComponent>();
 }
 
-// Every case plays in a match scene of its own.
-class ItemComponentTest : public ::testing::Test
-{
-protected:
-    MatchScene scene;
-};
-
 } // namespace
 
-TEST_F(ItemComponentTest, LyingItemIsParkedAtHomeJustAfterItsLifetime)
+TEST(ItemComponentTest, LyingItemIsParkedAtHomeJustAfterItsLifetime)
 {
+    MatchScene scene;
     auto rock = makeRock(scene, {300.f, 200.f});
     ItemComponent& item = itemOf(rock);
 
@@ -53,8 +47,9 @@ TEST_F(ItemComponentTest, LyingItemIsParkedAtHomeJustAfterItsLifetime)
     EXPECT_FLOAT_EQ(item.getActiveTime(), 0.f);
 }
 
-TEST_F(ItemComponentTest, CarriedItemDoesNotAgeAndAThrowStartsItsClockAgain)
+TEST(ItemComponentTest, CarriedItemDoesNotAgeAndAThrowStartsItsClockAgain)
 {
+    MatchScene scene;
     auto rock = makeRock(scene, {300.f, 200.f});
     ItemComponent& item = itemOf(rock);
 
@@ -76,8 +71,9 @@ TEST_F(ItemComponentTest, CarriedItemDoesNotAgeAndAThrowStartsItsClockAgain)
     EXPECT_TRUE(item.isHeld());
 }
 
-TEST_F(ItemComponentTest, DeactivateStopsTheBodyAtOnceButKeepsTheFlags)
+TEST(ItemComponentTest, DeactivateStopsTheBodyAtOnceButKeepsTheFlags)
 {
+    MatchScene scene;
     auto rock = makeRock(scene, {300.f, 200.f});
     ItemComponent& item = itemOf(rock);
     b2Body* body = bodyOf(*rock);
@@ -100,8 +96,9 @@ TEST_F(ItemComponentTest, DeactivateStopsTheBodyAtOnceButKeepsTheFlags)
     EXPECT_FLOAT_EQ(body->GetPosition().y, 0.f);
 }
 
-TEST_F(ItemComponentTest, HomeIsWhereTheObjectStoodWhenTheItemWasMade)
+TEST(ItemComponentTest, HomeIsWhereTheObjectStoodWhenTheItemWasMade)
 {
+    MatchScene scene;
     PhysicsObject made = makeBody("Rock_7", {90.f, 60.f}, b2_dynamicBody);
     const auto& object = made.object;
     auto rock = object->addComponent<RockComponent>(*object, *made.rigidBody);

@@ -12,17 +12,11 @@ namespace
 
 constexpr float FRAME = 0.01f;
 
-// Every case plays in a match scene of its own.
-class RockComponentTest : public ::testing::Test
-{
-protected:
-    MatchScene scene;
-};
-
 } // namespace
 
-TEST_F(RockComponentTest, ThrownRockKnocksTheOtherPlayerBack)
+TEST(RockComponentTest, ThrownRockKnocksTheOtherPlayerBack)
 {
+    MatchScene scene;
     auto thrower = makeStandingPlayer(scene, "Player0", {300.f, 300.f}, 0);
     auto target = makeStandingPlayer(scene, "Player1", {420.f, 300.f}, 1);
     auto rock = makeRock(scene, {300.f, 300.f});
@@ -41,8 +35,9 @@ TEST_F(RockComponentTest, ThrownRockKnocksTheOtherPlayerBack)
     EXPECT_TRUE(rock->isActive());
 }
 
-TEST_F(RockComponentTest, FlyingRockIsNotStoppedByTheGame)
+TEST(RockComponentTest, FlyingRockIsNotStoppedByTheGame)
 {
+    MatchScene scene;
     auto rock = makeRock(scene, {600.f, 300.f});
     scene.frame(FRAME);
     RockComponent& item = *rock->getComponent<RockComponent>();
