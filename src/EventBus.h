@@ -39,8 +39,6 @@ public:
     void queueEvent(std::shared_ptr<IEvent> event);
     void processEvents();
 
-    /// For testing.
-    int getCurrentQueue() const { return m_currentQueue; }
     bool hasListener(ListenerId id) const { return m_listenerEventType.count(id) > 0; }
 
 private:

@@ -44,8 +44,6 @@ public:
     /// For testing.
     float getThrowCharge() const { return m_throwCharge; }
     /// For testing.
-    sf::Vector2f getAimDirection() const { return m_aimDirection; }
-    /// For testing.
     int getPlayerIndex() const { return m_playerIndex; }
 
 private:

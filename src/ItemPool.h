@@ -38,8 +38,6 @@ public:
     std::shared_ptr<GameObject> takeNextItem();
 
     const std::vector<std::shared_ptr<GameObject>>& getItems() const { return m_items; }
-    /// For testing.
-    unsigned int getNextIndex() const { return m_nextIndex; }
 
     // Running sums of the rates that the kind draws are compared against. Rates that add up to less
     // than 1 are scaled up so every draw finds a kind; unusable rates (negative, NaN) count as 0.

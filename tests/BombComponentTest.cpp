@@ -64,11 +64,32 @@ void runUntilExplosionTimerPasses(MatchScene& scene, const std::shared_ptr<GameO
         scene.frame(FRAME);
 }
 
+// Parked as the pool made it: idle, small, blocking nothing, and (after the step) switched off at home.
+void expectParkedIdle(MatchScene& scene, const std::shared_ptr<GameObject>& bomb)
+{
+    EXPECT_FALSE(bomb->isActive());
+    EXPECT_FALSE(bombOf(bomb).isExploding());
+    EXPECT_FLOAT_EQ(bombOf(bomb).getFuseTimer(), 0.f);
+    EXPECT_FLOAT_EQ(bombOf(bomb).getExplosionTimer(), 0.f);
+    EXPECT_FLOAT_EQ(circleRadius(*bomb), 0.5f);
+    EXPECT_TRUE(fixtureOf(*bomb)->IsSensor());
+    EXPECT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), AnimationType::BOMB_IDLE);
+    scene.frame(FRAME);
+    EXPECT_FALSE(bodyOf(*bomb)->IsEnabled());
+    EXPECT_EQ(bomb->getPosition(), sf::Vector2f(0.f, 0.f));
+}
+
+// Every case plays in a match scene of its own.
+class BombComponentTest : public ::testing::Test
+{
+protected:
+    MatchScene scene;
+};
+
 } // namespace
 
-TEST(BombComponentTest, ThrownLeftAt400FromX600StopsPastX400AndExplodesASecondLater)
+TEST_F(BombComponentTest, ThrownLeftAt400FromX600StopsPastX400AndExplodesASecondLater)
 {
-    MatchScene scene;
     auto bomb = lyingBomb(scene);
     throwBomb(bomb, {-400.f, 0.f});
 
@@ -106,9 +127,8 @@ TEST(BombComponentTest, ThrownLeftAt400FromX600StopsPastX400AndExplodesASecondLa
     EXPECT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), AnimationType::BOMB_EXPLOSION);
 }
 
-TEST(BombComponentTest, PlayerThrownBombStopsOnTheOtherPlayer)
+TEST_F(BombComponentTest, PlayerThrownBombStopsOnTheOtherPlayer)
 {
-    MatchScene scene;
     auto thrower = makeStandingPlayer(scene, "Player0", {300.f, 300.f}, 0);
     auto target = makeStandingPlayer(scene, "Player1", {420.f, 300.f}, 1);
     auto bomb = makeItem(scene, ItemPool::BOMB, {300.f, 300.f});
@@ -128,9 +148,8 @@ TEST(BombComponentTest, PlayerThrownBombStopsOnTheOtherPlayer)
     EXPECT_GT(bomb->getPosition().x, 380.f);
 }
 
-TEST(BombComponentTest, LyingBombTouchedByAPlayerDoesNotStart)
+TEST_F(BombComponentTest, LyingBombTouchedByAPlayerDoesNotStart)
 {
-    MatchScene scene;
     auto bomb = lyingBomb(scene);
     addTouch(scene, BOMB_POSITION);
     scene.frames(150, FRAME);
@@ -138,9 +157,8 @@ TEST(BombComponentTest, LyingBombTouchedByAPlayerDoesNotStart)
     EXPECT_FLOAT_EQ(bombOf(bomb).getFuseTimer(), 0.f);
 }
 
-TEST(BombComponentTest, FlyingBombPassesThroughWallsAndKillzones)
+TEST_F(BombComponentTest, FlyingBombPassesThroughWallsAndKillzones)
 {
-    MatchScene scene;
     auto bomb = lyingBomb(scene);
     makeWall(scene, "Wall", {450.f, 345.f}, {300.f, 30.f});
     makeTrigger(scene, "Killzone", "Killzone", {450.f, 405.f}, {300.f, 30.f});
@@ -151,15 +169,19 @@ TEST(BombComponentTest, FlyingBombPassesThroughWallsAndKillzones)
     EXPECT_GT(bomb->getPosition().y, 460.f);
 }
 
-TEST(BombComponentTest, ExplosionPushesWhatReachesIntoTheSquareNotWhatIsMerelyClose)
+TEST_F(BombComponentTest, ExplosionPushesWhatReachesIntoTheSquareNotWhatIsMerelyClose)
 {
-    MatchScene scene;
     auto bomb = lyingBomb(scene);
     // Diagonal: 90.5 px from the centre, its box reaches into the 120 px square.
     auto diagonal = makeStandingPlayer(scene, "Player0", BOMB_POSITION + sf::Vector2f(64.f, 64.f), 0);
     // Beside: only 75 px away, but its box stays outside the square.
     auto beside = makeStandingPlayer(scene, "Player1", BOMB_POSITION + sf::Vector2f(-75.f, 0.f), 1);
-    stopInPlace(scene, bomb);
+    // Touching the thrown bomb stops it right under this player, who is pushed straight up.
+    bombOf(bomb).setThrown(true);
+    auto centre = makeStandingPlayer(scene, "Player2", BOMB_POSITION, 1);
+    scene.frame(FRAME);
+    ASSERT_TRUE(bombOf(bomb).isExploding());
+    ASSERT_EQ(toPixels(bodyOf(*centre)->GetPosition()), bomb->getPosition());
 
     runUntilExplosionTimerPasses(scene, bomb, 0.f);
     ASSERT_GT(bombOf(bomb).getExplosionTimer(), 0.f);
@@ -171,11 +193,13 @@ TEST(BombComponentTest, ExplosionPushesWhatReachesIntoTheSquareNotWhatIsMerelyCl
     EXPECT_NEAR(pushed.x, pushed.y, 0.5f);
     EXPECT_GT(pushed.x, 0.f);
     EXPECT_EQ(bodyOf(*beside)->GetLinearVelocity(), b2Vec2(0.f, 0.f));
+    const sf::Vector2f up = pixelVelocity(*bodyOf(*centre));
+    EXPECT_TRUE(std::isfinite(up.x) && std::isfinite(up.y));
+    EXPECT_TRUE(isNear(up, {0.f, -1000.f}, 0.5f));
 }
 
-TEST(BombComponentTest, PushRepeatsEveryFrameFromATenthToEightTenthsOfASecond)
+TEST_F(BombComponentTest, PushRepeatsEveryFrameFromATenthToEightTenthsOfASecond)
 {
-    MatchScene scene;
     auto bomb = lyingBomb(scene);
     const sf::Vector2f playerPosition = BOMB_POSITION + sf::Vector2f(0.f, 40.f);
     auto player = makeStandingPlayer(scene, "Player0", playerPosition, 0);
@@ -207,9 +231,8 @@ TEST(BombComponentTest, PushRepeatsEveryFrameFromATenthToEightTenthsOfASecond)
     EXPECT_NEAR(pushedFrames, 70, 2);
 }
 
-TEST(BombComponentTest, BombsDoNotPushEachOther)
+TEST_F(BombComponentTest, BombsDoNotPushEachOther)
 {
-    MatchScene scene;
     const auto bombs = makeItems(scene, ItemPool::BOMB, 2);
     const auto& exploding = bombs[0];
     const auto& lying = bombs[1];
@@ -228,62 +251,31 @@ TEST(BombComponentTest, BombsDoNotPushEachOther)
     EXPECT_FALSE(bombOf(lying).isExploding());
 }
 
-TEST(BombComponentTest, BodyRightAtTheCentreIsPushedStraightUp)
+TEST_F(BombComponentTest, RestartDuringTheFuseOrTheExplosionParksAnIdleBomb)
 {
-    MatchScene scene;
-    auto bomb = lyingBomb(scene);
-    bombOf(bomb).setThrown(true);
-    // Touching the thrown bomb stops it right under the player.
-    auto player = makeStandingPlayer(scene, "Player1", BOMB_POSITION, 1);
-    scene.frame(FRAME);
-    ASSERT_TRUE(bombOf(bomb).isExploding());
-    ASSERT_EQ(toPixels(bodyOf(*player)->GetPosition()), bomb->getPosition());
-
-    runUntilExplosionTimerPasses(scene, bomb, BombComponent::PUSH_START);
-    const sf::Vector2f velocity = pixelVelocity(*bodyOf(*player));
-    EXPECT_TRUE(std::isfinite(velocity.x) && std::isfinite(velocity.y));
-    EXPECT_TRUE(isNear(velocity, {0.f, -1000.f}, 0.5f));
-}
-
-TEST(BombComponentTest, RestartDuringTheFuseParksAnIdleBomb)
-{
-    MatchScene scene;
-    auto bomb = lyingBomb(scene);
-    stopInPlace(scene, bomb);
+    const auto bombs = makeItems(scene, ItemPool::BOMB, 2);
+    const auto& fusing = bombs[0];
+    const auto& exploding = bombs[1];
+    // Far apart, so that neither explosion reaches the other bomb.
+    putInPlay(scene, *exploding, BOMB_POSITION + sf::Vector2f(300.f, 0.f));
+    stopInPlace(scene, exploding);
     scene.frames(50, FRAME);
-    ASSERT_GT(bombOf(bomb).getFuseTimer(), 0.4f);
+    putInPlay(scene, *fusing, BOMB_POSITION);
+    stopInPlace(scene, fusing);
+    runUntilExplosionTimerPasses(scene, exploding, 0.3f);
+    ASSERT_GT(bombOf(fusing).getFuseTimer(), 0.4f);
+    ASSERT_FLOAT_EQ(circleRadius(*exploding), 2.f);
+    ASSERT_EQ(exploding->getComponent<AnimationRenderComponent>()->getCurrentType(), AnimationType::BOMB_EXPLOSION);
 
-    bombOf(bomb).deactivate();
-    EXPECT_FALSE(bomb->isActive());
-    EXPECT_FALSE(bombOf(bomb).isExploding());
-    EXPECT_FLOAT_EQ(bombOf(bomb).getFuseTimer(), 0.f);
-    EXPECT_FLOAT_EQ(bombOf(bomb).getExplosionTimer(), 0.f);
-    EXPECT_FLOAT_EQ(circleRadius(*bomb), 0.5f);
-    EXPECT_TRUE(fixtureOf(*bomb)->IsSensor());
-    EXPECT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), AnimationType::BOMB_IDLE);
-    scene.frame(FRAME);
-    EXPECT_FALSE(bodyOf(*bomb)->IsEnabled());
-    EXPECT_EQ(bomb->getPosition(), sf::Vector2f(0.f, 0.f));
+    for (const auto& bomb : bombs)
+    {
+        bombOf(bomb).deactivate();
+        expectParkedIdle(scene, bomb);
+    }
 }
 
-TEST(BombComponentTest, RestartDuringTheExplosionShrinksTheBombBackToIdle)
+TEST_F(BombComponentTest, ExplosionEndsByParkingTheBombAboutOnePointEightSecondsAfterItStopped)
 {
-    MatchScene scene;
-    auto bomb = lyingBomb(scene);
-    stopInPlace(scene, bomb);
-    runUntilExplosionTimerPasses(scene, bomb, 0.3f);
-    ASSERT_FLOAT_EQ(circleRadius(*bomb), 2.f);
-    ASSERT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), AnimationType::BOMB_EXPLOSION);
-
-    bombOf(bomb).deactivate();
-    EXPECT_FLOAT_EQ(circleRadius(*bomb), 0.5f);
-    EXPECT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), AnimationType::BOMB_IDLE);
-    EXPECT_FLOAT_EQ(bombOf(bomb).getExplosionTimer(), 0.f);
-}
-
-TEST(BombComponentTest, ExplosionEndsByParkingTheBombAboutOnePointEightSecondsAfterItStopped)
-{
-    MatchScene scene;
     auto bomb = lyingBomb(scene);
     stopInPlace(scene, bomb);
 
@@ -294,15 +286,11 @@ TEST(BombComponentTest, ExplosionEndsByParkingTheBombAboutOnePointEightSecondsAf
         ++frames;
     }
     EXPECT_NEAR(frames * FRAME, 1.8f, 3 * FRAME);
-    EXPECT_EQ(bomb->getPosition(), sf::Vector2f(0.f, 0.f));
-    EXPECT_FALSE(bombOf(bomb).isExploding());
-    EXPECT_FLOAT_EQ(circleRadius(*bomb), 0.5f);
-    EXPECT_EQ(bomb->getComponent<AnimationRenderComponent>()->getCurrentType(), AnimationType::BOMB_IDLE);
+    expectParkedIdle(scene, bomb);
 }
 
-TEST(BombComponentTest, BombParkedBeforeALateTouchIsNotPrimedForItsNextTurn)
+TEST_F(BombComponentTest, BombParkedBeforeALateTouchIsNotPrimedForItsNextTurn)
 {
-    MatchScene scene;
     auto bomb = lyingBomb(scene);
     throwBomb(bomb, {0.f, 0.f});
     bodyOf(*bomb)->SetGravityScale(0.f);
@@ -323,9 +311,8 @@ TEST(BombComponentTest, BombParkedBeforeALateTouchIsNotPrimedForItsNextTurn)
     EXPECT_FLOAT_EQ(bombOf(bomb).getExplosionTimer(), 0.f);
 }
 
-TEST(BombComponentTest, LifetimeEndingInFlightLeavesNoPrimedBomb)
+TEST_F(BombComponentTest, LifetimeEndingInFlightLeavesNoPrimedBomb)
 {
-    MatchScene scene;
     auto bomb = lyingBomb(scene);
     throwBomb(bomb, {-400.f, 0.f});
     bombOf(bomb).setActiveTime(ItemComponent::DEFAULT_LIFETIME - 0.005f);
@@ -337,9 +324,8 @@ TEST(BombComponentTest, LifetimeEndingInFlightLeavesNoPrimedBomb)
     EXPECT_FLOAT_EQ(bombOf(bomb).getFuseTimer(), 0.f);
 }
 
-TEST(BombComponentTest, BombWithoutColliderOrAnimationStillRunsItsCourse)
+TEST_F(BombComponentTest, BombWithoutColliderOrAnimationStillRunsItsCourse)
 {
-    MatchScene scene;
     auto object = std::make_shared<GameObject>("Bomb_X");
     auto rigidBody = object->addComponent<RigidBodyComponent>(*object, b2_dynamicBody);
     auto bomb = object->addComponent<BombComponent>(*object, *rigidBody, 1000.f, 60.f);

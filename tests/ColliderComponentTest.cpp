@@ -53,25 +53,32 @@ private:
     std::function<void()> m_onDestroy;
 };
 
+// Each case runs with a listening manager; the debug drawing that syncs leave behind is cleared.
+class ColliderComponentTest : public ::testing::Test
+{
+protected:
+    ColliderComponentTest() { manager.init(); }
+    ~ColliderComponentTest() override { DebugDraw::getInstance().clearShapes(); }
+
+    PhysicsManager manager;
+};
+
 } // namespace
 
-TEST(ColliderComponentTest, UserDataLeadsBackToTheCollider)
+TEST_F(ColliderComponentTest, UserDataLeadsBackToTheCollider)
 {
-    auto made = makeBody("crate", {30.f, 30.f}, b2_dynamicBody);
-    b2PolygonShape shape;
-    b2FixtureDef fixtureDef = boxFixtureDef(shape, {0.5f, 0.5f, false, CollisionCategory::WALL});
-    auto collider = made.object->addComponent<ColliderComponent>(*made.object, *made.rigidBody, fixtureDef);
+    auto made = makeBox("crate", {30.f, 30.f}, b2_dynamicBody, {0.5f, 0.5f, false, CollisionCategory::WALL});
+    const b2Fixture* fixture = made.collider->getFixture();
 
-    ASSERT_NE(collider->getFixture(), nullptr);
-    EXPECT_EQ(collider->getFixture()->GetBody(), made.body());
-    EXPECT_EQ(ColliderComponent::fromFixture(collider->getFixture()), collider.get());
-    EXPECT_EQ(fixtureDef.userData.pointer, reinterpret_cast<uintptr_t>(collider.get()));
-    EXPECT_TRUE(collider->getFixture()->IsSensor() == false);
-    EXPECT_EQ(collider->getFixture()->GetFilterData().categoryBits, CollisionCategory::WALL);
+    ASSERT_NE(fixture, nullptr);
+    EXPECT_EQ(fixture->GetBody(), made.body());
+    EXPECT_EQ(ColliderComponent::fromFixture(fixture), made.collider);
+    EXPECT_FALSE(fixture->IsSensor());
+    EXPECT_EQ(fixture->GetFilterData().categoryBits, CollisionCategory::WALL);
     EXPECT_EQ(ColliderComponent::fromFixture(nullptr), nullptr);
 }
 
-TEST(ColliderComponentTest, CategoryComesFromTheFirstFixtureOfTheBody)
+TEST_F(ColliderComponentTest, CategoryComesFromTheFirstFixtureOfTheBody)
 {
     auto made = makeBox("trigger", {30.f, 30.f}, b2_staticBody, {0.5f, 0.5f, true, CollisionCategory::RIVER});
     ColliderComponent* second = addBoxCollider(made, {0.2f, 0.2f, true, CollisionCategory::KILLZONE});
@@ -81,10 +88,8 @@ TEST(ColliderComponentTest, CategoryComesFromTheFirstFixtureOfTheBody)
     EXPECT_EQ(second->getCategoryBits(), first);
 }
 
-TEST(ColliderComponentTest, WithoutBodyNoFixtureIsMadeAndTheReasonIsReported)
+TEST_F(ColliderComponentTest, WithoutBodyNoFixtureIsMadeAndTheReasonIsReported)
 {
-    PhysicsManager manager;
-    manager.init();
     auto late = makeObjectWithRefusedBody("late");
     ASSERT_NE(late, nullptr);
     auto rigidBody = late->getComponent<RigidBodyComponent>();
@@ -99,7 +104,7 @@ TEST(ColliderComponentTest, WithoutBodyNoFixtureIsMadeAndTheReasonIsReported)
     EXPECT_EQ(errors.text(), "Collider of late has no body to attach to: no fixture created\n");
 }
 
-TEST(ColliderComponentTest, WithoutShapeNoFixtureIsMadeAndTheReasonIsReported)
+TEST_F(ColliderComponentTest, WithoutShapeNoFixtureIsMadeAndTheReasonIsReported)
 {
     auto made = makeBody("crate", {30.f, 30.f}, b2_dynamicBody);
     StreamCapture errors(sf::err());
@@ -112,7 +117,7 @@ TEST(ColliderComponentTest, WithoutShapeNoFixtureIsMadeAndTheReasonIsReported)
     EXPECT_EQ(errors.text(), "Collider of crate has no shape: no fixture created\n");
 }
 
-TEST(ColliderComponentTest, ShapeWithoutAreaIsRefusedOnlyWhenItHasDensity)
+TEST_F(ColliderComponentTest, ShapeWithoutAreaIsRefusedOnlyWhenItHasDensity)
 {
     auto made = makeBody("flat", {30.f, 30.f}, b2_dynamicBody);
     StreamCapture errors(sf::err());
@@ -137,10 +142,8 @@ TEST(ColliderComponentTest, ShapeWithoutAreaIsRefusedOnlyWhenItHasDensity)
               nullptr);
 }
 
-TEST(ColliderComponentTest, MadeDuringAStepIsRefusedAndReported)
+TEST_F(ColliderComponentTest, MadeDuringAStepIsRefusedAndReported)
 {
-    PhysicsManager manager;
-    manager.init();
     TouchingPair pair;
     auto late = makeBody("late", {900.f, 900.f}, b2_dynamicBody);
     ColliderComponent* lateCollider = nullptr;
@@ -157,10 +160,8 @@ TEST(ColliderComponentTest, MadeDuringAStepIsRefusedAndReported)
     EXPECT_EQ(errors.text(), "Collider of late created during a physics step: no fixture created\n");
 }
 
-TEST(ColliderComponentTest, RunInRegistrationOrderWithSelfAndOther)
+TEST_F(ColliderComponentTest, RunInRegistrationOrderWithSelfAndOther)
 {
-    PhysicsManager manager;
-    manager.init();
     std::vector<std::string> log;
     TouchingPair pair;
     for (const char* name : {"first", "second", "third"})
@@ -173,13 +174,10 @@ TEST(ColliderComponentTest, RunInRegistrationOrderWithSelfAndOther)
     manager.update(FRAME);
 
     EXPECT_EQ(log, (std::vector<std::string>{"first:trigger:player", "second:trigger:player", "third:trigger:player"}));
-    DebugDraw::getInstance().clearShapes();
 }
 
-TEST(ColliderComponentTest, DisabledColliderRaisesNoneOfItsOwnButTheOtherSideStillDoes)
+TEST_F(ColliderComponentTest, DisabledColliderRaisesNoneOfItsOwnButTheOtherSideStillDoes)
 {
-    PhysicsManager manager;
-    manager.init();
     std::vector<std::string> log;
     TouchingPair pair;
     recordCallbacks(*pair.player.collider, log);
@@ -191,13 +189,10 @@ TEST(ColliderComponentTest, DisabledColliderRaisesNoneOfItsOwnButTheOtherSideSti
     manager.update(FRAME);
 
     EXPECT_EQ(log, (std::vector<std::string>{"enter:trigger:player", "exit:trigger:player"}));
-    DebugDraw::getInstance().clearShapes();
 }
 
-TEST(ColliderComponentTest, SwitchingBackOnRestoresCallbacksForLaterContacts)
+TEST_F(ColliderComponentTest, SwitchingBackOnRestoresCallbacksForLaterContacts)
 {
-    PhysicsManager manager;
-    manager.init();
     std::vector<std::string> log;
     TouchingPair pair;
     recordCallbacks(*pair.player.collider, log);
@@ -209,13 +204,10 @@ TEST(ColliderComponentTest, SwitchingBackOnRestoresCallbacksForLaterContacts)
     manager.update(FRAME);
 
     EXPECT_EQ(log, (std::vector<std::string>{"exit:player:trigger"}));
-    DebugDraw::getInstance().clearShapes();
 }
 
-TEST(ColliderComponentTest, OneRegisteredWhileTheListRunsWaitsForTheNextContact)
+TEST_F(ColliderComponentTest, OneRegisteredWhileTheListRunsWaitsForTheNextContact)
 {
-    PhysicsManager manager;
-    manager.init();
     int lateCalls = 0;
     TouchingPair pair;
     ColliderComponent& trigger = *pair.trigger.collider;
@@ -233,13 +225,10 @@ TEST(ColliderComponentTest, OneRegisteredWhileTheListRunsWaitsForTheNextContact)
     pair.player.body()->SetTransform(toMetres({300.f, 300.f}), 0.f);
     manager.update(FRAME);
     EXPECT_EQ(lateCalls, 64);
-    DebugDraw::getInstance().clearShapes();
 }
 
-TEST(ColliderComponentTest, ColliderGoneBeforeItsBodyNoLongerReceivesContacts)
+TEST_F(ColliderComponentTest, ColliderGoneBeforeItsBodyNoLongerReceivesContacts)
 {
-    PhysicsManager manager;
-    manager.init();
     std::vector<std::string> log;
     TouchingPair pair;
     recordCallbacks(*pair.trigger.collider, log);
@@ -255,10 +244,9 @@ TEST(ColliderComponentTest, ColliderGoneBeforeItsBodyNoLongerReceivesContacts)
     EXPECT_TRUE(log.empty());
     manager.update(FRAME);
     EXPECT_TRUE(log.empty());
-    DebugDraw::getInstance().clearShapes();
 }
 
-TEST(ColliderComponentTest, ColliderOutlivingItsRigidBodyNeverReachesIt)
+TEST_F(ColliderComponentTest, ColliderOutlivingItsRigidBodyNeverReachesIt)
 {
     auto made = makeBox("crate", {30.f, 30.f}, b2_dynamicBody);
     ColliderComponent* collider = made.collider;

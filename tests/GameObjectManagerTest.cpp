@@ -65,11 +65,16 @@ void announce(const std::shared_ptr<GameObject>& object)
     zelk::EventBus::getInstance().fireEvent(std::make_shared<zelk::GameObjectCreateEvent>(object));
 }
 
+class GameObjectManagerTest : public ::testing::Test
+{
+protected:
+    GameObjectManager manager;
+};
+
 } // namespace
 
-TEST(GameObjectManagerTest, ASecondObjectUnderTheSameIdReplacesTheFirst)
+TEST_F(GameObjectManagerTest, ASecondObjectUnderTheSameIdReplacesTheFirst)
 {
-    GameObjectManager manager;
     auto first = std::make_shared<GameObject>("Player0");
     auto second = std::make_shared<GameObject>("Player0");
     std::weak_ptr<GameObject> firstWatch = first;
@@ -85,9 +90,8 @@ TEST(GameObjectManagerTest, ASecondObjectUnderTheSameIdReplacesTheFirst)
     EXPECT_EQ(err.text(), "");
 }
 
-TEST(GameObjectManagerTest, LookingUpAnUnknownIdReportsOneLineAndYieldsNothing)
+TEST_F(GameObjectManagerTest, LookingUpAnUnknownIdReportsOneLineAndYieldsNothing)
 {
-    GameObjectManager manager;
     manager.addGameObject(std::make_shared<GameObject>("Player0"));
 
     zelk::test::StreamCapture err(sf::err());
@@ -95,24 +99,29 @@ TEST(GameObjectManagerTest, LookingUpAnUnknownIdReportsOneLineAndYieldsNothing)
     EXPECT_EQ(err.text(), "src/GameObjectManager Line: 72 Could not find gameobject with m_id Player1\n");
 }
 
-TEST(GameObjectManagerTest, UpdatePassUpdatesEveryActiveObjectWithTheFrameTime)
+TEST_F(GameObjectManagerTest, UpdatePassUpdatesActiveObjectsWithTheFrameTimeAndKeepsInactiveOnesFindable)
 {
-    GameObjectManager manager;
     auto a = makeCounted("a");
-    auto b = makeCounted("b");
+    auto parked = makeCounted("Rock12");
     manager.addGameObject(a.object);
-    manager.addGameObject(b.object);
+    manager.addGameObject(parked.object);
+    parked.object->setActive(false);
 
     manager.update(0.25f);
     manager.update(0.5f);
     EXPECT_EQ(a.counter->m_updates, 2);
-    EXPECT_EQ(b.counter->m_updates, 2);
-    EXPECT_FLOAT_EQ(b.counter->m_lastDeltaTime, 0.5f);
+    EXPECT_FLOAT_EQ(a.counter->m_lastDeltaTime, 0.5f);
+    EXPECT_EQ(parked.counter->m_updates, 0);
+    EXPECT_EQ(manager.getGameObject("Rock12"), parked.object);
+
+    parked.object->setActive(true);
+    manager.update(0.1f);
+    EXPECT_EQ(parked.counter->m_updates, 1);
+    EXPECT_EQ(a.counter->m_updates, 3);
 }
 
-TEST(GameObjectManagerTest, AnObjectMarkedForDeleteIsRemovedWithoutBeingUpdated)
+TEST_F(GameObjectManagerTest, AnObjectMarkedForDeleteIsRemovedWithoutBeingUpdated)
 {
-    GameObjectManager manager;
     auto doomed = makeCounted("Bomb3");
     std::weak_ptr<GameObject> watch = doomed.object;
     manager.addGameObject(doomed.object);
@@ -130,26 +139,8 @@ TEST(GameObjectManagerTest, AnObjectMarkedForDeleteIsRemovedWithoutBeingUpdated)
     EXPECT_TRUE(watch.expired());
 }
 
-TEST(GameObjectManagerTest, AnInactiveObjectStaysFindableButIsNotUpdatedUntilReactivated)
+TEST_F(GameObjectManagerTest, RemovingAnObjectThatIsNotRegisteredChangesNothing)
 {
-    GameObjectManager manager;
-    auto parked = makeCounted("Rock12");
-    manager.addGameObject(parked.object);
-    parked.object->setActive(false);
-
-    manager.update(0.1f);
-    manager.update(0.1f);
-    EXPECT_EQ(parked.counter->m_updates, 0);
-    EXPECT_EQ(manager.getGameObject("Rock12"), parked.object);
-
-    parked.object->setActive(true);
-    manager.update(0.1f);
-    EXPECT_EQ(parked.counter->m_updates, 1);
-}
-
-TEST(GameObjectManagerTest, RemovingAnObjectThatIsNotRegisteredChangesNothing)
-{
-    GameObjectManager manager;
     auto kept = std::make_shared<GameObject>("kept");
     manager.addGameObject(kept);
 
@@ -161,9 +152,8 @@ TEST(GameObjectManagerTest, RemovingAnObjectThatIsNotRegisteredChangesNothing)
     EXPECT_TRUE(manager.getGameObjects().empty());
 }
 
-TEST(GameObjectManagerTest, CreateEventsAddObjectsOnlyBetweenInitAndShutdown)
+TEST_F(GameObjectManagerTest, CreateEventsAddObjectsOnlyBetweenInitAndShutdown)
 {
-    GameObjectManager manager;
     zelk::test::StreamCapture err(sf::err());
     announce(std::make_shared<GameObject>("beforeInit"));
     EXPECT_TRUE(manager.getGameObjects().empty());
@@ -183,9 +173,8 @@ TEST(GameObjectManagerTest, CreateEventsAddObjectsOnlyBetweenInitAndShutdown)
     EXPECT_TRUE(manager.getGameObjects().empty());
 }
 
-TEST(GameObjectManagerTest, AnEmptyObjectPointerIsRefusedWithAMessage)
+TEST_F(GameObjectManagerTest, AnEmptyObjectPointerIsRefusedWithAMessage)
 {
-    GameObjectManager manager;
     manager.init();
     zelk::test::StreamCapture err(sf::err());
     manager.addGameObject(nullptr);
@@ -194,9 +183,8 @@ TEST(GameObjectManagerTest, AnEmptyObjectPointerIsRefusedWithAMessage)
     EXPECT_NE(err.text().find("empty game object pointer"), std::string::npos);
 }
 
-TEST(GameObjectManagerTest, ObjectsCreatedDuringTheUpdatePassJoinTheNextPass)
+TEST_F(GameObjectManagerTest, ObjectsCreatedDuringTheUpdatePassJoinTheNextPass)
 {
-    GameObjectManager manager;
     manager.init();
     std::vector<CountedObject> spawned;
     bool spawnedOnce = false;
@@ -223,15 +211,14 @@ TEST(GameObjectManagerTest, ObjectsCreatedDuringTheUpdatePassJoinTheNextPass)
         EXPECT_EQ(item.counter->m_updates, 1);
 }
 
-TEST(GameObjectManagerTest, AnObjectRemovedDuringTheUpdatePassIsNotUpdatedAfterwards)
+TEST_F(GameObjectManagerTest, AnObjectRemovedDuringTheUpdatePassIsNotUpdatedAfterwards)
 {
-    GameObjectManager manager;
     std::vector<CountedObject> objects;
     // Whichever object the pass visits first removes all of them.
     for (int i = 0; i < 8; ++i)
     {
         auto object = std::make_shared<GameObject>("o" + std::to_string(i));
-        auto counter = object->addComponent<CountingComponent>(*object, [&manager, &objects] {
+        auto counter = object->addComponent<CountingComponent>(*object, [this, &objects] {
             for (const auto& other : objects)
                 manager.removeGameObject(other.object);
         });
@@ -247,12 +234,12 @@ TEST(GameObjectManagerTest, AnObjectRemovedDuringTheUpdatePassIsNotUpdatedAfterw
     EXPECT_TRUE(manager.getGameObjects().empty());
 }
 
-TEST(GameObjectManagerTest, AManagerDestroyedWithoutShutdownLeavesNoListenerBehind)
+TEST_F(GameObjectManagerTest, AManagerDestroyedWithoutShutdownLeavesNoListenerBehind)
 {
     zelk::test::StreamCapture err(sf::err());
     {
-        GameObjectManager manager;
-        manager.init();
+        GameObjectManager local;
+        local.init();
     }
     EXPECT_NE(err.text().find("Removed m_listener with given m_id."), std::string::npos);
     // Would call into the destroyed manager if its subscription had survived it.

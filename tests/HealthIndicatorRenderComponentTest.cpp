@@ -116,9 +116,11 @@ TEST_F(HealthIndicatorRenderComponentTest, ALossShowsAnEmptyPlaceAndFlashesForOn
     EXPECT_EQ(placeColour(image, 2), PLACE_COLOUR);
 }
 
-TEST_F(HealthIndicatorRenderComponentTest, ANewLossWhileFlashingRestartsTheFlash)
+TEST_F(HealthIndicatorRenderComponentTest, OnlyALossFlashesAndANewLossRestartsTheFlash)
 {
     auto indicator = makeIndicator(3);
+    indicator->setHealth(3);
+    EXPECT_FALSE(indicator->isFlashing());
     indicator->setHealth(2);
     indicator->update(0.9f);
     indicator->setHealth(1);
@@ -126,15 +128,7 @@ TEST_F(HealthIndicatorRenderComponentTest, ANewLossWhileFlashingRestartsTheFlash
     EXPECT_TRUE(indicator->isFlashing());
     indicator->update(0.15f);
     EXPECT_FALSE(indicator->isFlashing());
-}
 
-TEST_F(HealthIndicatorRenderComponentTest, SameOrHigherHealthDoesNotFlash)
-{
-    auto indicator = makeIndicator(3);
-    indicator->setHealth(3);
-    EXPECT_FALSE(indicator->isFlashing());
-    indicator->setHealth(1);
-    indicator->update(2.f);
     indicator->setHealth(3);
     EXPECT_FALSE(indicator->isFlashing());
     EXPECT_EQ(indicator->getVisibleHeartCount(), 3);

@@ -19,10 +19,20 @@ std::size_t syncedShapeCount()
     return DebugDraw::getInstance().getShapes().size();
 }
 
+// Each case runs with a listening manager; the debug drawing that syncs leave behind is cleared.
+class PhysicsManagerTest : public ::testing::Test
+{
+protected:
+    PhysicsManagerTest() { manager.init(); }
+    ~PhysicsManagerTest() override { DebugDraw::getInstance().clearShapes(); }
+
+    PhysicsManager manager;
+};
+
 } // namespace
 
 // The numbers every speed and distance of the game goes through.
-TEST(PhysicsManagerTest, UnitsAndTheWorldsDownwardGravity)
+TEST_F(PhysicsManagerTest, UnitsAndTheWorldsDownwardGravity)
 {
     const b2Vec2 metres = toMetres({300.f, 150.f});
     EXPECT_FLOAT_EQ(metres.x, 10.f);
@@ -34,10 +44,8 @@ TEST(PhysicsManagerTest, UnitsAndTheWorldsDownwardGravity)
     EXPECT_EQ(PhysicsManager::getWorld().GetGravity(), b2Vec2(0.f, 9.8f));
 }
 
-TEST(PhysicsManagerTest, EnterAndExitRunFixtureAsCallbacksBeforeFixtureBs)
+TEST_F(PhysicsManagerTest, EnterAndExitRunFixtureAsCallbacksBeforeFixtureBs)
 {
-    PhysicsManager manager;
-    manager.init();
     std::vector<std::string> log;
     auto mover = makeBox("mover", {300.f, 300.f}, b2_dynamicBody);
     auto ground = makeBox("ground", {300.f, 320.f}, b2_staticBody);
@@ -55,10 +63,8 @@ TEST(PhysicsManagerTest, EnterAndExitRunFixtureAsCallbacksBeforeFixtureBs)
     EXPECT_EQ(log, (std::vector<std::string>{"exit:" + a + ":" + b, "exit:" + b + ":" + a}));
 }
 
-TEST(PhysicsManagerTest, FixtureWithoutColliderRaisesNothingOnEitherSide)
+TEST_F(PhysicsManagerTest, FixtureWithoutColliderRaisesNothingOnEitherSide)
 {
-    PhysicsManager manager;
-    manager.init();
     std::vector<std::string> log;
     auto mover = makeBox("mover", {300.f, 300.f}, b2_dynamicBody);
     recordCallbacks(*mover.collider, log);
@@ -77,10 +83,8 @@ TEST(PhysicsManagerTest, FixtureWithoutColliderRaisesNothingOnEitherSide)
     EXPECT_TRUE(log.empty());
 }
 
-TEST(PhysicsManagerTest, TransformQueuedFromCollisionCallbackShowsInSameFrameSync)
+TEST_F(PhysicsManagerTest, TransformQueuedFromCollisionCallbackShowsInSameFrameSync)
 {
-    PhysicsManager manager;
-    manager.init();
     auto player = makeBox("player", {600.f, 300.f}, b2_dynamicBody);
     auto trigger = makeBox("trigger", {600.f, 300.f}, b2_staticBody, {0.5f, 0.5f, true, CollisionCategory::KILLZONE});
     trigger.collider->registerOnCollisionEnter([](ColliderComponent&, ColliderComponent& other) {
@@ -93,10 +97,8 @@ TEST(PhysicsManagerTest, TransformQueuedFromCollisionCallbackShowsInSameFrameSyn
     EXPECT_FLOAT_EQ(player.object->getPosition().y, 90.f);
 }
 
-TEST(PhysicsManagerTest, RunInQueueOrderAfterTheStep)
+TEST_F(PhysicsManagerTest, RunInQueueOrderAfterTheStep)
 {
-    PhysicsManager manager;
-    manager.init();
     auto box = makeBox("box", {30.f, 30.f}, b2_staticBody);
     PhysicsManager::deferSetTransform(box.body(), {4.f, 4.f}, 0.f);
     PhysicsManager::deferSetEnabled(box.body(), false);
@@ -112,10 +114,8 @@ TEST(PhysicsManagerTest, RunInQueueOrderAfterTheStep)
     EXPECT_EQ(PhysicsManager::getDeferredActionCount(), 0u);
 }
 
-TEST(PhysicsManagerTest, CommandsQueuedWhileTheListRunsWaitForTheNextFrame)
+TEST_F(PhysicsManagerTest, CommandsQueuedWhileTheListRunsWaitForTheNextFrame)
 {
-    PhysicsManager manager;
-    manager.init();
     auto player = makeBox("player", {300.f, 300.f}, b2_dynamicBody);
     player.body()->SetGravityScale(0.f);
     auto river = makeBox("river", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, CollisionCategory::RIVER});
@@ -137,28 +137,8 @@ TEST(PhysicsManagerTest, CommandsQueuedWhileTheListRunsWaitForTheNextFrame)
     EXPECT_EQ(player.body()->GetPosition(), b2Vec2(5.f, 5.f));
 }
 
-TEST(PhysicsManagerTest, ShutdownDiscardsPendingCommands)
+TEST_F(PhysicsManagerTest, CommandsForADestroyedBodyAreDropped)
 {
-    PhysicsManager manager;
-    manager.init();
-    auto box = makeBox("box", {30.f, 60.f}, b2_staticBody);
-    const b2Vec2 start = box.body()->GetPosition();
-    PhysicsManager::deferSetTransform(box.body(), {9.f, 9.f}, 0.f);
-    PhysicsManager::deferSetEnabled(box.body(), false);
-
-    manager.shutdown();
-    EXPECT_EQ(PhysicsManager::getDeferredActionCount(), 0u);
-    manager.init();
-    manager.update(FRAME);
-
-    EXPECT_TRUE(box.body()->IsEnabled());
-    EXPECT_EQ(box.body()->GetPosition(), start);
-}
-
-TEST(PhysicsManagerTest, CommandsForADestroyedBodyAreDropped)
-{
-    PhysicsManager manager;
-    manager.init();
     auto doomed = makeBox("doomed", {30.f, 30.f}, b2_dynamicBody);
     PhysicsManager::deferSetTransform(doomed.body(), {9.f, 9.f}, 0.f);
     PhysicsManager::deferSetEnabled(doomed.body(), false);
@@ -174,10 +154,8 @@ TEST(PhysicsManagerTest, CommandsForADestroyedBodyAreDropped)
     EXPECT_EQ(successor.body()->GetPosition(), start);
 }
 
-TEST(PhysicsManagerTest, CommandsQueuedByExitCallbacksOfTheDyingBodyAreDropped)
+TEST_F(PhysicsManagerTest, CommandsQueuedByExitCallbacksOfTheDyingBodyAreDropped)
 {
-    PhysicsManager manager;
-    manager.init();
     auto doomed = makeBox("doomed", {300.f, 300.f}, b2_dynamicBody);
     auto wall = makeBox("wall", {300.f, 300.f}, b2_staticBody, {1.f, 1.f, true, CollisionCategory::WALL});
     doomed.collider->registerOnCollisionExit([](ColliderComponent& self, ColliderComponent&) {
@@ -190,22 +168,16 @@ TEST(PhysicsManagerTest, CommandsQueuedByExitCallbacksOfTheDyingBodyAreDropped)
     manager.update(FRAME);
 }
 
-TEST(PhysicsManagerTest, CommandWithoutBodyIsReportedAndIgnored)
+TEST_F(PhysicsManagerTest, CommandWithoutBodyOrWithANonFiniteTransformIsReportedAndIgnored)
 {
+    auto box = makeBox("box", {30.f, 30.f}, b2_dynamicBody);
+    const b2Vec2 start = box.body()->GetPosition();
     StreamCapture errors(sf::err());
+
     PhysicsManager::deferSetTransform(nullptr, {1.f, 1.f}, 0.f);
     PhysicsManager::deferSetEnabled(nullptr, false);
     EXPECT_EQ(PhysicsManager::getDeferredActionCount(), 0u);
     EXPECT_NE(errors.text().find("Deferred body command without a body ignored"), std::string::npos);
-}
-
-TEST(PhysicsManagerTest, NonFiniteTransformIsReportedAndIgnored)
-{
-    PhysicsManager manager;
-    manager.init();
-    auto box = makeBox("box", {30.f, 30.f}, b2_dynamicBody);
-    const b2Vec2 start = box.body()->GetPosition();
-    StreamCapture errors(sf::err());
 
     PhysicsManager::deferSetTransform(box.body(), {std::numeric_limits<float>::quiet_NaN(), 1.f}, 0.f);
     PhysicsManager::deferSetTransform(box.body(), {1.f, 1.f}, std::numeric_limits<float>::infinity());
@@ -214,28 +186,10 @@ TEST(PhysicsManagerTest, NonFiniteTransformIsReportedAndIgnored)
     EXPECT_EQ(box.body()->GetPosition(), start);
     EXPECT_EQ(box.body()->GetAngle(), 0.f);
     EXPECT_NE(errors.text().find("Deferred transform with a non-finite position or angle ignored"), std::string::npos);
-    DebugDraw::getInstance().clearShapes();
 }
 
-TEST(PhysicsManagerTest, ZeroDeltaTimeStepsByZeroTime)
+TEST_F(PhysicsManagerTest, VariableDeltaTimeIsOneStepInSeconds)
 {
-    PhysicsManager manager;
-    manager.init();
-    auto box = makeBox("box", {300.f, 300.f}, b2_dynamicBody);
-    box.body()->SetLinearVelocity({3.f, 0.f});
-    const b2Vec2 start = box.body()->GetPosition();
-
-    manager.update(0.f);
-
-    EXPECT_EQ(box.body()->GetPosition(), start);
-    EXPECT_EQ(box.body()->GetLinearVelocity(), b2Vec2(3.f, 0.f));
-    EXPECT_FLOAT_EQ(box.object->getPosition().x, 300.f);
-}
-
-TEST(PhysicsManagerTest, VariableDeltaTimeIsOneStepInSeconds)
-{
-    PhysicsManager manager;
-    manager.init();
     auto box = makeBox("box", {300.f, 300.f}, b2_dynamicBody);
     box.body()->SetGravityScale(0.f);
     box.body()->SetLinearVelocity({2.f, 0.f});
@@ -246,30 +200,27 @@ TEST(PhysicsManagerTest, VariableDeltaTimeIsOneStepInSeconds)
     EXPECT_FLOAT_EQ(box.object->getPosition().y, 300.f);
 }
 
-TEST(PhysicsManagerTest, NegativeOrNonFiniteDeltaTimeCountsAsZero)
+TEST_F(PhysicsManagerTest, ZeroNegativeOrNonFiniteDeltaTimeStepsByZeroTime)
 {
-    PhysicsManager manager;
-    manager.init();
     auto box = makeBox("box", {300.f, 300.f}, b2_dynamicBody);
     box.body()->SetLinearVelocity({3.f, 1.f});
     const b2Vec2 start = box.body()->GetPosition();
 
-    for (const float bad : {-0.5f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                            -std::numeric_limits<float>::infinity()})
+    for (const float none : {0.f, -0.5f, std::numeric_limits<float>::quiet_NaN(),
+                             std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()})
     {
-        manager.update(bad);
-        EXPECT_EQ(box.body()->GetPosition(), start) << bad;
-        EXPECT_EQ(box.body()->GetLinearVelocity(), b2Vec2(3.f, 1.f)) << bad;
+        manager.update(none);
+        EXPECT_EQ(box.body()->GetPosition(), start) << none;
+        EXPECT_EQ(box.body()->GetLinearVelocity(), b2Vec2(3.f, 1.f)) << none;
     }
+    EXPECT_FLOAT_EQ(box.object->getPosition().x, 300.f);
     manager.update(FRAME);
     EXPECT_TRUE(box.body()->GetPosition().IsValid());
     EXPECT_GT(box.body()->GetPosition().x, start.x);
 }
 
-TEST(PhysicsManagerTest, BodyAnnouncedTwiceIsSyncedTwiceAndOneDestroyEventRemovesOnlyTheFirst)
+TEST_F(PhysicsManagerTest, BodyAnnouncedTwiceIsSyncedTwiceAndOneDestroyEventRemovesOnlyTheFirst)
 {
-    PhysicsManager manager;
-    manager.init();
     auto twice = makeBox("twice", {30.f, 30.f}, b2_staticBody);
     auto once = makeBox("once", {90.f, 30.f}, b2_staticBody);
     EventBus::getInstance().fireEvent(std::make_shared<RigidBodyCreateEvent>(*twice.rigidBody));
@@ -282,14 +233,11 @@ TEST(PhysicsManagerTest, BodyAnnouncedTwiceIsSyncedTwiceAndOneDestroyEventRemove
 
     EventBus::getInstance().fireEvent(std::make_shared<RigidBodyDestroyEvent>(*twice.rigidBody));
     EXPECT_EQ(manager.getRigidBodies(), (std::vector<RigidBodyComponent*>{once.rigidBody, twice.rigidBody}));
-    DebugDraw::getInstance().clearShapes();
 }
 
-TEST(PhysicsManagerTest, DestroyEventForAnUnlistedComponentChangesNothing)
+TEST_F(PhysicsManagerTest, DestroyEventForAnUnlistedComponentChangesNothing)
 {
     auto early = makeBox("early", {30.f, 30.f}, b2_staticBody);
-    PhysicsManager manager;
-    manager.init();
     auto listed = makeBox("listed", {90.f, 30.f}, b2_staticBody);
 
     EventBus::getInstance().fireEvent(std::make_shared<RigidBodyDestroyEvent>(*early.rigidBody));
@@ -297,10 +245,8 @@ TEST(PhysicsManagerTest, DestroyEventForAnUnlistedComponentChangesNothing)
     EXPECT_EQ(manager.getRigidBodies(), (std::vector<RigidBodyComponent*>{listed.rigidBody}));
 }
 
-TEST(PhysicsManagerTest, MarkedObjectLeavesAfterItsLastSyncAndEveryOtherEntryIsSyncedOnce)
+TEST_F(PhysicsManagerTest, MarkedObjectLeavesAfterItsLastSyncAndEveryOtherEntryIsSyncedOnce)
 {
-    PhysicsManager manager;
-    manager.init();
     auto first = makeBox("first", {30.f, 30.f}, b2_staticBody);
     auto marked = makeBox("marked", {90.f, 30.f}, b2_staticBody);
     auto last = makeBox("last", {150.f, 30.f}, b2_staticBody);
@@ -319,14 +265,11 @@ TEST(PhysicsManagerTest, MarkedObjectLeavesAfterItsLastSyncAndEveryOtherEntryIsS
     DebugDraw::getInstance().clearShapes();
     manager.update(FRAME);
     EXPECT_EQ(syncedShapeCount(), 2 * SHAPES_PER_ONE_BOX_BODY);
-    DebugDraw::getInstance().clearShapes();
 }
 
-TEST(PhysicsManagerTest, ComponentWhoseBodyWasRefusedIsDroppedOnTheNextPass)
+TEST_F(PhysicsManagerTest, ComponentWhoseBodyWasRefusedIsDroppedOnTheNextPass)
 {
     StreamCapture errors(sf::err());
-    PhysicsManager manager;
-    manager.init();
     auto player = makeBox("player", {300.f, 300.f}, b2_dynamicBody);
     auto late = makeObjectWithRefusedBody("late");
     ASSERT_NE(late, nullptr);
@@ -335,13 +278,10 @@ TEST(PhysicsManagerTest, ComponentWhoseBodyWasRefusedIsDroppedOnTheNextPass)
     manager.update(FRAME);
 
     EXPECT_EQ(manager.getRigidBodies(), (std::vector<RigidBodyComponent*>{player.rigidBody}));
-    DebugDraw::getInstance().clearShapes();
 }
 
-TEST(PhysicsManagerTest, ComponentDestroyedWithoutMarkLeavesNoEntryBehind)
+TEST_F(PhysicsManagerTest, ComponentDestroyedWithoutMarkLeavesNoEntryBehind)
 {
-    PhysicsManager manager;
-    manager.init();
     auto replaced = makeBox("twin", {30.f, 30.f}, b2_dynamicBody);
     auto kept = makeBox("kept", {90.f, 30.f}, b2_dynamicBody);
 
@@ -350,30 +290,32 @@ TEST(PhysicsManagerTest, ComponentDestroyedWithoutMarkLeavesNoEntryBehind)
     EXPECT_EQ(manager.getRigidBodies(), (std::vector<RigidBodyComponent*>{kept.rigidBody, replaced.rigidBody}));
     manager.update(FRAME);
     EXPECT_GT(replaced.object->getPosition().y, 30.f);
-    DebugDraw::getInstance().clearShapes();
 }
 
-TEST(PhysicsManagerTest, ShutdownCancelsSubscriptionsAndForgetsBodies)
+TEST_F(PhysicsManagerTest, ShutdownDiscardsCommandsCancelsSubscriptionsAndForgetsBodies)
 {
-    PhysicsManager manager;
-    manager.init();
-    auto before = makeBox("before", {30.f, 30.f}, b2_staticBody);
-    manager.shutdown();
-    EXPECT_TRUE(manager.getRigidBodies().empty());
+    auto before = makeBox("before", {30.f, 60.f}, b2_staticBody);
+    const b2Vec2 start = before.body()->GetPosition();
+    PhysicsManager::deferSetTransform(before.body(), {9.f, 9.f}, 0.f);
+    PhysicsManager::deferSetEnabled(before.body(), false);
 
+    manager.shutdown();
+    EXPECT_EQ(PhysicsManager::getDeferredActionCount(), 0u);
+    EXPECT_TRUE(manager.getRigidBodies().empty());
     auto after = makeBox("after", {90.f, 30.f}, b2_staticBody);
     EXPECT_TRUE(manager.getRigidBodies().empty());
 
     manager.init();
     auto nextMatch = makeBox("nextMatch", {150.f, 30.f}, b2_staticBody);
     EXPECT_EQ(manager.getRigidBodies(), (std::vector<RigidBodyComponent*>{nextMatch.rigidBody}));
+    manager.update(FRAME);
+    EXPECT_TRUE(before.body()->IsEnabled());
+    EXPECT_EQ(before.body()->GetPosition(), start);
 }
 
-TEST(PhysicsManagerTest, ContactsOfBodiesDestroyedAfterShutdownStillReachTheirColliders)
+TEST_F(PhysicsManagerTest, ContactsOfBodiesDestroyedAfterShutdownStillReachTheirColliders)
 {
     std::vector<std::string> log;
-    PhysicsManager manager;
-    manager.init();
     auto mover = makeBox("mover", {300.f, 300.f}, b2_dynamicBody);
     auto ground = makeBox("ground", {300.f, 310.f}, b2_staticBody);
     recordCallbacks(*mover.collider, log);
@@ -387,19 +329,20 @@ TEST(PhysicsManagerTest, ContactsOfBodiesDestroyedAfterShutdownStillReachTheirCo
     EXPECT_EQ(log.size(), 2u);
 }
 
-TEST(PhysicsManagerTest, ManagerGoneBeforeItsBodiesIsNeverCalledAgain)
+TEST_F(PhysicsManagerTest, ManagerGoneBeforeItsBodiesIsNeverCalledAgain)
 {
     std::vector<std::string> log;
-    auto manager = std::make_unique<PhysicsManager>();
-    manager->init();
+    manager.shutdown();
+    auto owned = std::make_unique<PhysicsManager>();
+    owned->init();
     auto mover = makeBox("mover", {300.f, 300.f}, b2_dynamicBody);
     auto ground = makeBox("ground", {300.f, 310.f}, b2_staticBody);
     recordCallbacks(*mover.collider, log);
     recordCallbacks(*ground.collider, log);
-    manager->update(FRAME);
+    owned->update(FRAME);
     log.clear();
 
-    manager.reset();
+    owned.reset();
     // Neither the destroy events nor the ended contact may reach the freed manager.
     mover = {};
     auto later = makeBox("later", {30.f, 30.f}, b2_staticBody);
@@ -408,10 +351,8 @@ TEST(PhysicsManagerTest, ManagerGoneBeforeItsBodiesIsNeverCalledAgain)
     EXPECT_TRUE(log.empty());
 }
 
-TEST(PhysicsManagerTest, BodyDestroyedInsideACollisionCallbackGoesAfterTheStep)
+TEST_F(PhysicsManagerTest, BodyDestroyedInsideACollisionCallbackGoesAfterTheStep)
 {
-    PhysicsManager manager;
-    manager.init();
     auto victim = makeBox("victim", {900.f, 300.f}, b2_staticBody);
     auto player = makeBox("player", {300.f, 300.f}, b2_dynamicBody);
     auto trigger = makeBox("trigger", {300.f, 300.f}, b2_staticBody, {0.5f, 0.5f, true, CollisionCategory::KILLZONE});
@@ -423,19 +364,15 @@ TEST(PhysicsManagerTest, BodyDestroyedInsideACollisionCallbackGoesAfterTheStep)
     EXPECT_EQ(victim.object, nullptr);
     EXPECT_EQ(PhysicsManager::getWorld().GetBodyCount(), bodiesBefore - 1);
     EXPECT_EQ(manager.getRigidBodies(), (std::vector<RigidBodyComponent*>{player.rigidBody, trigger.rigidBody}));
-    DebugDraw::getInstance().clearShapes();
 }
 
 // Debug and sanitizer builds stop a callback that is about to move or switch a body directly
 // instead of through the deferred commands.
-TEST(PhysicsManagerTest, ADirectBodyChangeInsideACallbackIsCaughtInDebugBuilds)
+TEST_F(PhysicsManagerTest, ADirectBodyChangeInsideACallbackIsCaughtInDebugBuilds)
 {
-    PhysicsManager manager;
-    manager.init();
     auto mover = makeBox("mover", {300.f, 300.f}, b2_dynamicBody);
     auto ground = makeBox("ground", {300.f, 320.f}, b2_staticBody);
     ground.collider->registerOnCollisionEnter(
         [](ColliderComponent&, ColliderComponent&) { PhysicsManager::assertWorldUnlocked(); });
     EXPECT_DEBUG_DEATH(manager.update(FRAME), "deferred commands");
-    DebugDraw::getInstance().clearShapes();
 }

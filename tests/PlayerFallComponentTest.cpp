@@ -80,33 +80,24 @@ TEST_F(PlayerFallComponentTest, AKillzoneContactStartsASpinningFallWithoutContro
     EXPECT_GT(player.velocity().y, 9.8f * 0.2f * PIXELS_PER_METRE - 1e-3f);
 }
 
-TEST_F(PlayerFallComponentTest, TheFirstFallLastsOneSecondAndLaterOnesTwo)
+TEST_F(PlayerFallComponentTest, TheFirstFallLastsOneSecondThenThePlayerBlinksAndLaterFallsLastTwo)
 {
     TestPlayer player(scene, "Player0", HOME);
     scene.teleport(player.body(), INSIDE_KILLZONE);
     ASSERT_TRUE(player.fall->isFalling());
+    EXPECT_FALSE(player.animation->isBlinking());
 
     EXPECT_EQ(framesUntilRespawn(player), 4);
     expectStandingAtHome(player);
+    EXPECT_TRUE(player.animation->isBlinking()) << "back home, it blinks while it can already walk";
 
     scene.teleport(player.body(), INSIDE_KILLZONE);
     ASSERT_TRUE(player.fall->isFalling());
     EXPECT_EQ(framesUntilRespawn(player), 8);
     expectStandingAtHome(player);
     EXPECT_EQ(player.health->getHealth(), 1);
-}
-
-TEST_F(PlayerFallComponentTest, AfterRespawningThePlayerBlinksForASecondWhileMovable)
-{
-    TestPlayer player(scene, "Player0", HOME);
-    scene.teleport(player.body(), INSIDE_KILLZONE);
-    EXPECT_FALSE(player.animation->isBlinking());
-    framesUntilRespawn(player);
-
-    EXPECT_TRUE(player.animation->isBlinking());
-    EXPECT_TRUE(player.move->canMove());
-    for (int frames = 0; frames < 5; ++frames)
-        scene.frame(QUARTER);
+    // The blink lasts a second.
+    scene.frames(5, QUARTER);
     EXPECT_FALSE(player.animation->isBlinking());
 }
 
@@ -165,12 +156,17 @@ TEST_F(PlayerFallComponentTest, ACarriedItemIsParkedAtOnceAndTheHandsStayEmpty)
     EXPECT_EQ(player.interact->getHeldItem(), nullptr);
 }
 
-TEST_F(PlayerFallComponentTest, ResetDuringAFallSendsThePlayerHomeAtOnceWithoutBlinking)
+TEST_F(PlayerFallComponentTest, ResetDuringAFallSendsThePlayerHomeAtOnceWithoutBlinkingAndIsHarmlessWithout)
 {
     TestPlayer player(scene, "Player0", HOME);
+    // Without a fall a reset changes nothing.
+    player.fall->reset();
+    scene.step(0.f);
+    expectStandingAtHome(player);
+    EXPECT_EQ(player.health->getHealth(), 3);
+
     scene.teleport(player.body(), INSIDE_KILLZONE);
-    scene.frame(QUARTER);
-    scene.frame(QUARTER);
+    scene.frames(2, QUARTER);
     ASSERT_TRUE(player.fall->isFalling());
 
     player.fall->reset();
@@ -183,15 +179,6 @@ TEST_F(PlayerFallComponentTest, ResetDuringAFallSendsThePlayerHomeAtOnceWithoutB
     // The timer was re-armed: the next fall is a long one.
     scene.teleport(player.body(), INSIDE_KILLZONE);
     EXPECT_EQ(framesUntilRespawn(player), 8);
-}
-
-TEST_F(PlayerFallComponentTest, ResetWithoutAFallIsHarmless)
-{
-    TestPlayer player(scene, "Player0", HOME);
-    player.fall->reset();
-    scene.step(0.f);
-    expectStandingAtHome(player);
-    EXPECT_EQ(player.health->getHealth(), 3);
 }
 
 TEST_F(PlayerFallComponentTest, APlayerWithoutHeartsSheetOrControlsStillFallsAndComesBack)

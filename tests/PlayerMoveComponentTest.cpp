@@ -3,7 +3,7 @@
 #include "MatchKit.h"
 
 #include <chrono>
-#include <initializer_list>
+#include <vector>
 
 using namespace zelk;
 using namespace zelk::test;
@@ -14,11 +14,27 @@ namespace
 const float FRAME = 0.01f;
 const float TOLERANCE = 1e-3f;
 
-class PlayerMoveComponentTest : public ::testing::Test
+// One frame of walking: what is held, the velocity before, and what the frame must give.
+struct Walk
+{
+    const char* name;
+    std::vector<sf::Keyboard::Key> keys;
+    sf::Vector2f stick;
+    sf::Vector2f start;
+    float deltaTime;
+    sf::Vector2f expected;
+    int type = -1; // no animation to check
+    int direction = 0;
+};
+
+void PrintTo(const Walk& walk, std::ostream* out)
+{
+    *out << walk.name;
+}
+
+class PlayerMoveComponentTest : public ::testing::TestWithParam<Walk>
 {
 protected:
-    PlayerMoveComponentTest() { directory.writeSound("Sounds/water.wav", 0.15f); }
-
     static InputManager& input() { return InputManager::getInstance(); }
 
     static void feedStick(float x, float y)
@@ -28,7 +44,7 @@ protected:
     }
 
     // Player 0's keys held for the coming frames: D right, A left, W up, S down.
-    static void hold(std::initializer_list<sf::Keyboard::Key> keys)
+    static void hold(const std::vector<sf::Keyboard::Key>& keys)
     {
         for (const auto key : {sf::Keyboard::D, sf::Keyboard::A, sf::Keyboard::W, sf::Keyboard::S})
             input().setLiveKey(key, false);
@@ -51,121 +67,64 @@ protected:
     }
 
     GameDirectory directory;
+    // Written before the player loads it.
+    std::filesystem::path splash = directory.writeSound("Sounds/water.wav", 0.15f);
     MatchScene scene;
+    TestPlayer player{scene, "Player0", {100.f, 100.f}};
 };
 
 } // namespace
 
-TEST_F(PlayerMoveComponentTest, TheBodyWalksUprightAndWeightless)
+// One frame from a given velocity: key acceleration of 1000 px/s², stick acceleration of 10 px/s²
+// per percent past the dead zone of 20, braking of 500 px/s² against the motion, and the cap of
+// 200 px/s that input may not reach.
+TEST_P(PlayerMoveComponentTest, OneFrameOfInputAndBraking)
 {
-    TestPlayer player(scene, "Player0", {100.f, 100.f});
+    const Walk& walk = GetParam();
     EXPECT_TRUE(player.body().IsFixedRotation());
     EXPECT_EQ(player.body().GetGravityScale(), 0.f);
-    EXPECT_TRUE(player.move->canMove());
+    hold(walk.keys);
+    feedStick(walk.stick.x, walk.stick.y);
+    player.setVelocity(walk.start);
+
+    player.object->update(walk.deltaTime);
+
+    EXPECT_TRUE(isNear(player.velocity(), walk.expected, TOLERANCE));
+    if (walk.type >= 0)
+        expectAnimation(player, walk.type, walk.direction);
 }
 
-TEST_F(PlayerMoveComponentTest, AHeldKeyAcceleratesAgainstTheBraking)
-{
-    TestPlayer player(scene, "Player0", {100.f, 100.f});
-    hold({sf::Keyboard::D});
+const float DIAGONAL = 10.f - 5.f / std::sqrt(2.f); // (10, 10) px/s, then braking along the motion
 
-    // +1000 px/s² from the key, -500 px/s² braking.
-    player.object->update(FRAME);
-    EXPECT_NEAR(player.velocity().x, 5.f, TOLERANCE);
-    EXPECT_NEAR(player.velocity().y, 0.f, TOLERANCE);
-    player.object->update(FRAME);
-    EXPECT_NEAR(player.velocity().x, 10.f, TOLERANCE);
-    expectAnimation(player, AnimationType::WALKING, Direction::RIGHT);
-}
-
-TEST_F(PlayerMoveComponentTest, TheSpeedSettlesJustBelowTheCap)
-{
-    TestPlayer player(scene, "Player0", {100.f, 100.f});
-    hold({sf::Keyboard::S});
-    float fastest = 0.f;
-    for (int frame = 0; frame < 200; ++frame)
-    {
-        player.object->update(FRAME);
-        fastest = std::max(fastest, player.velocity().y);
-    }
-    EXPECT_LT(fastest, 200.f);
-    EXPECT_GT(player.velocity().y, 190.f);
-}
-
-TEST_F(PlayerMoveComponentTest, InputThatWouldReachTheCapIsDroppedAndOnlyBrakingApplies)
-{
-    TestPlayer player(scene, "Player0", {100.f, 100.f});
-    hold({sf::Keyboard::D});
-
-    player.setVelocity({190.f, 0.f});
-    player.object->update(FRAME);
-    EXPECT_NEAR(player.velocity().x, 185.f, TOLERANCE);
-
-    player.setVelocity({189.f, 0.f});
-    player.object->update(FRAME);
-    EXPECT_NEAR(player.velocity().x, 194.f, TOLERANCE);
-}
-
-TEST_F(PlayerMoveComponentTest, AChangeThatSlowsThePlayerIsTakenAboveTheCap)
-{
-    TestPlayer player(scene, "Player0", {100.f, 100.f});
-    hold({sf::Keyboard::A});
-    player.setVelocity({250.f, 0.f});
-
-    player.object->update(FRAME);
-
-    EXPECT_NEAR(player.velocity().x, 235.f, TOLERANCE);
-    expectAnimation(player, AnimationType::WALKING, Direction::LEFT);
-}
-
-TEST_F(PlayerMoveComponentTest, LeftAndRightTogetherCancelAndFaceLeft)
-{
-    TestPlayer player(scene, "Player0", {100.f, 100.f});
-    hold({sf::Keyboard::D, sf::Keyboard::A});
-
-    player.object->update(FRAME);
-
-    EXPECT_EQ(player.velocity(), sf::Vector2f());
-    expectAnimation(player, AnimationType::WALKING, Direction::LEFT);
-}
-
-TEST_F(PlayerMoveComponentTest, RightAndDownWalkDiagonallyFacingDown)
-{
-    TestPlayer player(scene, "Player0", {100.f, 100.f});
-    hold({sf::Keyboard::D, sf::Keyboard::S});
-
-    player.object->update(FRAME);
-
-    // (10, 10) px/s, then 5 px/s of braking along the motion.
-    const float component = 10.f - 5.f / std::sqrt(2.f);
-    EXPECT_NEAR(player.velocity().x, component, TOLERANCE);
-    EXPECT_NEAR(player.velocity().y, component, TOLERANCE);
-    expectAnimation(player, AnimationType::WALKING, Direction::DOWN);
-}
-
-TEST_F(PlayerMoveComponentTest, StickValuesUpToTheDeadZoneAreIgnored)
-{
-    TestPlayer player(scene, "Player0", {100.f, 100.f});
-    hold({});
-    player.setVelocity({100.f, 0.f});
-
-    feedStick(20.f, -20.f);
-    player.object->update(FRAME);
-    EXPECT_NEAR(player.velocity().x, 95.f, TOLERANCE);
-    EXPECT_NEAR(player.velocity().y, 0.f, TOLERANCE);
-    expectAnimation(player, AnimationType::STANDING, Direction::DOWN);
-
-    // 21 × 10 × 0.01 = 2.1 px/s more than braking alone leaves.
-    player.setVelocity({100.f, 0.f});
-    feedStick(21.f, 0.f);
-    player.object->update(FRAME);
-    EXPECT_NEAR(player.velocity().x, 97.1f, TOLERANCE);
-    expectAnimation(player, AnimationType::WALKING, Direction::RIGHT);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Walking, PlayerMoveComponentTest,
+    ::testing::Values(
+        Walk{"KeyAcceleratesAgainstTheBraking", {sf::Keyboard::D}, {}, {}, FRAME, {5.f, 0.f},
+             AnimationType::WALKING, Direction::RIGHT},
+        Walk{"InputThatWouldReachTheCapIsDropped", {sf::Keyboard::D}, {}, {190.f, 0.f}, FRAME, {185.f, 0.f}},
+        Walk{"InputJustBelowTheCapIsTaken", {sf::Keyboard::D}, {}, {189.f, 0.f}, FRAME, {194.f, 0.f}},
+        Walk{"SlowingIsTakenAboveTheCap", {sf::Keyboard::A}, {}, {250.f, 0.f}, FRAME, {235.f, 0.f},
+             AnimationType::WALKING, Direction::LEFT},
+        Walk{"LeftAndRightCancelAndFaceLeft", {sf::Keyboard::D, sf::Keyboard::A}, {}, {}, FRAME, {},
+             AnimationType::WALKING, Direction::LEFT},
+        Walk{"RightAndDownWalkDiagonallyFacingDown", {sf::Keyboard::D, sf::Keyboard::S}, {}, {}, FRAME,
+             {DIAGONAL, DIAGONAL}, AnimationType::WALKING, Direction::DOWN},
+        Walk{"StickInsideTheDeadZoneIsIgnored", {}, {20.f, -20.f}, {100.f, 0.f}, FRAME, {95.f, 0.f},
+             AnimationType::STANDING, Direction::DOWN},
+        // 21 x 10 x 0.01 = 2.1 px/s more than braking alone leaves.
+        Walk{"StickPastTheDeadZoneWalks", {}, {21.f, 0.f}, {100.f, 0.f}, FRAME, {97.1f, 0.f},
+             AnimationType::WALKING, Direction::RIGHT},
+        Walk{"FullStickDeflectionEqualsAKey", {}, {0.f, -100.f}, {}, FRAME, {0.f, -5.f},
+             AnimationType::WALKING, Direction::UP},
+        Walk{"ReleasedInputBrakes", {}, {}, {12.f, 0.f}, FRAME, {7.f, 0.f}},
+        // The brake of a frame is larger than what is left: the player stops instead of turning round.
+        Walk{"BrakingStopsWithoutJitter", {}, {}, {2.f, 0.f}, FRAME, {}},
+        Walk{"AStandingPlayerStaysPut", {}, {}, {}, FRAME, {}},
+        Walk{"ASpeedBelowTheStopThresholdEndsTheMotion", {}, {}, {0.05f, 0.05f}, 0.f, {}}),
+    [](const ::testing::TestParamInfo<Walk>& info) { return std::string(info.param.name); });
 
 TEST_F(PlayerMoveComponentTest, TheLastAnimationOfTheFrameWins)
 {
-    TestPlayer player(scene, "Player0", {100.f, 100.f});
 
     // Vertical keys override horizontal ones.
     hold({sf::Keyboard::W, sf::Keyboard::D});
@@ -194,46 +153,8 @@ TEST_F(PlayerMoveComponentTest, TheLastAnimationOfTheFrameWins)
     expectAnimation(player, AnimationType::STANDING, Direction::UP);
 }
 
-TEST_F(PlayerMoveComponentTest, FullStickDeflectionEqualsAKey)
-{
-    TestPlayer player(scene, "Player0", {100.f, 100.f});
-    hold({});
-    feedStick(0.f, -100.f);
-    player.object->update(FRAME);
-    EXPECT_NEAR(player.velocity().y, -5.f, TOLERANCE);
-    expectAnimation(player, AnimationType::WALKING, Direction::UP);
-}
-
-TEST_F(PlayerMoveComponentTest, ReleasedInputBrakesToAStandstillWithoutJitter)
-{
-    TestPlayer player(scene, "Player0", {100.f, 100.f});
-    hold({});
-    player.setVelocity({12.f, 0.f});
-
-    player.object->update(FRAME);
-    EXPECT_NEAR(player.velocity().x, 7.f, TOLERANCE);
-    player.object->update(FRAME);
-    EXPECT_NEAR(player.velocity().x, 2.f, TOLERANCE);
-    // The brake of a frame is larger than what is left: the player stops instead of turning round.
-    for (int frame = 0; frame < 5; ++frame)
-    {
-        player.object->update(FRAME);
-        EXPECT_EQ(player.velocity(), sf::Vector2f()) << frame;
-    }
-}
-
-TEST_F(PlayerMoveComponentTest, ASpeedBelowTheStopThresholdEndsTheMotion)
-{
-    TestPlayer player(scene, "Player0", {100.f, 100.f});
-    hold({});
-    player.setVelocity({0.05f, 0.05f});
-    player.object->update(0.f);
-    EXPECT_EQ(player.velocity(), sf::Vector2f());
-}
-
 TEST_F(PlayerMoveComponentTest, AFrozenPlayerKeepsItsVelocityAndAnimation)
 {
-    TestPlayer player(scene, "Player0", {100.f, 100.f});
     makeTrigger(scene, "River", "River", {60.f, 60.f}, {100.f, 100.f});
     scene.step(0.f);
     ASSERT_TRUE(player.move->isInRiver());
@@ -255,14 +176,14 @@ TEST_F(PlayerMoveComponentTest, AFrozenPlayerKeepsItsVelocityAndAnimation)
 
 TEST_F(PlayerMoveComponentTest, APlayerWithoutAnimationStillWalks)
 {
-    TestPlayer player(scene, "Player0", {100.f, 100.f}, {3, false});
+    TestPlayer plain(scene, "Plain", {300.f, 100.f}, {3, false});
     hold({sf::Keyboard::D, sf::Keyboard::W});
     feedStick(50.f, 0.f);
 
-    player.object->update(FRAME);
+    plain.object->update(FRAME);
 
-    EXPECT_GT(player.velocity().x, 0.f);
-    EXPECT_LT(player.velocity().y, 0.f);
+    EXPECT_GT(plain.velocity().x, 0.f);
+    EXPECT_LT(plain.velocity().y, 0.f);
 }
 
 TEST_F(PlayerMoveComponentTest, ThePlayerIndexSelectsKeysAndStick)
@@ -280,9 +201,8 @@ TEST_F(PlayerMoveComponentTest, ThePlayerIndexSelectsKeysAndStick)
     EXPECT_NEAR(second.velocity().y, 10.f - 5.f / std::sqrt(2.f), TOLERANCE);
 }
 
-TEST_F(PlayerMoveComponentTest, TheRiverDragsDownstreamUpToItsSpeedAndSplashesOnce)
+TEST_F(PlayerMoveComponentTest, TheRiverDragsDownstreamUpToItsSpeedAndSplashesOncePerEntry)
 {
-    TestPlayer player(scene, "Player0", {100.f, 100.f});
     makeTrigger(scene, "River", "River", {0.f, 200.f}, {400.f, 400.f});
     hold({});
     scene.step(0.f);
@@ -321,25 +241,14 @@ TEST_F(PlayerMoveComponentTest, TheRiverDragsDownstreamUpToItsSpeedAndSplashesOn
     ASSERT_TRUE(splashEnds(player));
     player.object->update(FRAME);
     EXPECT_NE(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
-}
 
-TEST_F(PlayerMoveComponentTest, LeavingAndReenteringTheRiverSplashesAgain)
-{
-    TestPlayer player(scene, "Player0", {100.f, 100.f});
-    makeTrigger(scene, "River", "River", {0.f, 200.f}, {400.f, 400.f});
-    hold({});
-    scene.teleport(player.body(), {100.f, 300.f});
-    player.object->update(FRAME);
-    ASSERT_EQ(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
-    ASSERT_TRUE(splashEnds(player));
-
+    // Out of it, nothing drags or splashes; back in, it splashes again.
     scene.teleport(player.body(), {100.f, 100.f});
     EXPECT_FALSE(player.move->isInRiver());
     player.setVelocity({});
     player.object->update(FRAME);
     EXPECT_EQ(player.velocity(), sf::Vector2f());
     EXPECT_NE(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
-
     scene.teleport(player.body(), {100.f, 300.f});
     player.object->update(FRAME);
     EXPECT_EQ(player.move->getSplashSound().getStatus(), sf::Sound::Playing);
@@ -347,7 +256,6 @@ TEST_F(PlayerMoveComponentTest, LeavingAndReenteringTheRiverSplashesAgain)
 
 TEST_F(PlayerMoveComponentTest, OnlyTheExactRiverCategoryDrags)
 {
-    TestPlayer player(scene, "Player0", {100.f, 100.f});
     // 0x0016 shares bits with 0x0004 and 0x0002; neither of them, nor a superset, is a river.
     auto riverBits = makeTrigger(scene, "Bits", "", {0.f, 200.f}, {400.f, 400.f});
     setCategory(*riverBits, CollisionCategory::RIVER | CollisionCategory::WALL);

@@ -66,14 +66,6 @@ TEST(RigidBodyComponentTest, BodyStartsAtOwnerPixelPositionInMetresWithDefaults)
     EXPECT_TRUE(rigidBody->init());
 }
 
-TEST(RigidBodyComponentTest, AnnouncesItselfAtOnce)
-{
-    RigidBodyEventCounter events;
-    auto made = makeBody("crate", {0.f, 0.f}, b2_staticBody);
-    EXPECT_EQ(events.created, (std::vector<RigidBodyComponent*>{made.rigidBody}));
-    EXPECT_TRUE(events.destroyed.empty());
-}
-
 TEST(RigidBodyComponentTest, RefusedDuringAStepIsReportedAndStillAnnounced)
 {
     PhysicsManager manager;
@@ -121,44 +113,40 @@ TEST(RigidBodyComponentTest, PoseComesBackInPixelsAndDegrees)
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(RigidBodyComponentTest, DisabledBodyLeavesItsObjectAlone)
+// A marked owner is synced one last time and announces the end; a disabled (pooled) body does neither.
+TEST(RigidBodyComponentTest, MarkedOwnerIsSyncedAndAnnouncesTheEndUnlessItsBodyIsDisabled)
 {
-    auto made = makeBox("pooled", {300.f, 150.f}, b2_dynamicBody);
-    made.body()->SetTransform({1.f, 1.f}, 1.f);
-    made.body()->SetEnabled(false);
-    made.object->markForDelete();
+    auto expired = makeBox("expired", {300.f, 150.f}, b2_dynamicBody);
+    auto pooled = makeBox("pooled", {300.f, 150.f}, b2_dynamicBody);
+    expired.body()->SetTransform({2.f, 3.f}, 0.f);
+    pooled.body()->SetTransform({1.f, 1.f}, 1.f);
+    pooled.body()->SetEnabled(false);
+    pooled.object->markForDelete();
+    expired.object->markForDelete();
     RigidBodyEventCounter events;
     DebugDraw::getInstance().clearShapes();
 
-    made.rigidBody->syncBody();
-
-    EXPECT_EQ(made.object->getPosition(), sf::Vector2f(300.f, 150.f));
-    EXPECT_EQ(made.object->getRotation(), 0.f);
+    pooled.rigidBody->syncBody();
+    EXPECT_EQ(pooled.object->getPosition(), sf::Vector2f(300.f, 150.f));
+    EXPECT_EQ(pooled.object->getRotation(), 0.f);
     EXPECT_TRUE(events.destroyed.empty());
     EXPECT_TRUE(DebugDraw::getInstance().getShapes().empty());
-}
 
-TEST(RigidBodyComponentTest, MarkedOwnerAnnouncesTheEndAndIsStillSyncedThisFrame)
-{
-    auto made = makeBox("expired", {300.f, 150.f}, b2_dynamicBody);
-    made.body()->SetTransform({2.f, 3.f}, 0.f);
-    made.object->markForDelete();
-    RigidBodyEventCounter events;
-
-    made.rigidBody->syncBody();
-
-    EXPECT_EQ(events.destroyed, (std::vector<RigidBodyComponent*>{made.rigidBody}));
-    EXPECT_FLOAT_EQ(made.object->getPosition().x, 60.f);
-    EXPECT_FLOAT_EQ(made.object->getPosition().y, 90.f);
+    expired.rigidBody->syncBody();
+    EXPECT_EQ(events.destroyed, (std::vector<RigidBodyComponent*>{expired.rigidBody}));
+    EXPECT_FLOAT_EQ(expired.object->getPosition().x, 60.f);
+    EXPECT_FLOAT_EQ(expired.object->getPosition().y, 90.f);
     DebugDraw::getInstance().clearShapes();
 }
 
-TEST(RigidBodyComponentTest, DestroysItsBodyAndAnnouncesTheEnd)
+TEST(RigidBodyComponentTest, AnnouncesItselfAtOnceAndDestroysItsBodyAnnouncingTheEnd)
 {
+    RigidBodyEventCounter events;
     auto made = makeBox("crate", {30.f, 30.f}, b2_dynamicBody);
     RigidBodyComponent* component = made.rigidBody;
+    EXPECT_EQ(events.created, (std::vector<RigidBodyComponent*>{component}));
+    EXPECT_TRUE(events.destroyed.empty());
     const int32 bodiesBefore = PhysicsManager::getWorld().GetBodyCount();
-    RigidBodyEventCounter events;
 
     made = {};
 

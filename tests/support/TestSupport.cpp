@@ -14,46 +14,6 @@
 namespace zelk::test
 {
 
-std::filesystem::path sourceDir()
-{
-    return BRAMBLOT_SOURCE_DIR;
-}
-
-std::filesystem::path assetsDir()
-{
-    return sourceDir() / "assets";
-}
-
-std::filesystem::path gameExecutable()
-{
-    return BRAMBLOT_GAME_EXECUTABLE;
-}
-
-StreamCapture::StreamCapture(std::ostream& stream)
-    : m_stream(stream)
-    , m_previous(nullptr)
-{
-    // m_buffer is declared after m_previous, so it only exists once the body runs.
-    m_previous = stream.rdbuf(m_buffer.rdbuf());
-}
-
-StreamCapture::~StreamCapture()
-{
-    m_stream.rdbuf(m_previous);
-}
-
-ScopedWorkingDirectory::ScopedWorkingDirectory(const std::filesystem::path& directory)
-    : m_previous(std::filesystem::current_path())
-{
-    std::filesystem::current_path(directory);
-}
-
-ScopedWorkingDirectory::~ScopedWorkingDirectory()
-{
-    std::error_code ignored;
-    std::filesystem::current_path(m_previous, ignored);
-}
-
 TemporaryDirectory::TemporaryDirectory()
 {
     std::random_device device;

@@ -15,16 +15,21 @@
 namespace zelk::test
 {
 
-std::filesystem::path sourceDir();
-std::filesystem::path assetsDir();
-std::filesystem::path gameExecutable();
+inline std::filesystem::path sourceDir() { return BRAMBLOT_SOURCE_DIR; }
+inline std::filesystem::path assetsDir() { return sourceDir() / "assets"; }
+inline std::filesystem::path gameExecutable() { return BRAMBLOT_GAME_EXECUTABLE; }
 
 // Redirects a stream (sf::err(), std::cout, std::cerr) into a buffer while alive.
 class StreamCapture
 {
 public:
-    explicit StreamCapture(std::ostream& stream);
-    ~StreamCapture();
+    // m_buffer is declared after m_previous, so it only exists once the body runs.
+    explicit StreamCapture(std::ostream& stream)
+        : m_stream(stream)
+    {
+        m_previous = stream.rdbuf(m_buffer.rdbuf());
+    }
+    ~StreamCapture() { m_stream.rdbuf(m_previous); }
     StreamCapture(const StreamCapture&) = delete;
     StreamCapture& operator=(const StreamCapture&) = delete;
 
@@ -33,7 +38,7 @@ public:
 
 private:
     std::ostream& m_stream;
-    std::streambuf* m_previous;
+    std::streambuf* m_previous = nullptr;
     std::ostringstream m_buffer;
 };
 
@@ -41,8 +46,16 @@ private:
 class ScopedWorkingDirectory
 {
 public:
-    explicit ScopedWorkingDirectory(const std::filesystem::path& directory);
-    ~ScopedWorkingDirectory();
+    explicit ScopedWorkingDirectory(const std::filesystem::path& directory)
+        : m_previous(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(directory);
+    }
+    ~ScopedWorkingDirectory()
+    {
+        std::error_code ignored;
+        std::filesystem::current_path(m_previous, ignored);
+    }
 
 private:
     std::filesystem::path m_previous;
