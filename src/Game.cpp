@@ -99,6 +99,12 @@ bool Game::handleEvent(const sf::Event& event)
     return true;
 }
 
+void Game::finishRun()
+{
+    exitCurrentState();
+    TraceProfiler::getInstance().endTrace();
+}
+
 void Game::exitCurrentState()
 {
     if (GameState* current = m_gameStateManager.getCurrentState())

@@ -38,6 +38,9 @@ public:
 
     // One pass of the main loop. Returns false when the window's close event ended the game.
     bool runFrame();
+    // Ends the game where it stands when the process must end before the window can close (the
+    // system ending the session): the current screen exits and the runtime trace is finished.
+    void finishRun();
 
     sf::RenderWindow& getWindow() { return m_window; }
     Gui& getGui() { return m_gui; }

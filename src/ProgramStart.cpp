@@ -84,9 +84,12 @@ void ProgramStart::enterGameDirectory()
 void ProgramStart::routeOutput()
 {
 #ifdef _WIN32
-    if (hasStandardError())
-        return;
-    sendOutputTo(AttachConsole(ATTACH_PARENT_PROCESS) ? "CONOUT$" : LOG_FILE);
+    // Asked before attaching, which may hand the console's handles to the process. The console is
+    // attached even when the output is redirected: only then does its Ctrl+C reach the game.
+    const bool redirected = hasStandardError();
+    const bool console = AttachConsole(ATTACH_PARENT_PROCESS) != 0;
+    if (!redirected)
+        sendOutputTo(console ? "CONOUT$" : LOG_FILE);
 #endif
 }
 

@@ -15,9 +15,10 @@ public:
     // directory, so there the game moves to its own folder (bin/) when the working directory has
     // no "../assets". On Linux `make run` and the launcher start it in bin/, and it stays put.
     static void enterGameDirectory();
-    // A windowed program on Windows has no console of its own: unless its output is redirected, its
-    // lines go to the console it was started from (which then also delivers Ctrl+C), or without
-    // one to LOG_FILE in the working directory, beside the traces. Elsewhere nothing changes.
+    // A windowed program on Windows has no console of its own: it joins the console it was started
+    // from, if any, which then delivers Ctrl+C. Unless its output is redirected, its lines go to
+    // that console, or without one to LOG_FILE in the working directory, beside the traces.
+    // Elsewhere nothing changes.
     static void routeOutput();
 
     static constexpr const char* LOG_FILE = "bramblot.log";

@@ -1,9 +1,11 @@
 #include "ShutdownSignal.h"
 
 #include <iostream>
+#include <utility>
 
 #ifdef _WIN32
 #include <atomic>
+#include <cstdio>
 #include <windows.h>
 #else
 #include <cerrno>
@@ -40,8 +42,41 @@ BOOL WINAPI onConsoleControl(DWORD event)
     }
 }
 
+// The game's window, its own procedure, and what finishes the game when the session ends.
+HWND g_watchedWindow = nullptr;
+WNDPROC g_windowProcedure = nullptr;
+std::function<void()> g_finishGame;
+
+LRESULT CALLBACK watchWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // WM_QUERYENDSESSION keeps the default answer (the game agrees to end). A WM_ENDSESSION that
+    // says the session really ends is the last chance: once it returns, Windows ends the process.
+    if (message == WM_ENDSESSION && wParam == TRUE)
+    {
+        g_finishGame();
+        std::fflush(nullptr);
+        // At once, as Windows would: the window and the sound device are not taken down while the
+        // session's other programs end too.
+        TerminateProcess(GetCurrentProcess(), 0);
+    }
+    return CallWindowProcW(g_windowProcedure, window, message, wParam, lParam);
+}
+
+void watchWindowForSessionEnd(sf::WindowHandle window, std::function<void()> finish)
+{
+    if (window == nullptr || window == g_watchedWindow)
+        return;
+    g_finishGame = std::move(finish);
+    g_windowProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&watchWindow)));
+    g_watchedWindow = window;
+}
+
 bool installHandler()
 {
+    // A program started in a new process group (as `start` does) inherits Ctrl+C switched off;
+    // the game wants it, like Ctrl+Break.
+    SetConsoleCtrlHandler(nullptr, FALSE);
     if (SetConsoleCtrlHandler(onConsoleControl, TRUE))
         return true;
     std::cerr << "Could not install the console control handler: error " << GetLastError() << std::endl;
@@ -78,6 +113,8 @@ bool installHandler()
     const bool terminate = installFor(SIGTERM);
     return interrupt && terminate;
 }
+
+void watchWindowForSessionEnd(sf::WindowHandle, std::function<void()>) {}
 #endif
 } // namespace
 
@@ -94,6 +131,11 @@ bool ShutdownSignal::isRequested()
 void ShutdownSignal::clear()
 {
     g_shutdownRequested = 0;
+}
+
+void ShutdownSignal::watchSessionEnd(sf::WindowHandle window, std::function<void()> finish)
+{
+    watchWindowForSessionEnd(window, std::move(finish));
 }
 
 } // namespace zelk

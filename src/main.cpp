@@ -15,6 +15,7 @@ int main()
     // Checked with the window's events every frame: a signal closes the game exactly like the
     // window's close button, so the current screen exits and the trace files are finished.
     game.setFrameStartHook([&game] {
+        zelk::ShutdownSignal::watchSessionEnd(game.getWindow().getSystemHandle(), [&game] { game.finishRun(); });
         if (!zelk::ShutdownSignal::isRequested())
             return;
         zelk::ShutdownSignal::clear();

@@ -18,7 +18,7 @@ bench_packages=(libbenchmark-dev python3-matplotlib)
 fuzz_packages=(clang)
 # The Windows build: mingw-w64 (posix threads), dpkg-source for Debian's source packages, zip;
 # its test runs the zip under wine in Xvfb.
-windows_packages=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev xz-utils zip unzip
+windows_packages=(cmake make ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev xz-utils zip unzip
                   wine wine64 xvfb xauth xdotool x11-utils imagemagick python3)
 asset_packages=(python3 python3-pil python3-numpy vorbis-tools python3-fontforge sox tiled)
 

@@ -7,6 +7,8 @@
 #      status 0, complete traces and the output lines in bin/bramblot.log.
 #   3. Alt+F4 on the match ends the game with status 0 and complete traces; this time it is
 #      started from the unpacked folder, not from bin/, and must find its bin/ itself.
+#   4. The session ending (wineboot --end-session: WM_QUERYENDSESSION, then WM_ENDSESSION) on the
+#      match ends the game with status 0 and complete traces too.
 # Every wait polls for what it waits for, with generous limits. EVIDENCE_DIR, when set, keeps the
 # screenshots, traces and logs there.
 #
@@ -170,6 +172,12 @@ start_game altf4 .
 enter_match altf4
 xdotool key alt+F4
 finish_game altf4
+
+# 4. Logoff or shutdown on the match; the last case, since it ends everything in the prefix.
+start_game endsession bin
+enter_match endsession
+"$wine" wineboot --end-session >"$work/endsession-wineboot.log" 2>&1 || true
+finish_game endsession
 
 keep_evidence
 echo "$passed passed, $failed failed"
