@@ -9,7 +9,6 @@
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Texture.hpp>
-#include <SFML/System/Vector2.hpp>
 
 #include <list>
 #include <map>
@@ -43,7 +42,7 @@ public:
     void removeComponent(IRenderComponent* component);
     void draw();
 
-    void setTileSize(sf::Vector2i tileSize) { m_tileSize = tileSize; }
+    // Keeps the match's tileset textures alive as long as the sprites cut from them are drawn.
     void setTileSetTextures(std::unordered_map<std::string, std::shared_ptr<sf::Texture>> textures);
 
     sf::RenderWindow& getRenderWindow() const { return m_renderWindow; }
@@ -60,7 +59,6 @@ public:
 
 private:
     sf::RenderWindow& m_renderWindow;
-    sf::Vector2i m_tileSize;
     std::unordered_map<std::string, std::shared_ptr<sf::Texture>> m_tileSetTextures;
     IRenderComponent* m_camera = nullptr;
     std::map<std::string, std::list<IRenderComponent*>> m_layers;

@@ -241,7 +241,6 @@ std::shared_ptr<GameObject> loadTileLayers(const TiledMap& map, const std::files
 {
     std::cout << "Load tileMap with size: " << map.getWidth() << "x" << map.getHeight()
               << " and tile size: " << map.getTileWidth() << "x" << map.getTileHeight() << std::endl;
-    spriteManager.setTileSize({map.getTileWidth(), map.getTileHeight()});
     const TileMapGeometry geometry{map.getTileWidth(), map.getTileHeight()};
 
     const std::vector<LoadedTileset> tilesets = loadTilesets(map, baseDirectory, spriteManager);
